@@ -1,0 +1,27 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := true
+
+.PHONY: deps configure build run test clean
+
+deps:
+	bash scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+# Starts the program from the build's installation layout; extra arguments go in ARGS,
+# e.g. `make run ARGS=/path/to/shot.0001.png`.
+run: build
+	$(BUILD_DIR)/stage/bin/plintra $(ARGS)
+
+test: build
+	cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure --parallel $(JOBS)
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,80 @@
+#include "CWKStyle.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QStyleFactory>
+#include <algorithm>
+
+CWKStyle::CWKStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), m_fBrightness(0.4f)
+{
+}
+
+CWKStyle::~CWKStyle() = default;
+
+void CWKStyle::polish(QPalette& palette)
+{
+    palette = standardPalette();
+}
+
+void CWKStyle::polish(QApplication* application)
+{
+    QProxyStyle::polish(application);
+    QApplication::setPalette(standardPalette());
+}
+
+QPalette CWKStyle::standardPalette() const
+{
+    struct Row {
+        QPalette::ColorRole role;
+        QRgb active;
+        QRgb inactive;
+        QRgb disabled;
+    };
+    static const Row kRows[] = {
+        {QPalette::WindowText, 0xffffff, 0xefefef, 0x565656}, {QPalette::Button, 0x646565, 0x646565, 0x646565},
+        {QPalette::Light, 0x444546, 0x444546, 0x444546},      {QPalette::Midlight, 0x444546, 0x444546, 0x444546},
+        {QPalette::Dark, 0x555555, 0x555555, 0x555555},       {QPalette::Mid, 0xc7c7c7, 0xc7c7c7, 0xc7c7c7},
+        {QPalette::Text, 0xffffff, 0xefefef, 0x565656},       {QPalette::BrightText, 0x444546, 0x444546, 0x444546},
+        {QPalette::ButtonText, 0xffffff, 0xefefef, 0x565656}, {QPalette::Base, 0x444546, 0x444546, 0x393939},
+        {QPalette::Window, 0x393939, 0x393939, 0x393939},     {QPalette::Shadow, 0x000000, 0x000000, 0x000000},
+        {QPalette::Highlight, 0x678db2, 0x678db2, 0x567594},  {QPalette::HighlightedText, 0x444546, 0x444546, 0x444546},
+        {QPalette::Link, 0x0000ee, 0x0000ee, 0x0000ee},       {QPalette::LinkVisited, 0x52188b, 0x52188b, 0x52188b},
+    };
+    QPalette palette;
+    for (const Row& row : kRows) {
+        palette.setBrush(QPalette::Active, row.role, QColor(row.active));
+        palette.setBrush(QPalette::Inactive, row.role, QColor(row.inactive));
+        palette.setBrush(QPalette::Disabled, row.role, QColor(row.disabled));
+    }
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setBrush(group, QPalette::AlternateBase, palette.color(group, QPalette::Base).lighter(110));
+    return palette;
+}
+
+int CWKStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                        QStyleHintReturn* returnData) const
+{
+    if (hint == SH_UnderlineShortcut)
+        return 1;
+    if (hint == SH_DialogButtonLayout)
+        return QDialogButtonBox::MacLayout;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+void CWKStyle::setBrightness(float x)
+{
+    const double step = double(0.1f);
+    m_fBrightness = float(x <= 0.5f ? double(x) - step : double(x) + step);
+}
+
+float CWKStyle::brightness() const
+{
+    return m_fBrightness;
+}
+
+QColor& qcolShiftValue(QColor& colour, int delta)
+{
+    const int value = std::clamp(colour.value() + delta, 0, 255);
+    colour.setHsv(colour.hue(), colour.saturation(), value, 255);
+    return colour;
+}

@@ -1,0 +1,43 @@
+#include "GUIApplication.h"
+
+#include "ClipProbe.h"
+#include "MessageBoxes.h"
+#include "ProgramState.h"
+#include "Vosk.h"
+#include "mainwindow/frmMain.h"
+#include "velmor.h"
+
+#include <QFileOpenEvent>
+#include <QThread>
+
+GUIApplication::GUIApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    m_pMainWindow = new frmMain(nullptr, {});
+    m_pMainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    g_pUserInterfaceThread = QThread::currentThread();
+}
+
+bool GUIApplication::event(QEvent* e)
+{
+    if (e->type() != QEvent::FileOpen)
+        return QApplication::event(e);
+
+    vCloseSplashScreen(nullptr);
+    const QString path = static_cast<QFileOpenEvent*>(e)->file();
+    if (path.contains(qstrGetFileExtension(qstrGetProduct()), Qt::CaseSensitive)) {
+        m_pMainWindow->sltFileOpenProject(path);
+    } else {
+        CW_BaseClipInfo base;
+        CW_ClipInfo clip;
+        const bool isClip = bGetClipImageInfo(path, base, clip, nullptr);
+        vCloseMovie(path);
+        if (isClip)
+            m_pMainWindow->sltFileNewProject(path);
+    }
+    return true;
+}
+
+void GUIApplication::vHandleCloseEvent(QCloseEvent* e)
+{
+    m_pMainWindow->closeEvent(e);
+}

@@ -1,0 +1,88 @@
+#include "MessageBoxes.h"
+
+#include "ProductStrings.h"
+#include "ProgramState.h"
+#include "cwbase.h"
+
+#include <QApplication>
+#include <QSplashScreen>
+
+namespace {
+QWidget* pBoxParent(QWidget* parent)
+{
+    if (parent)
+        return parent;
+    // The main window, when there is one; a box without a parent otherwise.
+    const auto topLevels = QApplication::topLevelWidgets();
+    for (QWidget* widget : topLevels) {
+        if (widget->inherits("QMainWindow"))
+            return widget;
+    }
+    return nullptr;
+}
+} // namespace
+
+void vCloseSplashScreen(QWidget* widget)
+{
+    if (!g_pSplashScreen)
+        return;
+    QSplashScreen* splash = g_pSplashScreen;
+    g_pSplashScreen = nullptr;
+    if (widget)
+        splash->finish(widget);
+    else
+        splash->close();
+    // finish() waits for the widget to be exposed before it closes; deleting later lets it.
+    splash->deleteLater();
+}
+
+void vShowWarning(QWidget* parent, const QString& text)
+{
+    vCloseSplashScreen(nullptr);
+    QMessageBox::warning(pBoxParent(parent), qstrGetProductDisplayName(), text, QMessageBox::Ok);
+}
+
+void vShowInformation(QWidget* parent, const QString& text)
+{
+    vCloseSplashScreen(nullptr);
+    QMessageBox::information(pBoxParent(parent), qstrGetProductDisplayName(), text, QMessageBox::Ok);
+}
+
+void vShowCritical(QWidget* parent, const QString& text)
+{
+    vCloseSplashScreen(nullptr);
+    QMessageBox::critical(pBoxParent(parent), qstrGetProductDisplayName(), text, QMessageBox::Ok);
+}
+
+QMessageBox::StandardButton eAskQuestion(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                                         QMessageBox::StandardButton defaultButton)
+{
+    vCloseSplashScreen(nullptr);
+    return QMessageBox::question(pBoxParent(parent), qstrGetProductDisplayName(), text, buttons, defaultButton);
+}
+
+QString qstrCurrentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const CW_Exception& e) {
+        return QString::fromLocal8Bit(e.strUserMessage().c_str());
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QCoreApplication::translate("MessageBoxes", "An error occured, please try again");
+    }
+}
+
+bool bCallReported(QWidget* parent, const std::function<void()>& work)
+{
+    QString message;
+    try {
+        work();
+        return true;
+    } catch (...) {
+        message = qstrCurrentExceptionMessage();
+    }
+    vShowWarning(parent, message);
+    return false;
+}

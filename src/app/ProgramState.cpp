@@ -1,0 +1,10 @@
+#include "ProgramState.h"
+
+QMutex g_mtxEngine;
+QThread* g_pUserInterfaceThread = nullptr;
+GUIApplication* g_pApplication = nullptr;
+QSplashScreen* g_pSplashScreen = nullptr;
+CWKStyle* g_pStyle = nullptr;
+frmSoftwareUpdate* g_pSoftwareUpdate = nullptr;
+float g_fCommandLineFrameRate = 0.0f;
+bool g_bCommandLineOverwrite = false;

@@ -1,0 +1,28 @@
+// Program-wide state that start-up creates and the rest of the program reads.
+#pragma once
+
+#include <QMutex>
+
+class QThread;
+class QSplashScreen;
+class GUIApplication;
+class CWKStyle;
+class frmSoftwareUpdate;
+
+// The engine mutex: entry points pass it to CW_AutoLock; only the main window's event
+// dispatch and panel refresh hold it, with tryLock.
+extern QMutex g_mtxEngine;
+
+// The thread that constructed GUIApplication; engine call-backs compare against it.
+extern QThread* g_pUserInterfaceThread;
+extern GUIApplication* g_pApplication;
+extern QSplashScreen* g_pSplashScreen;
+// Null when the command line asked for the toolkit's own style.
+extern CWKStyle* g_pStyle;
+// Created only when start-up opens nothing.
+extern frmSoftwareUpdate* g_pSoftwareUpdate;
+
+// Command-line results read later: the new-project dialog's default frame rate (0 when not
+// given) and the request to cache the original clip whatever the preference says.
+extern float g_fCommandLineFrameRate;
+extern bool g_bCommandLineOverwrite;

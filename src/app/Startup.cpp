@@ -1,0 +1,142 @@
+#include "Startup.h"
+
+#include "CWKCustomEvent.h"
+#include "CWKStyle.h"
+#include "CommandLine.h"
+#include "GUIApplication.h"
+#include "MessageBoxes.h"
+#include "ProductStrings.h"
+#include "ProgramState.h"
+#include "ResourceLoading.h"
+#include "Settings.h"
+#include "Vosk.h"
+#include "brandor.h"
+#include "frmSplash.h"
+#include "mainwindow/frmMain.h"
+#include "platform/TerminationSignals.h"
+#include "preferences/ApplicationInfo.h"
+#include "preferences/frmSoftwareUpdate.h"
+#include "velmor.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QSplashScreen>
+#include <QTimer>
+#include <QTranslator>
+#include <memory>
+
+QString qstrProductFromExecutable(const QString& executablePath)
+{
+    return QFileInfo(executablePath).baseName();
+}
+
+int iRunApplication(int argc, char** argv)
+{
+    vSetProduct(qstrProductFromExecutable(QString::fromLocal8Bit(argc > 0 ? argv[0] : "plintra")));
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvane Works Ltd"));
+    QCoreApplication::setApplicationName(qstrGetRegistryProductName(qstrGetProduct()));
+    vCreateSettings();
+
+    vBRD_InitialiseCallbacks(pGetUserSettings()->value(QStringLiteral("UseHardwareRendering"), false).toBool());
+    CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
+
+    QApplication::setDesktopSettingsAware(false);
+    auto application = std::make_unique<GUIApplication>(argc, argv);
+    g_pApplication = application.get();
+    frmMain* mainWindow = application->pGetMainWindow();
+    vQuitOnTerminationSignals(application.get());
+
+    if (callbacks->pResources)
+        QObject::connect(application.get(), &QCoreApplication::aboutToQuit, callbacks->pResources.get(),
+                         &BRD_SharedResources::destroyResources);
+
+    auto splashImage = std::make_unique<QPixmap>(qpixGetResourcePixmap(qstrGetSplashFileName(qstrGetProduct())));
+    g_pSplashScreen = new QSplashScreen(*splashImage);
+    QTimer::singleShot(30000, g_pSplashScreen, &QWidget::close);
+    g_pSplashScreen->show();
+
+    vLoadApplicationFonts();
+
+    // A style sheet given with the toolkit's own option wins.
+    if (application->styleSheet().isEmpty()) {
+        application->setStyleSheet(QString());
+        vLoadStyleSheet(QStringLiteral("main.css"));
+        vLoadStyleSheet(qstrGetProduct() + QStringLiteral(".css"));
+    }
+
+    std::vector<std::unique_ptr<QTranslator>> translators;
+    for (const char* base : {"tolv_es", "gui_es", "velmor_es", "brandor_es"}) {
+        auto translator = std::make_unique<QTranslator>();
+        // The locale joins the base name with "_", so "gui_es_en_GB.qm", then "gui_es_en.qm",
+        // then "gui_es.qm" are tried.
+        (void)translator->load(QLatin1String(base) + QStringLiteral("_en_GB"), qstrGetInstallPath(QStringLiteral("bin/lang")));
+        QCoreApplication::installTranslator(translator.get());
+        translators.push_back(std::move(translator));
+    }
+
+    if (!QCoreApplication::arguments().contains(QStringLiteral("--no-cwk-style"))) {
+        g_pStyle = new CWKStyle;
+        g_pStyle->setBrightness(float(pGetUserSettings()->value(QStringLiteral("UIBrightness"), 1.0).toDouble()));
+        QApplication::setStyle(g_pStyle);
+    }
+
+    mainWindow->sltConfigureGUI();
+    mainWindow->sltSetWidgetsState(1);
+    mainWindow->vUpdateWindowTitle(nullptr, true);
+
+    const CommandLine commandLine =
+        stctParseCommandLine(QCoreApplication::arguments().mid(1), qstrGetFileExtension(qstrGetProduct()));
+    if (commandLine.bFrameRateGiven)
+        g_fCommandLineFrameRate = commandLine.fFrameRate;
+    g_bCommandLineOverwrite = commandLine.bOverwriteOriginal;
+
+    mainWindow->show();
+
+    const QString autoRecoverFile = pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString();
+    switch (eChooseStartupOpen(commandLine, autoRecoverFile)) {
+    case StartupOpen::Project:
+        vCloseSplashScreen(nullptr);
+        mainWindow->sltFileOpenProject(commandLine.qstrProject);
+        break;
+    case StartupOpen::Clip:
+        vCloseSplashScreen(nullptr);
+        mainWindow->sltFileNewProject(commandLine.qstrClip);
+        break;
+    case StartupOpen::AutoRecover:
+        vCloseSplashScreen(nullptr);
+        mainWindow->sltAutoRecoverProject(autoRecoverFile);
+        break;
+    case StartupOpen::Nothing: {
+        g_pSoftwareUpdate = new frmSoftwareUpdate(mainWindow);
+        const bool autoUpdate = pGetUserSettings()->value(QStringLiteral("update/auto"), true).toBool();
+        const bool firstRun = pGetUserSettings()->value(QStringLiteral("FirstRun"), true).toBool();
+        if (firstRun) {
+            if (autoUpdate)
+                g_pSoftwareUpdate->vSendUpdateCheck();
+            QCoreApplication::postEvent(mainWindow, new CWKCustomEvent(5002, 0));
+        } else if (autoUpdate && frmSoftwareUpdate::bIsUpdateAvailable()) {
+            QCoreApplication::postEvent(mainWindow, new CWKCustomEvent(5004, 0));
+        } else {
+            if (autoUpdate)
+                g_pSoftwareUpdate->vSendUpdateCheck();
+            vPostWelcomeEvent(application.get());
+        }
+        vCloseSplashScreen(mainWindow);
+        break;
+    }
+    }
+
+    QObject::connect(application.get(), &QCoreApplication::aboutToQuit, mainWindow, &frmMain::sltStoreSettings);
+    QApplication::setQuitOnLastWindowClosed(true);
+    const int result = QApplication::exec();
+
+    pGetUserSettings()->setValue(QStringLiteral("LastRunBuildNumber"), pGetApplicationInfo()->uiBuildNumber);
+    vDeleteSettings();
+    translators.clear();
+    splashImage.reset();
+    g_pStyle = nullptr;
+    g_pSoftwareUpdate = nullptr;
+    application.reset();
+    g_pApplication = nullptr;
+    return result;
+}

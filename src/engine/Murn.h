@@ -1,0 +1,7 @@
+// The parameter library: parameter sets and parameters that observers watch.
+#pragma once
+
+namespace Murn {
+class ParameterSet;
+class ParameterWithoutType;
+} // namespace Murn

@@ -1,0 +1,46 @@
+// Base services: product identity strings, the error log, change notifications,
+// undoable commands and time code.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// Product functions. Each takes a product identity ("plintra", "plintra4ae", ...);
+// an identity the library does not know gives exactly "INVALID PRODUCT".
+QString qstrGetProductName(const QString& product);
+QString qstrGetProductVersion(const QString& product);
+QString qstrGetLongProductVersion(const QString& product);
+QString qstrGetFileExtension(const QString& product);          // with the leading "."
+QString qstrGetRegistryProductName(const QString& product);
+QString qstrGetProductDocDir(const QString& product);
+QString qstrGetProductList(const QString& product);            // space-separated identities
+QString qstrGetLoadableProjects(const QString& product);       // space-separated extensions
+QString qstrGetProductBuildNumber(const QString& product);     // decimal text
+QString qstrGetRenderFunctionName(const QString& product);     // "Track" or "Render"
+QString qstrGetProductColor(const QString& product);           // "r g b"
+QString qstrGetFeatures(const QString& product);
+QString qstrGetTargetOS(const QString& product);
+QString qstrGetUpdateProductName(const QString& product);      // the name the update server knows
+
+namespace Vosk {
+
+// The program's error log. Lines passed before Start are dropped.
+class Logger {
+public:
+    static Logger* instance();
+    void Start(const std::string& filePathUtf8, const std::string& productName);
+    void Stop();
+    bool bIsStarted() const;
+    void Log(const std::string& lineUtf8);
+
+private:
+    Logger() = default;
+    mutable std::mutex m_mutex;
+    std::string m_strFile;
+    std::string m_strProduct;
+    bool m_bStarted = false;
+};
+
+} // namespace Vosk

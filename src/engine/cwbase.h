@@ -1,0 +1,153 @@
+// Base types shared by the engine libraries: handles, identifiers, clip descriptions,
+// the engine checkpoint and the exception types.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+#include <vector>
+
+class QMutex;
+
+using CW_BOOL = bool;
+
+// Opaque project handle; only the engine looks inside.
+struct CW_ProjectRecord;
+using CW_Instance = CW_ProjectRecord*;
+
+using CW_CLIP_ID = unsigned int;
+
+enum CW_MODULE {
+    CW_MODULE_SYSTEM = 0,
+    CW_MODULE_CLIP = 1,
+    CW_MODULE_LENS = 3,
+    CW_MODULE_TRACK = 5,
+    CW_MODULE_ADJUSTTRACK = 6,
+    CW_MODULE_REMOVE = 7,
+    CW_MODULE_STABILIZE = 8,
+    CW_MODULE_MATTE = 9,
+    CW_MODULE_SPLINEMATTE = 11,
+    CW_MODULE_ADDGRAIN = 12,
+    CW_MODULE_REMOVEGRAIN = 13,
+    CW_MODULE_MATCHGRAIN = 14,
+    CW_MODULE_INSERT = 15,
+    CW_MODULE_PATCH = 16,
+    CW_MODULE_WARPER = 17,
+    CW_MODULE_CONCEAL = 18,
+    CW_MODULE_COLOUR = 19,
+    CW_MODULE_MARKUP = 20,
+    CW_MODULE_CLOSEDCAPTION = 21,
+    CW_MODULE_CURVEEDITOR = 22
+};
+
+// Overlay components in the engine's order.
+enum CW_SELECTION_COMPONENT {
+    CW_SELECTION_POINT = 0,
+    CW_SELECTION_SELECTED_LAYER = 1,
+    CW_SELECTION_UNSELECTED_LAYER = 2,
+    CW_SELECTION_RENDERED_LAYER = 3,
+    CW_SELECTION_SWITCHED_OFF_POINT = 4
+};
+
+struct CW_Color {
+    float r = 0.0f;
+    float g = 0.0f;
+    float b = 0.0f;
+};
+
+// A checkpoint on the engine mutex: it waits until no one holds the mutex and returns
+// with it free. Calls nest freely on one thread.
+class CW_AutoLock {
+public:
+    CW_AutoLock(QMutex* mutex, const char* tag);
+};
+
+class CW_Exception : public std::exception {
+public:
+    explicit CW_Exception(std::string userMessage, std::string developerMessage = std::string());
+    const std::string& strUserMessage() const { return m_strUser; }
+    const std::string& strDeveloperMessage() const { return m_strDeveloper; }
+    const char* what() const noexcept override { return m_strUser.c_str(); }
+
+private:
+    std::string m_strUser;
+    std::string m_strDeveloper;
+};
+
+class CW_BadFile : public CW_Exception {
+public:
+    CW_BadFile(const char* sourceFile, int sourceLine, std::string developerMessage, std::string userMessage);
+    const std::string& strSourceFile() const { return m_strSourceFile; }
+    int iSourceLine() const { return m_iSourceLine; }
+
+private:
+    std::string m_strSourceFile;
+    int m_iSourceLine;
+};
+
+struct CW_ColourspaceParameters {
+    int iInputColourspace = 0;
+    int iOutputColourspace = 0;
+    bool bConversionRequired() const { return iInputColourspace != iOutputColourspace; }
+};
+
+struct CW_FilmType {
+    std::string strName;
+    unsigned int uiWidth = 0;
+    unsigned int uiHeight = 0;
+};
+
+class CW_FilmTypeFactory {
+public:
+    static std::vector<std::string> getAllNames();
+    // Unknown names give the "Custom" type.
+    static CW_FilmType byName(const std::string& name);
+};
+
+enum CW_FIELD_MODE { CW_PROGRESSIVE = 0, CW_UPPER_FIELD_FIRST = 1, CW_LOWER_FIELD_FIRST = 2 };
+
+// What a clip is: size, timing, aspect and where it sits in the project.
+struct CW_BaseClipInfo {
+    unsigned int uiWidth = 0;
+    unsigned int uiHeight = 0;
+    float fFrameRate = 25.0f;
+    int iFieldMode = CW_PROGRESSIVE;
+    CW_FilmType filmType;
+    double dFrameAspectRatio = 0.0;
+    double dPixelAspectRatio = 1.0;
+    unsigned int uiBorderLeft = 0;
+    unsigned int uiBorderRight = 0;
+    unsigned int uiBorderTop = 0;
+    unsigned int uiBorderBottom = 0;
+    unsigned char aucDisplayColour[3] = {255, 255, 255};
+    CW_CLIP_ID eParentClip = 0;
+    int iFirstIndex = 0;
+    unsigned int uiCount = 0;
+    int iFrameOffset = 0;
+    int iTimecodeOffset = 0;
+    int iProxyLevel = 0;
+
+    void setNumImageFilesInClip(unsigned int count) { m_uiNumImageFiles = count; }
+    unsigned int uiGetNumImageFilesInClip() const { return m_uiNumImageFiles; }
+
+private:
+    unsigned int m_uiNumImageFiles = 0;
+};
+
+// Where a clip's images live and how they are stored.
+struct CW_ClipInfo {
+    QString qstrFolder;
+    QString qstrFileName;     // numbered files: the part before the number
+    QString qstrThirdPart;    // the part after the number, usually the suffix
+    int iFirstFileNumber = 0;
+    int iLastFileNumber = 0;
+    int iThirdNumber = 0;     // digits of the frame number, 0 when not padded
+    bool bMovie = false;
+    int iImageFormat = 0;
+    int iImageType = 0;
+    int iFileFormat = 0;
+    QString qstrHeaderInfo;
+    CW_ColourspaceParameters colourspace;
+    int iProxyResolution = 0;
+    bool bPulldown = false;
+};

@@ -1,0 +1,2 @@
+// Warp and curve maths: warp coefficients, Bezier evaluation, histograms.
+#pragma once

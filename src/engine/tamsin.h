@@ -1,0 +1,2 @@
+// The numerical library: lists, image format codes, cameras and matrices.
+#pragma once

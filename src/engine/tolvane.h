@@ -1,0 +1,6 @@
+// The project and layer manager library.
+#pragma once
+
+#include "cwbase.h"
+
+class TOLV_ProjectManager;

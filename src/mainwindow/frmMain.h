@@ -1,0 +1,32 @@
+// The main window.
+#pragma once
+
+#include "cwbase.h"
+#include "ui_frmMain.h"
+
+#include <QMainWindow>
+
+class frmMain : public QMainWindow, public Ui_frmMain {
+    Q_OBJECT
+public:
+    frmMain(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~frmMain() override;
+
+    // The widget state every panel is enabled from: 1 no project, 2 idle, 3 run, 4 playing.
+    int iGetWidgetsState() const { return m_iWidgetsState; }
+    void vUpdateWindowTitle(CW_Instance project, bool force);
+
+    void closeEvent(QCloseEvent* e) override;
+
+public slots:
+    void init();
+    void sltConfigureGUI();
+    void sltSetWidgetsState(int state);
+    void sltFileOpenProject(const QString& path);
+    void sltFileNewProject(const QString& clipPath);
+    void sltAutoRecoverProject(const QString& path);
+    void sltStoreSettings();
+
+private:
+    int m_iWidgetsState = 0;
+};

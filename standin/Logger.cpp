@@ -1,0 +1,43 @@
+#include "Vosk.h"
+
+#include <fstream>
+
+namespace Vosk {
+
+Logger* Logger::instance()
+{
+    static Logger logger;
+    return &logger;
+}
+
+void Logger::Start(const std::string& filePathUtf8, const std::string& productName)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_strFile = filePathUtf8;
+    m_strProduct = productName;
+    m_bStarted = !m_strFile.empty();
+}
+
+void Logger::Stop()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bStarted = false;
+}
+
+bool Logger::bIsStarted() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bStarted;
+}
+
+void Logger::Log(const std::string& lineUtf8)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_bStarted)
+        return;
+    std::ofstream out(m_strFile, std::ios::app);
+    if (out)
+        out << m_strProduct << ": " << lineUtf8 << '\n';
+}
+
+} // namespace Vosk

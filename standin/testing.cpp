@@ -1,0 +1,18 @@
+#include "testing.h"
+
+#include "ProjectModel.h"
+
+namespace standin::testing {
+
+CW_Instance pCreateProject()
+{
+    return ProjectRegistry::instance().pCreate();
+}
+
+void vReset()
+{
+    ProjectRegistry::instance().vCloseAll();
+    vResetImageIO();
+}
+
+} // namespace standin::testing
