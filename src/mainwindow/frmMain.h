@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+class CWKCustomEvent;
+
 class frmMain : public QMainWindow, public Ui_frmMain {
     Q_OBJECT
 public:
@@ -17,6 +19,7 @@ public:
     void vUpdateWindowTitle(CW_Instance project, bool force);
 
     void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
 
 public slots:
     void init();
@@ -28,5 +31,13 @@ public slots:
     void sltStoreSettings();
 
 private:
+    // Custom-event handlers by code range; each returns whether it handled the code. The
+    // project-valid flag was taken under a tryLock of the engine mutex.
+    bool bHandleRunEvent(CWKCustomEvent* e, bool projectValid);
+    bool bHandleModuleOutputEvent(CWKCustomEvent* e, bool projectValid);
+    bool bHandleProjectEvent(CWKCustomEvent* e, bool projectValid);
+    bool bHandleWelcomeEvent(CWKCustomEvent* e);
+    bool bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid);
+
     int m_iWidgetsState = 0;
 };
