@@ -5,9 +5,31 @@
 #include "cwbase.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QSplashScreen>
 
 namespace {
+
+// Closes a splash screen when the widget it waits for is first shown.
+class SplashCloser : public QObject {
+public:
+    SplashCloser(QSplashScreen* splash, QWidget* widget) : QObject(widget), m_pSplash(splash) {}
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show) {
+            if (m_pSplash) {
+                m_pSplash->close();
+                m_pSplash->deleteLater();
+            }
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QSplashScreen> m_pSplash;
+};
+
 QWidget* pBoxParent(QWidget* parent)
 {
     if (parent)
@@ -28,11 +50,15 @@ void vCloseSplashScreen(QWidget* widget)
         return;
     QSplashScreen* splash = g_pSplashScreen;
     g_pSplashScreen = nullptr;
-    if (widget)
-        splash->finish(widget);
-    else
-        splash->close();
-    // finish() waits for the widget to be exposed before it closes; deleting later lets it.
+    // QSplashScreen::finish() spins the event loop until the widget is exposed, which would
+    // dispatch posted events before the program's own loop runs. Closing on the widget's
+    // first show does the same without that.
+    if (widget && !widget->isVisible()) {
+        auto* closer = new SplashCloser(splash, widget);
+        widget->installEventFilter(closer);
+        return;
+    }
+    splash->close();
     splash->deleteLater();
 }
 

@@ -9,5 +9,8 @@ struct ApplicationInfo {
     bool bIsNewBuild = false;
 };
 
-// Built on the first call and kept for the run.
+// Read afresh from the product and "LastRunBuildNumber".
+ApplicationInfo stctReadApplicationInfo();
+// Built on the first call and kept for the run, so writing "LastRunBuildNumber" at exit
+// does not change the answer.
 std::shared_ptr<ApplicationInfo> pGetApplicationInfo();

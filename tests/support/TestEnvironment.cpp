@@ -47,7 +47,10 @@ QString qstrRoot()
 void vSetSystemSetting(const QString& key, const QVariant& value)
 {
     QSettings system(QSettings::SystemScope, QCoreApplication::organizationName(), QCoreApplication::applicationName());
-    system.setValue(key, value);
+    if (value.isValid())
+        system.setValue(key, value);
+    else
+        system.remove(key);
     system.sync();
     vCreateSettings();
 }

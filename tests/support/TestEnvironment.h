@@ -19,7 +19,8 @@ namespace testenv {
 void vPrepare(const QString& product = QStringLiteral("plintra"));
 // The folder behind it all.
 QString qstrRoot();
-// Writes a key into the machine-wide settings that the user settings fall back to.
+// Writes a key into the machine-wide settings that the user settings fall back to; an
+// invalid value removes it.
 void vSetSystemSetting(const QString& key, const QVariant& value);
 // Deletes and re-creates the user settings object over an empty settings file.
 void vResetSettings();

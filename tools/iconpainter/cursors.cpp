@@ -55,10 +55,12 @@ void plus(QPainter &p, QPointF c, qreal arm)
     p.drawLine(c + QPointF(0, -arm), c + QPointF(0, arm));
 }
 
-QPen dotted()
+// Crisp one-pixel dots: antialiased dashes break up once thresholded to 1 bit.
+QPen dotted(QPainter &p)
 {
-    QPen d(Qt::black, 1.5, Qt::SolidLine, Qt::FlatCap);
-    d.setDashPattern({1.6, 1.4});
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QPen d(Qt::black, 1, Qt::SolidLine, Qt::FlatCap);
+    d.setDashPattern({2, 2});
     return d;
 }
 
@@ -194,17 +196,17 @@ void addCursors(Registry &r)
     });
     r.cursor("CursorCloseSelection", [](QPainter &p, const Scheme &) {
         cross(p, 11, 11);
-        p.setPen(dotted());
+        p.setPen(dotted(p));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QPointF(24, 24), 5.5, 5.5);
     });
     r.cursor("CursorFinishOpenSelection", [](QPainter &p, const Scheme &) {
         cross(p, 11, 11);
-        openCurve(p, dotted(), {19, 19});
+        openCurve(p, dotted(p), {19, 19});
     });
     r.cursor("CursorAddPointSelection", [](QPainter &p, const Scheme &) {
         cross(p, 12, 12);
-        p.setPen(dotted());
+        p.setPen(dotted(p));
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(18.5, 18.5, 11, 11));
         plus(p, {24, 24}, 3);
@@ -244,7 +246,7 @@ void addCursors(Registry &r)
     r.cursor("CursorSample", [](QPainter &p, const Scheme &) {
         // Eyedropper with its tip at the left edge.
         p.save();
-        p.translate(0.3, 16.7);
+        p.translate(0.4, 18.4);
         p.rotate(-45);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);

@@ -3,6 +3,8 @@
 
 #include <QtMath>
 
+#include <cmath>
+
 namespace {
 
 const QString R = "Resources";
@@ -131,25 +133,26 @@ void stackedSheets(QPainter &p, const Scheme &s, int n, qreal top, qreal step)
 // Two nested contours of a feathered shape, with points on either.
 void pointMode(QPainter &p, const Scheme &s, bool inner, bool edge, bool hollow)
 {
-    const QPainterPath outerC = blob({12, 12}, 9.5, 8.5);
-    const QPainterPath innerC = blob({12, 12}, 4.8, 4.0);
-    QPen dash = pen(s.fg2, 1.2);
-    strokePath(p, outerC, s.fg2, 1.2);
-    strokePath(p, innerC, s.fg2, 1.2);
-    auto points = [&](const QPainterPath &c, bool on) {
-        for (qreal t : {0.0, 0.25, 0.5, 0.75}) {
-            const QPointF pt = c.pointAtPercent(t);
-            if (hollow) {
-                p.setPen(pen(s.fg, 1.1));
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(QRectF(pt.x() - 1.8, pt.y() - 1.8, 3.6, 3.6));
-            } else if (on) {
-                square(p, pt, 2.1, s.accent);
-            }
+    const QPointF c(12, 12);
+    p.setPen(pen(s.fg2, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(c, 9.5, 8.0);
+    p.drawEllipse(c, 4.5, 3.8);
+    auto mark = [&](QPointF pt, bool on, qreal r) {
+        if (hollow) {
+            p.setPen(pen(s.fg, 1.1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRectF(pt.x() - r, pt.y() - r, 2 * r, 2 * r));
+        } else if (on) {
+            square(p, pt, r, s.accent);
         }
     };
-    points(outerC, edge);
-    points(innerC, inner);
+    for (int i = 0; i < 4; ++i) {
+        const qreal a = qDegreesToRadians(45.0 + 90 * i);
+        mark(c + QPointF(9.5 * std::cos(a), 8.0 * std::sin(a)), edge, 2.1);
+    }
+    for (const QPointF &d : {QPointF(-4.5, 0), QPointF(4.5, 0)})
+        mark(c + d, inner, 1.8);
 }
 
 // Curve with points that the spline tools draw, ending at the pen tip.
@@ -189,9 +192,9 @@ void pencilOn(QPainter &p, const Scheme &s, QPointF tip)
     {
         Cut cut(p);
         p.setPen(QPen(Qt::black, 4.0, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(tip + QPointF(1.2, -1.2), tip + QPointF(8, -8));
+        p.drawLine(tip + QPointF(1.2, -1.2), tip + QPointF(10, -10));
     }
-    penNib(p, tip, 0.95, s.fg);
+    penNib(p, tip, 1.02, s.fg);
 }
 
 void hollowSquareBadge(QPainter &p, const Scheme &s, QPointF c)
@@ -465,22 +468,22 @@ void addIcons(Registry &r)
     }, "A");
     r.icon(R, "ToolTranslate", 24, [](QPainter &p, const Scheme &s) { fourWay(p, {12, 12}, 10, 2, 5.5, s.fg); }, "A");
     r.icon(R, "ToolAddXSpline", 24, [](QPainter &p, const Scheme &s) {
-        xsplineCurve(p, s, {1, 0});
-        pencilOn(p, s, {13.5, 12.5});
+        xsplineCurve(p, s, {-0.5, 1});
+        pencilOn(p, s, {12, 13.5});
     }, "A");
     r.icon(R, "ToolAddBezierSpline", 24, [](QPainter &p, const Scheme &s) {
-        bezierCurve(p, s, {1, 0});
-        pencilOn(p, s, {13.5, 12.5});
+        bezierCurve(p, s, {-0.5, 1});
+        pencilOn(p, s, {12, 13.5});
     }, "A");
     r.icon(R, "ToolAddXSplineLayer", 24, [](QPainter &p, const Scheme &s) {
         layerUnder(p, s);
-        xsplineCurve(p, s, {1, -2});
-        pencilOn(p, s, {13.5, 10.5});
+        xsplineCurve(p, s, {-0.5, -1});
+        pencilOn(p, s, {12, 11.5});
     }, "A");
     r.icon(R, "ToolAddBezierLayer", 24, [](QPainter &p, const Scheme &s) {
         layerUnder(p, s);
-        bezierCurve(p, s, {1, -2});
-        pencilOn(p, s, {13.5, 10.5});
+        bezierCurve(p, s, {-0.5, -1});
+        pencilOn(p, s, {12, 11.5});
     }, "A");
     r.icon(R, "ToolConstraint", 24, [](QPainter &p, const Scheme &s) {
         spring(p, {4.5, 19.5}, {19.5, 4.5}, 4, 2.8, 1.5, s.fg);

@@ -126,7 +126,8 @@ void Registry::cursor(const QString &name, const Glyph &g, const QString &maskNa
         return img;
     }});
     items.push_back({maskPath, [=] {
-        // A one-pixel white rim around the glyph keeps it readable on dark footage.
+        // Black marks the opaque part: a QBitmap made from it has 1-bits there, as a cursor
+        // mask needs. It covers a one-pixel rim, drawn white, that keeps the glyph readable.
         const auto bits = cursorBits(g);
         QImage img(32, 32, QImage::Format_ARGB32);
         for (int y = 0; y < 32; ++y)
@@ -137,7 +138,7 @@ void Registry::cursor(const QString &name, const Glyph &g, const QString &maskNa
                         const int xx = x + dx, yy = y + dy;
                         on = xx >= 0 && yy >= 0 && xx < 32 && yy < 32 && bits[yy * 32 + xx];
                     }
-                img.setPixel(x, y, on ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+                img.setPixel(x, y, on ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
             }
         return img;
     }});

@@ -88,7 +88,7 @@ QPolygonF pointerPolygon();  // classic arrow pointer, tip at origin, ~10x16
 void pointer(QPainter &p, QPointF tip, qreal scale, const QColor &c, bool mirrored = false);
 void fourWay(QPainter &p, QPointF c, qreal r, qreal w, qreal head, const QColor &col);
 void penNib(QPainter &p, QPointF tip, qreal scale, const QColor &c);
-void sheet(QPainter &p, QPointF c, qreal w, qreal h, const QColor &c);
+void sheet(QPainter &p, QPointF c, qreal w, qreal h, const QColor &col);
 void badgePlus(QPainter &p, QPointF c, qreal r, qreal w, const QColor &col);
 void badgeMinus(QPainter &p, QPointF c, qreal r, qreal w, const QColor &col);
 void badgeCross(QPainter &p, QPointF c, qreal r, qreal w, const QColor &col);
