@@ -1,0 +1,26 @@
+// Gives a checkable button a coloured background while it is checked.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+
+class QAbstractButton;
+
+// Has no parent: its creator keeps and deletes it.
+class BackgroundColourToggler : public QObject {
+    Q_OBJECT
+public:
+    // An invalid unchecked colour keeps the button's own look while unchecked.
+    BackgroundColourToggler(QAbstractButton* button, const QColor& checkedColour, const QColor& uncheckedColour);
+    ~BackgroundColourToggler() override;
+
+public slots:
+    void onToggle(bool checked);
+
+private:
+    QPointer<QAbstractButton> m_pButton;
+    QPalette m_palChecked;
+    QPalette m_palUnchecked;
+};
