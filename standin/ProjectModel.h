@@ -8,11 +8,28 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace standin {
+// One frame operation as the project recorded it: what ran and on which frame.
+struct LoggedStep {
+    std::string strOperation;
+    unsigned int uiFrame = 0;
+};
+} // namespace standin
 
 struct CW_ProjectRecord {
     QString qstrFilePath;
     bool bChanged = false;
     unsigned int uiCurrentFrame = 0;
+    // Registered clips; clip 1 is the main clip and gives the project its frame range.
+    std::map<CW_CLIP_ID, CW_BaseClipInfo> mapClips;
+    std::vector<standin::LoggedStep> vecStepLog;
+    // (module, event) pairs the engine refuses; everything else is allowed.
+    std::set<std::pair<int, int>> setRefusedEvents;
 };
 
 namespace standin {

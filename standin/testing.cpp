@@ -13,6 +13,7 @@ void vReset()
 {
     ProjectRegistry::instance().vCloseAll();
     vResetImageIO();
+    vResetFrameSteps();
 }
 
 } // namespace standin::testing

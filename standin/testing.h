@@ -1,7 +1,14 @@
 // Test-only controls of the engine stand-in.
 #pragma once
 
+#include "ProjectModel.h"
 #include "cwbase.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct CW_CallbackStruct;
 
 namespace standin::testing {
 
@@ -11,5 +18,26 @@ CW_Instance pCreateProject();
 void vReset();
 // Forgets every file the image I/O router holds open.
 void vResetImageIO();
+
+// Registers a clip on a project; clip 1 gives the project its frame range.
+void vRegisterClip(CW_Instance project, CW_CLIP_ID clip, const CW_BaseClipInfo& info);
+// The frame operations the project ran, in order, with the frame each ran on.
+std::vector<LoggedStep> vecGetStepLog(CW_Instance project);
+void vSetEventAllowed(CW_Instance project, CW_MODULE module, int event, bool allowed);
+
+// Makes an operation (by its function name) return false, or throw CW_Exception, when it
+// runs on the given frame. One planted fault per operation.
+enum class StepFault { ReturnFalse, Throw };
+void vSetStepFault(const std::string& operation, unsigned int frame, StepFault kind);
+// How often an operation ran since the last reset.
+unsigned int uiGetCallCount(const std::string& operation);
+// Forgets planted faults and call counts.
+void vResetFrameSteps();
+
+// Runs a call on the engine's call-back record from a std::thread, the way the engine
+// calls back from a worker, and returns when that thread has ended. With
+// processEventsWhileWaiting the calling thread keeps handling events meanwhile, which a
+// call-back that waits for the user-interface thread needs.
+void vCallFromOtherThread(const std::function<void(CW_CallbackStruct&)>& call, bool processEventsWhileWaiting = true);
 
 } // namespace standin::testing

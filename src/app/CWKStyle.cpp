@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QPainter>
+#include <QStyleOption>
 #include <QStyleFactory>
 #include <algorithm>
 
@@ -49,6 +51,60 @@ QPalette CWKStyle::standardPalette() const
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setBrush(group, QPalette::AlternateBase, palette.color(group, QPalette::Base).lighter(110));
     return palette;
+}
+
+void CWKStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const
+{
+    // Status-bar items sit flat on the bar.
+    if (element == PE_FrameStatusBarItem)
+        return;
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+}
+
+void CWKStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                           const QWidget* widget) const
+{
+    if (element == CE_HeaderSection) {
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(option->palette.color(QPalette::Window));
+        painter->drawRect(option->rect);
+        painter->restore();
+        return;
+    }
+    if (element == CE_TabBarTab) {
+        const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option);
+        if (!tab)
+            return;
+        QStyleOptionTab shaded(*tab);
+        QPalette& palette = shaded.palette;
+        if (shaded.state & State_Selected) {
+            palette.setColor(QPalette::Button, palette.color(QPalette::Window));
+        } else {
+            QColor label = palette.color(QPalette::WindowText);
+            palette.setColor(QPalette::WindowText, qcolShiftValue(label, m_fBrightness > 0.6f ? 15 : -15));
+            QColor face = palette.color(QPalette::Window);
+            qcolShiftValue(face, -30);
+            palette.setColor(QPalette::Button, face);
+            // Fusion fills a tab of a frameless bar from Window rather than Button.
+            palette.setColor(QPalette::Window, face);
+        }
+        QProxyStyle::drawControl(CE_TabBarTab, &shaded, painter, widget);
+        return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+void CWKStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                  const QWidget* widget) const
+{
+    if (control == CC_ToolButton) {
+        if (qstyleoption_cast<const QStyleOptionToolButton*>(option))
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
 }
 
 int CWKStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,

@@ -8,6 +8,9 @@ class QSplashScreen;
 class GUIApplication;
 class CWKStyle;
 class frmSoftwareUpdate;
+class frmSplash;
+class frmMain;
+class frmCurveEditor;
 
 // The engine mutex: entry points pass it to CW_AutoLock; only the main window's event
 // dispatch and panel refresh hold it, with tryLock.
@@ -21,6 +24,13 @@ extern QSplashScreen* g_pSplashScreen;
 extern CWKStyle* g_pStyle;
 // Created only when start-up opens nothing.
 extern frmSoftwareUpdate* g_pSoftwareUpdate;
+// The welcome dialog; the main window creates it and it lives as long as the main window.
+extern frmSplash* g_pWelcomeDialog;
+// The main window from its initialisation to its destruction; workers and engine
+// call-backs post their events to it.
+extern frmMain* g_pMainWindow;
+// The curve-editor page while it exists.
+extern frmCurveEditor* g_pCurveEditor;
 
 // Command-line results read later: the new-project dialog's default frame rate (0 when not
 // given) and the request to cache the original clip whatever the preference says.

@@ -15,6 +15,15 @@ namespace {
 const QString kResourcePrefix = QStringLiteral(":/Resources/");
 }
 
+// The pictures are compiled into this static library and nothing refers to their generated
+// registration, so the linker would leave them out of the program without this call.
+static int iResourceLoadingRegisterImages()
+{
+    Q_INIT_RESOURCE(images);
+    return 0;
+}
+static const int g_iResourceLoadingImagesRegistered = iResourceLoadingRegisterImages();
+
 QString qstrGetLogoFileName(const QString& product)
 {
     return product + QStringLiteral("Logo.png");

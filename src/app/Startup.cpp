@@ -3,6 +3,7 @@
 #include "CWKCustomEvent.h"
 #include "CWKStyle.h"
 #include "CommandLine.h"
+#include "EngineCallbacks.h"
 #include "GUIApplication.h"
 #include "MessageBoxes.h"
 #include "ProductStrings.h"
@@ -39,6 +40,8 @@ int iRunApplication(int argc, char** argv)
 
     vBRD_InitialiseCallbacks(pGetUserSettings()->value(QStringLiteral("UseHardwareRendering"), false).toBool());
     CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
+    vInitProgressCallbacks(callbacks);
+    vInitMessageCallbacks(callbacks);
 
     QApplication::setDesktopSettingsAware(false);
     auto application = std::make_unique<GUIApplication>(argc, argv);

@@ -43,4 +43,20 @@ private:
     bool m_bStarted = false;
 };
 
+// Time code of a frame index at a frame rate. Interlaced indices count fields, the
+// dominant field first; lowerFieldFirst says which field that is.
+class Timecode {
+public:
+    Timecode(float frameRate, bool interlaced, bool lowerFieldFirst);
+    // Writes "HH:MM:SS:FF", with ":U" or ":L" appended for a field when fieldLetter is set.
+    void populateTimecodeString(QString& text, int frame, bool fieldLetter) const;
+    // Whole frames per second: the rate rounded, so 29.97 counts 30; at least 1.
+    int iFramesPerSecond() const { return m_iFramesPerSecond; }
+
+private:
+    int m_iFramesPerSecond;
+    bool m_bInterlaced;
+    bool m_bLowerFieldFirst;
+};
+
 } // namespace Vosk

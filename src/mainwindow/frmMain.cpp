@@ -1,11 +1,19 @@
 #include "frmMain.h"
 
+#include "app/CWKGUIThreadedProcess.h"
 #include "app/ChoiceTables.h"
+#include "app/EngineCallbacks.h"
 #include "app/MessageBoxes.h"
 #include "app/ProductStrings.h"
+#include "app/ProgramState.h"
+#include "app/frmSplash.h"
 #include "brandor.h"
+#include "viewer/frmMainGLWidget.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
 
 frmMain::frmMain(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 {
@@ -13,22 +21,60 @@ frmMain::frmMain(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, f
     init();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // Workers post to this window until they end.
+    vEndAllWorkers();
+    if (g_pMainWindow == this)
+        g_pMainWindow = nullptr;
+    if (pstctBRD_GetCallbackStruct()->pMainWindow == this)
+        pstctBRD_GetCallbackStruct()->pMainWindow = nullptr;
+}
 
 void frmMain::init()
 {
     connect(actFileExit, &QAction::triggered, this, &QWidget::close);
-    pstctBRD_GetCallbackStruct()->pMainWindow = this;
+    g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
+    g_pMainWindow = this;
+
+    auto* progressLabel = new QLabel(statusBar());
+    auto* progressBar = new QProgressBar(statusBar());
+    progressBar->setValue(0);
+    progressBar->setMinimumSize(200, progressBar->sizeHint().height());
+    progressBar->setSizePolicy(QSizePolicy::Fixed, progressBar->sizePolicy().verticalPolicy());
+    statusBar()->addPermanentWidget(progressLabel, 0);
+    statusBar()->addPermanentWidget(progressBar, 0);
+    progressLabel->hide();
+    vRegisterProgressDisplay(progressLabel, progressBar);
+
+    CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
+    vInitMessageCallbacks(callbacks);
+    vInitEventCallbacks(callbacks);
+    vInitDisplayCallbacks(callbacks);
+    vInitCommandCallback(callbacks);
+    vInitProgressCallbacks(callbacks);
 }
 
 void frmMain::sltConfigureGUI()
 {
     vInitChoiceTables();
+
+    auto* renderLayout = new QVBoxLayout(fmeRenderArea);
+    renderLayout->setContentsMargins(0, 0, 0, 0);
+    renderLayout->setSpacing(3);
+    m_pGLWidget = new frmMainGLWidget(fmeRenderArea, this);
+    renderLayout->addWidget(m_pGLWidget);
 }
 
 void frmMain::sltSetWidgetsState(int state)
 {
     m_iWidgetsState = state;
+}
+
+void frmMain::sltUpdateGUI(int state)
+{
+    if (state != 5)
+        m_iWidgetsState = state;
 }
 
 void frmMain::vUpdateWindowTitle(CW_Instance, bool force)
@@ -58,5 +104,6 @@ void frmMain::sltStoreSettings()
 
 void frmMain::closeEvent(QCloseEvent* e)
 {
+    vStopExecutingThreaded(true);
     e->accept();
 }

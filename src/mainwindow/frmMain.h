@@ -7,6 +7,8 @@
 #include <QMainWindow>
 
 class CWKCustomEvent;
+class QTabWidget;
+class frmMainGLWidget;
 
 class frmMain : public QMainWindow, public Ui_frmMain {
     Q_OBJECT
@@ -17,6 +19,10 @@ public:
     // The widget state every panel is enabled from: 1 no project, 2 idle, 3 run, 4 playing.
     int iGetWidgetsState() const { return m_iWidgetsState; }
     void vUpdateWindowTitle(CW_Instance project, bool force);
+    // Null until the configuration has made them.
+    frmMainGLWidget* pGetGLWidget() const { return m_pGLWidget; }
+    QTabWidget* pGetModuleTabWidget() const { return m_pModuleTabWidget; }
+    void vSetModuleTabWidget(QTabWidget* tabs) { m_pModuleTabWidget = tabs; }
 
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
@@ -25,10 +31,16 @@ public slots:
     void init();
     void sltConfigureGUI();
     void sltSetWidgetsState(int state);
+    // Stores the widget state (5 keeps the current one).
+    void sltUpdateGUI(int state);
     void sltFileOpenProject(const QString& path);
     void sltFileNewProject(const QString& clipPath);
     void sltAutoRecoverProject(const QString& path);
     void sltStoreSettings();
+    // Advice on the first run; ticks the welcome dialog's "Show Next Time".
+    void sltFirstRun();
+    // Opens the quick start guide.
+    void actHelp_activated();
 
 private:
     // Custom-event handlers by code range; each returns whether it handled the code. The
@@ -40,4 +52,6 @@ private:
     bool bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid);
 
     int m_iWidgetsState = 0;
+    frmMainGLWidget* m_pGLWidget = nullptr;
+    QTabWidget* m_pModuleTabWidget = nullptr;
 };

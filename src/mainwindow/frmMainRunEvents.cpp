@@ -2,13 +2,145 @@
 #include "frmMain.h"
 
 #include "app/CWKCustomEvent.h"
+#include "app/CWKGUIThreadedProcess.h"
+#include "app/EngineCallbacks.h"
+#include "app/MessageBoxes.h"
+#include "app/ProgramState.h"
+#include "curves/frmCurveEditor.h"
+#include "viewer/frmMainGLWidget.h"
 
-bool frmMain::bHandleRunEvent(CWKCustomEvent*, bool)
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QStringList>
+#include <memory>
+
+namespace {
+
+// Takes a heap payload out of the event before anything can throw, so that the dispatch
+// never mistakes it for a semaphore to release.
+template <typename T>
+std::unique_ptr<T> pRunEventsTakePayload(CWKCustomEvent* e)
 {
-    return false;
+    std::unique_ptr<T> payload(static_cast<T*>(e->pGetPayload()));
+    e->vSetPayload(nullptr);
+    return payload;
 }
 
-bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent*, bool)
+} // namespace
+
+bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool)
 {
-    return false;
+    switch (e->iGetCode()) {
+    case 1999:
+        return true;
+    case 2000:
+        if (m_pGLWidget)
+            m_pGLWidget->updateGL();
+        return true;
+    case 2005:
+        if (m_pGLWidget)
+            m_pGLWidget->glDraw();
+        return true;
+    case 2006:
+    case 2007:
+        // The run has ended: the window is usable again whether or not the project could
+        // be checked just now.
+        vSetStopRequested(false);
+        vSetProgressText(QString());
+        vSetProgressValue(0);
+        vRefreshProgressDisplay();
+        sltUpdateGUI(2);
+        if (m_pGLWidget) {
+            if (e->iGetCode() == 2006)
+                m_pGLWidget->setFocus(Qt::OtherFocusReason);
+            else
+                m_pGLWidget->updateGL();
+        }
+        return true;
+    case 2008:
+        vRefreshProgressDisplay();
+        return true;
+    case 2010:
+        // The engine has made the frame current already; the frame slider follows it once
+        // the window has one.
+        return true;
+    case kiWorkerFailedEvent: {
+        std::unique_ptr<QString> message = pRunEventsTakePayload<QString>(e);
+        vShowWarning(this, message ? *message : QString());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool)
+{
+    switch (e->iGetCode()) {
+    case 10000:
+    case 10100:
+    case 10200: {
+        std::unique_ptr<QStringList> message = pRunEventsTakePayload<QStringList>(e);
+        // The box may take the mouse release, so the viewer must not stay in a drag.
+        if (e->iGetCode() != 10200 && m_pGLWidget)
+            m_pGLWidget->vSetHeldMouseButton(0);
+        if (bIsExecutingThreaded())
+            vSetStopRequested(true);
+        if (!message || message->isEmpty())
+            return true;
+        const QByteArray context = message->first().toLower().toUtf8();
+        const QByteArray source = message->last().toUtf8();
+        const QString text = QCoreApplication::translate(context.constData(), source.constData());
+        if (e->iGetCode() == 10000)
+            vShowCritical(this, text);
+        else if (e->iGetCode() == 10100)
+            vShowInformation(this, text);
+        else
+            vShowWarning(this, text);
+        return true;
+    }
+    case 10300:
+        // The clip id is no semaphore; the relink offer comes with the relink dialog.
+        e->vSetPayload(nullptr);
+        sltUpdateGUI(2);
+        if (m_pGLWidget)
+            m_pGLWidget->updateGL();
+        vStopExecutingThreaded(true);
+        return true;
+    case 10500: {
+        std::unique_ptr<CWKActivationRecord> record = pRunEventsTakePayload<CWKActivationRecord>(e);
+        if (record && record->b != 0 && g_pCurveEditor)
+            g_pCurveEditor->vSetActive(record->a, record->b);
+        return true;
+    }
+    case 10600: {
+        std::unique_ptr<CWKSynchronousRecord> record = pRunEventsTakePayload<CWKSynchronousRecord>(e);
+        if (!record)
+            return true;
+        // The engine thread waits until the curve editor has been told, also if that throws.
+        struct Release {
+            QSemaphore* pSemaphore;
+            ~Release() { pSemaphore->release(1); }
+        } release{record->pSemaphore};
+        if (g_pCurveEditor)
+            g_pCurveEditor->vUndo(record->a);
+        return true;
+    }
+    case 10900: {
+        auto* parameter = static_cast<Murn::ParameterWithoutType*>(e->pGetPayload());
+        e->vSetPayload(nullptr);
+        if (g_pCurveEditor)
+            g_pCurveEditor->vSetSelectedParameter(parameter);
+        return true;
+    }
+    case 11000: {
+        auto* parameter = static_cast<Murn::ParameterWithoutType*>(e->pGetPayload());
+        e->vSetPayload(nullptr);
+        if (parameter && g_pCurveEditor)
+            g_pCurveEditor->vRemoveParameter(parameter);
+        return true;
+    }
+    default:
+        return false;
+    }
 }

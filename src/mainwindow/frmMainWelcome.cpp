@@ -1,9 +1,87 @@
-// frmMain: first-run advice, the welcome dialog and a pending software update (5001 to 5004).
+// frmMain: first-run advice, the welcome dialog, a pending software update (5001 to 5004)
+// and the quick start guide the welcome dialog offers.
 #include "frmMain.h"
 
+#include "Vosk.h"
 #include "app/CWKCustomEvent.h"
+#include "app/MessageBoxes.h"
+#include "app/ProductStrings.h"
+#include "app/ProgramState.h"
+#include "app/Settings.h"
+#include "app/frmSplash.h"
+#include "preferences/frmPreferences.h"
+#include "preferences/frmSoftwareUpdate.h"
+#include "velmor.h"
 
-bool frmMain::bHandleWelcomeEvent(CWKCustomEvent*)
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+// A dialog already running modally (the user opened it from the menu) is not run again.
+void vExecWelcomeDialogOnce(QDialog* dialog)
 {
-    return false;
+    if (dialog && !dialog->isVisible())
+        dialog->exec();
+}
+
+} // namespace
+
+bool frmMain::bHandleWelcomeEvent(CWKCustomEvent* e)
+{
+    switch (e->iGetCode()) {
+    case 5001:
+        sltFirstRun();
+        return true;
+    case 5002:
+        sltFirstRun();
+        vExecWelcomeDialogOnce(g_pWelcomeDialog);
+        return true;
+    case 5003:
+        vExecWelcomeDialogOnce(g_pWelcomeDialog);
+        return true;
+    case 5004:
+        vExecWelcomeDialogOnce(g_pSoftwareUpdate);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmMain::sltFirstRun()
+{
+    pGetUserSettings()->setValue(QStringLiteral("FirstRun"), false);
+    const QString product = qstrGetProductDisplayName();
+    const QString advice =
+        tr("It appears that this is the first time %1 has been run on this machine.\n"
+           "For best performance we advise you to configure %1 before proceeding. \n\n"
+           "If you choose not to do it now you will be able to do so later by choosing File | Preferences...\n\n"
+           "Would you like to configure %1 now?")
+            .arg(product);
+    vCloseSplashScreen(nullptr);
+    const auto answer =
+        QMessageBox::information(this, product, advice, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) {
+        if (auto* preferences = findChild<frmPreferences*>()) {
+            preferences->exec();
+        } else {
+            frmPreferences transientPreferences(this);
+            transientPreferences.exec();
+        }
+    }
+    if (g_pWelcomeDialog)
+        g_pWelcomeDialog->chkbxShowNextTime->setChecked(true);
+}
+
+void frmMain::actHelp_activated()
+{
+    const QString guide = qstrGetInstallPath(qstrGetProductDocDir(qstrGetProduct()) + QStringLiteral("Quick Start.pdf"));
+    // Handing a missing file to the desktop would look like success and open nothing.
+    if (!QFileInfo(guide).isFile() || !QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
+        vShowWarning(this, QStringLiteral("Failed to launch PDF Reader. Please make sure the quick start guide %1 "
+                                          "is installed and a PDF reader is set up on this machine.")
+                               .arg(QDir::toNativeSeparators(guide)));
 }

@@ -1,0 +1,227 @@
+#include "EngineCallbacks.h"
+
+#include "CWKCustomEvent.h"
+#include "CWKGUIThreadedProcess.h"
+#include "ProgramState.h"
+#include "brandor.h"
+#include "curves/frmCurveEditor.h"
+#include "mainwindow/frmMain.h"
+#include "viewer/frmMainGLWidget.h"
+
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QStringList>
+#include <QThread>
+
+namespace {
+
+bool bCbPost(int code, quintptr payload)
+{
+    if (!g_pMainWindow)
+        return false;
+    QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(code, payload));
+    return true;
+}
+
+QString qstrCbText(const char* text)
+{
+    return QString::fromLatin1(text ? text : "");
+}
+
+void vCbPostMessage(int code, const char* translationContext, const char* text)
+{
+    auto* message = new QStringList{qstrCbText(translationContext), qstrCbText(text)};
+    if (!bCbPost(code, quintptr(message)))
+        delete message;
+}
+
+// A message box may take the mouse release; the viewer must not stay in a drag. Off the
+// user-interface thread the main window does this when it handles the message event.
+void vCbReleaseViewerMouse()
+{
+    if (bIsUserInterfaceThread() && g_pMainWindow && g_pMainWindow->pGetGLWidget())
+        g_pMainWindow->pGetGLWidget()->vSetHeldMouseButton(0);
+}
+
+void vCbCriticalMessage(void*, const char* translationContext, const char* text)
+{
+    vCbPostMessage(10000, translationContext, text);
+    vCbReleaseViewerMouse();
+}
+
+void vCbWarningMessage(void*, const char* translationContext, const char* text)
+{
+    vCbPostMessage(10200, translationContext, text);
+}
+
+void vCbInformationMessage(void*, const char* translationContext, const char* text)
+{
+    vCbPostMessage(10100, translationContext, text);
+    vCbReleaseViewerMouse();
+}
+
+int iCbMissingClip(void*, CW_CLIP_ID clip)
+{
+    bCbPost(10300, quintptr(clip));
+    return 1;
+}
+
+void vCbParameterFocus()
+{
+    bCbPost(10400, 0);
+}
+
+void vCbCurveEditorActivate(void*, int a, int b)
+{
+    if (bIsUserInterfaceThread()) {
+        if (g_pCurveEditor)
+            g_pCurveEditor->vSetActive(a, b);
+        return;
+    }
+    auto* record = new CWKActivationRecord{a, b};
+    if (!bCbPost(10500, quintptr(record)))
+        delete record;
+}
+
+// Event 10600. Dropped undelivered (the main window gone), it still lets the caller go.
+class CbSynchronousEvent final : public CWKCustomEvent {
+public:
+    explicit CbSynchronousEvent(CWKSynchronousRecord* record) : CWKCustomEvent(10600, quintptr(record)) {}
+    ~CbSynchronousEvent() override
+    {
+        auto* record = static_cast<CWKSynchronousRecord*>(pGetPayload());
+        if (!record)
+            return;
+        record->pSemaphore->release(1);
+        delete record;
+    }
+};
+
+void vCbCurveEditorSynchronous(void*, int a)
+{
+    if (bIsUserInterfaceThread()) {
+        if (g_pCurveEditor)
+            g_pCurveEditor->vUndo(a);
+        return;
+    }
+    if (!g_pMainWindow)
+        return;
+    QSemaphore semaphore(1);
+    semaphore.acquire();
+    QCoreApplication::postEvent(g_pMainWindow, new CbSynchronousEvent(new CWKSynchronousRecord{&semaphore, a}));
+    semaphore.acquire();
+}
+
+void vCbParameterRemoved(Murn::ParameterWithoutType* parameter)
+{
+    if (bIsUserInterfaceThread()) {
+        if (g_pCurveEditor)
+            g_pCurveEditor->vRemoveParameter(parameter);
+        return;
+    }
+    bCbPost(11000, quintptr(parameter));
+}
+
+void vCbParameterSelected(Murn::ParameterWithoutType* parameter)
+{
+    if (bIsUserInterfaceThread()) {
+        if (g_pCurveEditor)
+            g_pCurveEditor->vSetSelectedParameter(parameter);
+        return;
+    }
+    bCbPost(10900, quintptr(parameter));
+}
+
+void vCbProgressChanged()
+{
+    if (bIsUserInterfaceThread()) {
+        vRefreshProgressDisplay();
+        QCoreApplication::processEvents();
+    } else {
+        bCbPost(2008, 0);
+    }
+}
+
+void vCbProgressText(void*, const char* text)
+{
+    vSetProgressText(qstrCbText(text) + QStringLiteral(" (Esc to cancel)"));
+    vCbProgressChanged();
+}
+
+void vCbProgressValue(void*, int value)
+{
+    vSetProgressValue(value);
+    vCbProgressChanged();
+}
+
+void vCbProgressStart()
+{
+    vSetProgressValue(0);
+    vCbProgressChanged();
+}
+
+void vCbProgressEnd()
+{
+    vSetProgressValue(0);
+    vSetProgressText(QString());
+    vCbProgressChanged();
+}
+
+int iCbStopQuery()
+{
+    return bIsStopRequested() ? 1 : 0;
+}
+
+} // namespace
+
+bool bIsUserInterfaceThread()
+{
+    QThread* userInterfaceThread = g_pUserInterfaceThread;
+    if (!userInterfaceThread && QCoreApplication::instance())
+        userInterfaceThread = QCoreApplication::instance()->thread();
+    return QThread::currentThread() == userInterfaceThread;
+}
+
+CW_CallbackStruct* vInitMessageCallbacks(CW_CallbackStruct* callbacks)
+{
+    callbacks->pfnCriticalMessage = &vCbCriticalMessage;
+    callbacks->pfnWarningMessage = &vCbWarningMessage;
+    callbacks->pfnInformationMessage = &vCbInformationMessage;
+    callbacks->pMainWindow = g_pMainWindow;
+    callbacks->pfnMissingClip = &iCbMissingClip;
+    return callbacks;
+}
+
+CW_CallbackStruct* vInitEventCallbacks(CW_CallbackStruct* callbacks)
+{
+    callbacks->pfnParameterFocus = &vCbParameterFocus;
+    callbacks->pMainWindow = g_pMainWindow;
+    return callbacks;
+}
+
+CW_CallbackStruct* vInitDisplayCallbacks(CW_CallbackStruct* callbacks)
+{
+    callbacks->pfnCurveEditorActivate = &vCbCurveEditorActivate;
+    callbacks->pfnCurveEditorSynchronous = &vCbCurveEditorSynchronous;
+    callbacks->pfnParameterRemoved = &vCbParameterRemoved;
+    callbacks->pfnParameterSelected = &vCbParameterSelected;
+    callbacks->pMainWindow = g_pMainWindow;
+    return callbacks;
+}
+
+CW_CallbackStruct* vInitProgressCallbacks(CW_CallbackStruct* callbacks)
+{
+    callbacks->pfnProgressText = &vCbProgressText;
+    callbacks->pfnProgressValue = &vCbProgressValue;
+    callbacks->pfnProgressStart = &vCbProgressStart;
+    callbacks->pfnProgressEnd = &vCbProgressEnd;
+    callbacks->pfnStopQuery = &iCbStopQuery;
+    return callbacks;
+}
+
+CW_CallbackStruct* vInitCommandCallback(CW_CallbackStruct* callbacks)
+{
+    // The parameter-change entry copies and applies undoable commands; it is filled once
+    // those commands exist, until then the engine finds it empty and applies nothing.
+    return callbacks;
+}
