@@ -249,7 +249,7 @@ private slots:
         vStopExecutingThreaded(true);
         QVERIFY(!bIsExecutingThreaded());
         QCOMPARE(g_iClosingCalls.load(), 1);
-        QCOMPARE(m_pWindow->iGetWidgetsState(), 2);
+        QTRY_COMPARE(m_pWindow->iGetWidgetsState(), 2);
 
         // Once the run has ended a new one starts.
         QVERIFY(bRun(2, 1));
