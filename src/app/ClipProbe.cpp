@@ -53,3 +53,12 @@ void vCloseMovie(const QString& path)
 {
     pGetImageIORouter()->vCloseMovie(path.toUtf8().constData());
 }
+
+bool bIsReadableClip(const QString& path)
+{
+    CW_BaseClipInfo base;
+    CW_ClipInfo clip;
+    const bool readable = bGetClipImageInfo(path, base, clip, nullptr);
+    vCloseMovie(path);
+    return readable;
+}

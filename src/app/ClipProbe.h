@@ -9,3 +9,5 @@
 // shows a message. The caller closes the file with vCloseMovie.
 bool bGetClipImageInfo(const QString& path, CW_BaseClipInfo& base, CW_ClipInfo& clip, void* passThrough);
 void vCloseMovie(const QString& path);
+// Probes the file with fresh descriptions and closes it again.
+bool bIsReadableClip(const QString& path);

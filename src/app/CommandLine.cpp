@@ -4,17 +4,6 @@
 
 #include <QFile>
 
-namespace {
-bool bIsReadableClip(const QString& path)
-{
-    CW_BaseClipInfo base;
-    CW_ClipInfo clip;
-    const bool readable = bGetClipImageInfo(path, base, clip, nullptr);
-    vCloseMovie(path);
-    return readable;
-}
-} // namespace
-
 CommandLine stctParseCommandLine(const QStringList& arguments, const QString& projectExtension)
 {
     CommandLine result;

@@ -26,13 +26,8 @@ bool GUIApplication::event(QEvent* e)
     const QString path = static_cast<QFileOpenEvent*>(e)->file();
     if (path.contains(qstrGetFileExtension(qstrGetProduct()), Qt::CaseSensitive)) {
         m_pMainWindow->sltFileOpenProject(path);
-    } else {
-        CW_BaseClipInfo base;
-        CW_ClipInfo clip;
-        const bool isClip = bGetClipImageInfo(path, base, clip, nullptr);
-        vCloseMovie(path);
-        if (isClip)
-            m_pMainWindow->sltFileNewProject(path);
+    } else if (bIsReadableClip(path)) {
+        m_pMainWindow->sltFileNewProject(path);
     }
     return true;
 }
