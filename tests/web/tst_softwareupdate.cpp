@@ -563,7 +563,10 @@ private slots:
 
         QProgressDialog* progress = pFindProgressWindow();
         QVERIFY(progress);
-        progress->cancel();
+        auto* cancel = progress->findChild<QPushButton*>();
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+        cancel->click();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QCOMPARE(finished.first().first().toBool(), false);
         QVERIFY(!QFileInfo::exists(partial));
