@@ -20,12 +20,14 @@
 
 namespace {
 
-// Reports outlive the dialog that sent them.
+// Reports outlive the dialog that sent them. Their connections must close while the
+// application object still exists, so the main window owns them when there is one.
 QNetworkAccessManager* pGetReportNetwork()
 {
     static QPointer<QNetworkAccessManager> s_network;
     if (!s_network)
-        s_network = new QNetworkAccessManager(QCoreApplication::instance());
+        s_network = new QNetworkAccessManager(g_pMainWindow ? static_cast<QObject*>(g_pMainWindow)
+                                                            : QCoreApplication::instance());
     return s_network;
 }
 
