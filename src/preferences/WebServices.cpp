@@ -144,9 +144,11 @@ int iCompareVersions(const QString& a, const QString& b)
 
 void vPostWebServiceMessage(int code, const QString& text)
 {
-    vLogMessage(text);
-    if (!g_pMainWindow)
+    // Without a main window (early start-up, shut-down) the log keeps it.
+    if (!g_pMainWindow) {
+        vLogMessage(text);
         return;
+    }
     auto* message = new QStringList{QString(), text};
     QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(code, quintptr(message)));
 }

@@ -40,7 +40,7 @@ void vSetUpdateSetting(const char* key, const QVariant& value)
     pGetUserSettings()->setValue(QLatin1String(key), value);
 }
 
-QString qstrNetworkErrorKey(QNetworkReply::NetworkError error)
+QString qstrUpdateNetworkErrorKey(QNetworkReply::NetworkError error)
 {
     const char* key = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(error);
     return key ? QString::fromLatin1(key) : QString::number(int(error));
@@ -51,7 +51,7 @@ int iUpdateReplyStatus(QNetworkReply* reply)
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
-QByteArray baSha256OfFile(const QString& path)
+QByteArray baUpdateFileDigest(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -197,7 +197,7 @@ void frmSoftwareUpdate::sltReceivedUpdateData(QNetworkReply* reply)
     if (m_bCheckFailed) {
         vLogMessage(QStringLiteral("Checked for software updates: ERROR (%1) %2")
                         .arg(status)
-                        .arg(qstrNetworkErrorKey(reply->error())));
+                        .arg(qstrUpdateNetworkErrorKey(reply->error())));
         vManualCheckFailed(status != 0 && status != 200 ? tr("the update server answered with status %1.").arg(status)
                                                         : reply->errorString());
         emit updateCheckFinished(false);
@@ -238,7 +238,8 @@ void frmSoftwareUpdate::sltReceivedUpdateData(QNetworkReply* reply)
             vSetUpdateSetting("update/version", version);
             vSetUpdateSetting("update/downloaded", false);
             vLogMessage(QStringLiteral("Update %1 stored in settings.").arg(version));
-            if (m_bManualCheck) {
+            // Not again while the dialog is up already (a pending update shown at start-up).
+            if (m_bManualCheck && !isVisible()) {
                 init();
                 exec();
             }
@@ -439,7 +440,7 @@ void frmSoftwareUpdate::vFinishInstallerStage(QNetworkReply* reply)
         const QString reason = reply->error() != QNetworkReply::NoError
                                    ? reply->errorString()
                                    : tr("the update server answered with status %1.").arg(status);
-        vFailDownload(QStringLiteral("Download failed: ") + qstrNetworkErrorKey(reply->error()),
+        vFailDownload(QStringLiteral("Download failed: ") + qstrUpdateNetworkErrorKey(reply->error()),
                       tr("The software update could not be downloaded: %1").arg(reason));
         return;
     }
@@ -468,7 +469,7 @@ void frmSoftwareUpdate::vFinishSignatureStage(QNetworkReply* reply)
         const QString reason = reply->error() != QNetworkReply::NoError
                                    ? reply->errorString()
                                    : tr("the update server answered with status %1.").arg(status);
-        vFailDownload(QStringLiteral("Signature download failed: ") + qstrNetworkErrorKey(reply->error()),
+        vFailDownload(QStringLiteral("Signature download failed: ") + qstrUpdateNetworkErrorKey(reply->error()),
                       tr("The software update was deleted: its signature could not be downloaded (%1).").arg(reason));
         return;
     }
@@ -539,7 +540,7 @@ void frmSoftwareUpdate::sltInstallNow()
         return;
 
     // The file may have changed while the question was up.
-    if (baSha256OfFile(path) != m_baVerifiedDigest) {
+    if (baUpdateFileDigest(path) != m_baVerifiedDigest) {
         vLogMessage(QStringLiteral("Installer changed after verification: ") + path);
         QFile::remove(path);
         m_qstrVerifiedInstaller.clear();
