@@ -26,8 +26,8 @@ bool bSignatureFails(QString* reason, const QString& text)
 
 } // namespace
 
-bool bVerifyDigestSignature(const QByteArray& sha256Digest, const QByteArray& signature,
-                            const QByteArray& publicKeyPem, QString* reason)
+bool bVerifyDigestSignature(
+    const QByteArray& sha256Digest, const QByteArray& signature, const QByteArray& publicKeyPem, QString* reason)
 {
     if (sha256Digest.size() != 32)
         return bSignatureFails(reason, QStringLiteral("the digest is not a SHA-256 digest"));
@@ -46,13 +46,12 @@ bool bVerifyDigestSignature(const QByteArray& sha256Digest, const QByteArray& si
         return bSignatureFails(reason, QStringLiteral("the built-in key is neither RSA nor EC"));
 
     std::unique_ptr<EVP_PKEY_CTX, SignatureKeyDeleter> context(EVP_PKEY_CTX_new(key.get(), nullptr));
-    if (!context || EVP_PKEY_verify_init(context.get()) <= 0 ||
-        EVP_PKEY_CTX_set_signature_md(context.get(), EVP_sha256()) <= 0)
+    if (!context || EVP_PKEY_verify_init(context.get()) <= 0
+        || EVP_PKEY_CTX_set_signature_md(context.get(), EVP_sha256()) <= 0)
         return bSignatureFails(reason, QStringLiteral("the signature check cannot be set up"));
     const int verdict = EVP_PKEY_verify(context.get(), reinterpret_cast<const unsigned char*>(signature.constData()),
-                                        size_t(signature.size()),
-                                        reinterpret_cast<const unsigned char*>(sha256Digest.constData()),
-                                        size_t(sha256Digest.size()));
+        size_t(signature.size()), reinterpret_cast<const unsigned char*>(sha256Digest.constData()),
+        size_t(sha256Digest.size()));
     if (verdict != 1)
         return bSignatureFails(reason, QStringLiteral("the signature does not match"));
     ERR_clear_error();

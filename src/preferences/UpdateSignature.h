@@ -6,5 +6,5 @@
 
 // True when signature is valid over the SHA-256 digest for the holder of the PEM public
 // key (RSA or EC). Otherwise false, with the reason when asked.
-bool bVerifyDigestSignature(const QByteArray& sha256Digest, const QByteArray& signature,
-                            const QByteArray& publicKeyPem, QString* reason = nullptr);
+bool bVerifyDigestSignature(const QByteArray& sha256Digest, const QByteArray& signature, const QByteArray& publicKeyPem,
+    QString* reason = nullptr);

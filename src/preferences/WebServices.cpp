@@ -87,16 +87,16 @@ QUrl urlGetServiceAddress(const QString& host, const QString& pathAndQuery)
     if (host.isEmpty())
         return QUrl();
     const QUrl origin(QStringLiteral("https://") + host, QUrl::StrictMode);
-    if (!origin.isValid() || origin.host().isEmpty() || !origin.userInfo().isEmpty() || !origin.path().isEmpty() ||
-        origin.hasQuery() || origin.hasFragment())
+    if (!origin.isValid() || origin.host().isEmpty() || !origin.userInfo().isEmpty() || !origin.path().isEmpty()
+        || origin.hasQuery() || origin.hasFragment())
         return QUrl();
     return origin.resolved(QUrl(pathAndQuery));
 }
 
 bool bIsSameOrigin(const QUrl& a, const QUrl& b)
 {
-    return a.isValid() && b.isValid() && a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
-           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(443) == b.port(443);
+    return a.isValid() && b.isValid() && a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0
+        && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(443) == b.port(443);
 }
 
 QNetworkRequest reqMakeSecureRequest(const QUrl& url)
@@ -149,7 +149,7 @@ void vPostWebServiceMessage(int code, const QString& text)
         vLogMessage(text);
         return;
     }
-    auto* message = new QStringList{QString(), text};
+    auto* message = new QStringList {QString(), text};
     QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(code, quintptr(message)));
 }
 

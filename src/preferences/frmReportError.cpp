@@ -26,18 +26,19 @@ QNetworkAccessManager* pGetReportNetwork()
 {
     static QPointer<QNetworkAccessManager> s_network;
     if (!s_network)
-        s_network = new QNetworkAccessManager(g_pMainWindow ? static_cast<QObject*>(g_pMainWindow)
-                                                            : QCoreApplication::instance());
+        s_network = new QNetworkAccessManager(
+            g_pMainWindow ? static_cast<QObject*>(g_pMainWindow) : QCoreApplication::instance());
     return s_network;
 }
 
 void vSendErrorReport(const QByteArray& body)
 {
-    const QUrl address =
-        urlGetServiceAddress(qstrGetReportHost(), QStringLiteral("/servlet/servlet.WebToCase?encoding=UTF-8"));
+    const QUrl address
+        = urlGetServiceAddress(qstrGetReportHost(), QStringLiteral("/servlet/servlet.WebToCase?encoding=UTF-8"));
     if (address.isEmpty()) {
-        vPostWebServiceMessage(10000, frmReportError::tr("The error report was not sent: this build has no "
-                                                         "support address."));
+        vPostWebServiceMessage(10000,
+            frmReportError::tr("The error report was not sent: this build has no "
+                               "support address."));
         return;
     }
     QNetworkRequest request = reqMakeSecureRequest(address);
@@ -60,16 +61,17 @@ const char* const kapszContactKeys[] = {"ContactName", "ContactCompany", "Contac
 
 } // namespace
 
-frmReportError::frmReportError(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags | Qt::Sheet)
+frmReportError::frmReportError(QWidget* parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags | Qt::Sheet)
 {
     setupUi(this);
     QString intro = tr("You can use this form to report an error to Corvane technical support. If you include your "
                        "contact details you will receive an acknowledgement by e-mail.");
     const QString support = QStringLiteral(PLINTRA_SUPPORT_EMAIL);
     if (!support.isEmpty())
-        intro += tr(" If you have any difficulties using this form, please email") +
-                 QStringLiteral(" <a href=\"mailto:%1\" style=\"text-decoration: underline; color:#0000ff;\">%1</a>.")
-                     .arg(support.toHtmlEscaped());
+        intro += tr(" If you have any difficulties using this form, please email")
+            + QStringLiteral(" <a href=\"mailto:%1\" style=\"text-decoration: underline; color:#0000ff;\">%1</a>.")
+                  .arg(support.toHtmlEscaped());
     textBrowser->setHtml(QStringLiteral("<p>") + intro + QStringLiteral("</p>"));
 }
 
@@ -96,8 +98,9 @@ void frmReportError::readLog()
     }
     qint64 start = 0;
     if (rbtnLastLog->isChecked()) {
-        const QByteArray marker =
-            (QStringLiteral("(") + qstrGetProductName(qstrGetProduct()) + QStringLiteral(") Commenced logging")).toUtf8();
+        const QByteArray marker
+            = (QStringLiteral("(") + qstrGetProductName(qstrGetProduct()) + QStringLiteral(") Commenced logging"))
+                  .toUtf8();
         qint64 offset = 0;
         while (!log.atEnd()) {
             const QByteArray line = log.readLine();
@@ -114,17 +117,13 @@ QByteArray frmReportError::baBuildReport() const
 {
     const QString product = qstrGetProduct();
     const QString description = edtComments->toPlainText() + QStringLiteral("\n\n") + edtErrorLog->toPlainText();
-    return "orgid=" + baEncodeFormValue(qstrGetReportOrgId()) +
-           "&name=" + baEncodeFormValue(edtName->text()) +
-           "&email=" + baEncodeFormValue(edtEmail->text()) +
-           "&phone=" + baEncodeFormValue(edtPhone->text()) +
-           "&company=" + baEncodeFormValue(edtCompany->text()) +
-           "&subject=" + baEncodeFormValue(edtSubject->text()) +
-           "&description=" + baEncodeFormValue(description) +
-           "&type=Problem" +
-           "&" + baEncodeFormValue(qstrGetReportProductField()) + "=" + baEncodeFormValue(qstrGetProductName(product)) +
-           "&" + baEncodeFormValue(qstrGetReportVersionField()) + "=" +
-           baEncodeFormValue(qstrGetProductVersion(product).mid(1));
+    return "orgid=" + baEncodeFormValue(qstrGetReportOrgId()) + "&name=" + baEncodeFormValue(edtName->text())
+        + "&email=" + baEncodeFormValue(edtEmail->text()) + "&phone=" + baEncodeFormValue(edtPhone->text())
+        + "&company=" + baEncodeFormValue(edtCompany->text()) + "&subject=" + baEncodeFormValue(edtSubject->text())
+        + "&description=" + baEncodeFormValue(description) + "&type=Problem" + "&"
+        + baEncodeFormValue(qstrGetReportProductField()) + "=" + baEncodeFormValue(qstrGetProductName(product)) + "&"
+        + baEncodeFormValue(qstrGetReportVersionField()) + "="
+        + baEncodeFormValue(qstrGetProductVersion(product).mid(1));
 }
 
 int frmReportError::exec()

@@ -73,7 +73,8 @@ QString qstrNumberedInstallerName(const QString& name, int number)
 
 } // namespace
 
-frmSoftwareUpdate::frmSoftwareUpdate(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
+frmSoftwareUpdate::frmSoftwareUpdate(QWidget* parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags)
 {
     setupUi(this);
     connect(btnLater, &QPushButton::clicked, this, &QDialog::reject);
@@ -150,8 +151,8 @@ void frmSoftwareUpdate::vSendUpdateCheck()
         vLogMessage(QStringLiteral("Checked for software updates: no update server in this build"));
         if (m_bManualCheck) {
             m_bManualCheck = false;
-            vPostWebServiceMessage(10100, tr("This build of %1 does not check for software updates.")
-                                              .arg(qstrGetProductName(qstrGetProduct())));
+            vPostWebServiceMessage(10100,
+                tr("This build of %1 does not check for software updates.").arg(qstrGetProductName(qstrGetProduct())));
         }
         return;
     }
@@ -162,9 +163,8 @@ void frmSoftwareUpdate::vSendUpdateCheck()
     QString build = qstrGetProductBuildNumber(product);
     if (pGetUserSettings()->value(QStringLiteral("update/force"), false).toBool())
         build = QStringLiteral("0000");
-    const QByteArray body = "&product=" + baEncodeFormValue(qstrGetUpdateProductName(product)) +
-                            "&build=" + baEncodeFormValue(build) +
-                            "&os=" + baEncodeFormValue(qstrGetTargetOS(product));
+    const QByteArray body = "&product=" + baEncodeFormValue(qstrGetUpdateProductName(product))
+        + "&build=" + baEncodeFormValue(build) + "&os=" + baEncodeFormValue(qstrGetTargetOS(product));
 
     m_bCheckFailed = false;
     QNetworkRequest request = reqMakeSecureRequest(address);
@@ -265,14 +265,15 @@ void frmSoftwareUpdate::init()
     vLogMessage(QStringLiteral("Preparing software update dialog."));
     lblInstaller->setText(qstrUpdateSetting("update/installerfile"));
     lblInstaller->hide();
-    vLogMessage(QStringLiteral("Update available with major version ") +
-                qstrUpdateSetting("update/version").section(QLatin1Char('.'), 0, 0));
+    vLogMessage(QStringLiteral("Update available with major version ")
+        + qstrUpdateSetting("update/version").section(QLatin1Char('.'), 0, 0));
     const QString product = qstrGetProductName(qstrGetProduct());
-    lblIntro->setText(tr("A newer version of ") + product +
-                      tr(" is available free of charge from Corvane Works. Do you want to upgrade your copy?"));
-    lblInstructions->setText(product + tr(" can automatically check for new and updated versions using its Software "
-                                          "Update feature. Select Software Update in ") +
-                             product + tr(" Preferences to change the Software Update behaviour."));
+    lblIntro->setText(tr("A newer version of ") + product
+        + tr(" is available free of charge from Corvane Works. Do you want to upgrade your copy?"));
+    lblInstructions->setText(product
+        + tr(" can automatically check for new and updated versions using its Software "
+             "Update feature. Select Software Update in ")
+        + product + tr(" Preferences to change the Software Update behaviour."));
     btnInstall->show();
     adjustSize();
 }
@@ -307,8 +308,8 @@ void frmSoftwareUpdate::sltDownloadAndInstall()
     const QUrl installer(address, QUrl::StrictMode);
     if (!installer.isValid() || !bIsSameOrigin(installer, urlGetUpdateCheckAddress())) {
         vLogMessage(QStringLiteral("Refused installer address: ") + address);
-        vPostWebServiceMessage(10000,
-                               tr("The software update was not downloaded: %1 is not on the update server.").arg(address));
+        vPostWebServiceMessage(
+            10000, tr("The software update was not downloaded: %1 is not on the update server.").arg(address));
         return;
     }
     const QString folder = qstrGetInstallerFolder();
@@ -321,8 +322,8 @@ void frmSoftwareUpdate::sltDownloadAndInstall()
     }
     if (!bOpenInstallerFile(folder, name)) {
         vLogMessage(QStringLiteral("Unable to write to file: ") + folder + name);
-        vPostWebServiceMessage(10000, tr("The software update could not be saved in %1.")
-                                          .arg(QDir::toNativeSeparators(folder)));
+        vPostWebServiceMessage(
+            10000, tr("The software update could not be saved in %1.").arg(QDir::toNativeSeparators(folder)));
         return;
     }
 
@@ -432,16 +433,16 @@ void frmSoftwareUpdate::vFinishInstallerStage(QNetworkReply* reply)
     }
     if (m_bWriteFailed) {
         vFailDownload(QStringLiteral("Unable to write to file: ") + path,
-                      tr("The software update could not be saved to %1.").arg(QDir::toNativeSeparators(path)));
+            tr("The software update could not be saved to %1.").arg(QDir::toNativeSeparators(path)));
         return;
     }
     const int status = iUpdateReplyStatus(reply);
     if (reply->error() != QNetworkReply::NoError || status != 200) {
         const QString reason = reply->error() != QNetworkReply::NoError
-                                   ? reply->errorString()
-                                   : tr("the update server answered with status %1.").arg(status);
+            ? reply->errorString()
+            : tr("the update server answered with status %1.").arg(status);
         vFailDownload(QStringLiteral("Download failed: ") + qstrUpdateNetworkErrorKey(reply->error()),
-                      tr("The software update could not be downloaded: %1").arg(reason));
+            tr("The software update could not be downloaded: %1").arg(reason));
         return;
     }
     m_pInstallerFile->close();
@@ -455,7 +456,7 @@ void frmSoftwareUpdate::vFinishInstallerStage(QNetworkReply* reply)
     m_pDownloadReply = signatureReply;
     connect(signatureReply, &QNetworkReply::readyRead, this, &frmSoftwareUpdate::vWriteDownloadedData);
     connect(signatureReply, &QNetworkReply::finished, this,
-            [this, signatureReply] { sltUpdateDownloadFinished(signatureReply); });
+        [this, signatureReply] { sltUpdateDownloadFinished(signatureReply); });
 }
 
 void frmSoftwareUpdate::vFinishSignatureStage(QNetworkReply* reply)
@@ -467,16 +468,16 @@ void frmSoftwareUpdate::vFinishSignatureStage(QNetworkReply* reply)
     const int status = iUpdateReplyStatus(reply);
     if (reply->error() != QNetworkReply::NoError || status != 200) {
         const QString reason = reply->error() != QNetworkReply::NoError
-                                   ? reply->errorString()
-                                   : tr("the update server answered with status %1.").arg(status);
+            ? reply->errorString()
+            : tr("the update server answered with status %1.").arg(status);
         vFailDownload(QStringLiteral("Signature download failed: ") + qstrUpdateNetworkErrorKey(reply->error()),
-                      tr("The software update was deleted: its signature could not be downloaded (%1).").arg(reason));
+            tr("The software update was deleted: its signature could not be downloaded (%1).").arg(reason));
         return;
     }
     QString why;
     if (!bVerifyDigestSignature(m_baInstallerDigest, m_baSignature, baGetUpdatePublicKey(), &why)) {
         vFailDownload(QStringLiteral("Update failed verification: ") + why,
-                      tr("The downloaded software update failed verification and has been deleted."));
+            tr("The downloaded software update failed verification and has been deleted."));
         return;
     }
 

@@ -83,7 +83,7 @@ private:
     // The download under way: the installer streams into its file and its digest, then
     // the signature is fetched.
     std::unique_ptr<QFile> m_pInstallerFile;
-    QCryptographicHash m_hashInstaller{QCryptographicHash::Sha256};
+    QCryptographicHash m_hashInstaller {QCryptographicHash::Sha256};
     QByteArray m_baInstallerDigest;
     QByteArray m_baSignature;
     QUrl m_urlInstaller;

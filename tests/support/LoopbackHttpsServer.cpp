@@ -166,8 +166,8 @@ void LoopbackHttpsServer::vAnswer(QSslSocket* socket, const HttpRequest& request
     else
         response.iStatus = 404;
 
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.iStatus) + ' ' + baReasonPhrase(response.iStatus) +
-                      "\r\nConnection: close\r\n";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.iStatus) + ' ' + baReasonPhrase(response.iStatus)
+        + "\r\nConnection: close\r\n";
     for (const auto& header : response.lstHeaders)
         head += header.first + ": " + header.second + "\r\n";
     if (response.bChunked)
@@ -179,8 +179,8 @@ void LoopbackHttpsServer::vAnswer(QSslSocket* socket, const HttpRequest& request
     const QByteArray ending = response.bChunked ? QByteArray("0\r\n\r\n") : QByteArray();
     if (response.iHoldAfter >= 0 && response.iHoldAfter < response.baBody.size()) {
         socket->write(head + baEncodeBody(response, response.baBody.left(response.iHoldAfter)));
-        m_held << qMakePair(QPointer<QSslSocket>(socket),
-                            baEncodeBody(response, response.baBody.mid(response.iHoldAfter)) + ending);
+        m_held << qMakePair(
+            QPointer<QSslSocket>(socket), baEncodeBody(response, response.baBody.mid(response.iHoldAfter)) + ending);
         return;
     }
     socket->write(head + baEncodeBody(response, response.baBody) + ending);

@@ -38,7 +38,8 @@ protected:
         auto* event = static_cast<CWKCustomEvent*>(e);
         std::unique_ptr<QStringList> message(static_cast<QStringList*>(event->pGetPayload()));
         event->vSetPayload(nullptr);
-        lstMessages << PostedMessage{code, message ? message->value(0) : QString(), message ? message->value(1) : QString()};
+        lstMessages << PostedMessage {
+            code, message ? message->value(0) : QString(), message ? message->value(1) : QString()};
         return true;
     }
 };
@@ -62,7 +63,8 @@ protected:
 // Hands every modal window that comes up to a handler, from a timer.
 class ModalHandler : public QObject {
 public:
-    explicit ModalHandler(std::function<void(QWidget*)> handler) : m_handler(std::move(handler))
+    explicit ModalHandler(std::function<void(QWidget*)> handler)
+        : m_handler(std::move(handler))
     {
         m_timer.setInterval(20);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {

@@ -18,7 +18,8 @@ const QByteArray kLog = "Plintra: (Plintra) Commenced logging\n"
                         "Plintra: (Plintra) Commenced logging\n"
                         "Plintra: second run\n"
                         "Plintra: (Plintra) Commenced logging\n"
-                        "Plintra: Gr\xc3\xbc\xc3\x9f""e \xe2\x80\x94 caf\xc3\xa9\n";
+                        "Plintra: Gr\xc3\xbc\xc3\x9f"
+                        "e \xe2\x80\x94 caf\xc3\xa9\n";
 
 QString qstrLogPath()
 {
@@ -73,8 +74,8 @@ private slots:
     void initTestCase()
     {
         webtest::vUseLoopbackOnly(qstrData("test-ca.pem"));
-        webservicetesting::vSetReportFormIds(QStringLiteral("00D000000000TST"), QStringLiteral("00N000000000PRD"),
-                                             QStringLiteral("00N000000000VER"));
+        webservicetesting::vSetReportFormIds(
+            QStringLiteral("00D000000000TST"), QStringLiteral("00N000000000PRD"), QStringLiteral("00N000000000VER"));
         m_pWindow = std::make_unique<frmMain>();
         m_pWindow->installEventFilter(&m_messages);
     }
@@ -90,10 +91,10 @@ private slots:
         testenv::vResetSettings();
         pGetUserSettings()->setValue(QStringLiteral("ErrorLogFile"), qstrLogPath());
         vWriteLog(kLog);
-        m_pServer = std::make_unique<testenv::LoopbackHttpsServer>(qstrData("loopback-server.pem"),
-                                                                   qstrData("loopback-server.key"));
+        m_pServer = std::make_unique<testenv::LoopbackHttpsServer>(
+            qstrData("loopback-server.pem"), qstrData("loopback-server.key"));
         QVERIFY(m_pServer->bListen());
-        m_pServer->vRoute(kReportPath, testenv::HttpResponse{});
+        m_pServer->vRoute(kReportPath, testenv::HttpResponse {});
         webservicetesting::vSetReportHost(m_pServer->qstrHost());
         lstMessages();
         m_messages.lstMessages.clear();
@@ -109,8 +110,8 @@ private slots:
         const QString lastRun = QString::fromUtf8(kLog.mid(kLog.lastIndexOf("Plintra: (Plintra)")));
         QTest::newRow("this session: from the last marker") << kLog << false << lastRun;
         QTest::newRow("whole log: from the top") << kLog << true << QString::fromUtf8(kLog);
-        QTest::newRow("no marker: everything") << QByteArray("Plintra: one\nPlintra: two\n") << false
-                                               << QStringLiteral("Plintra: one\nPlintra: two\n");
+        QTest::newRow("no marker: everything")
+            << QByteArray("Plintra: one\nPlintra: two\n") << false << QStringLiteral("Plintra: one\nPlintra: two\n");
         QTest::newRow("marker of another product") << QByteArray("x (Other) Commenced logging\ny\n") << false
                                                    << QStringLiteral("x (Other) Commenced logging\ny\n");
     }
@@ -135,8 +136,8 @@ private slots:
         frmReportError dialog;
         dialog.readLog();
         QCOMPARE(dialog.edtErrorLog->toPlainText(),
-                 QStringLiteral("The error log could not be opened. Path: ") + QDir::homePath() +
-                     QStringLiteral("/missing.log"));
+            QStringLiteral("The error log could not be opened. Path: ") + QDir::homePath()
+                + QStringLiteral("/missing.log"));
     }
 
     void submitPostsWhatTheDialogShowed_data()
@@ -155,12 +156,11 @@ private slots:
         QTest::newRow("this session, all fields")
             << false << QStringLiteral("J\u00fcrgen M\u00fcller") << QStringLiteral("+44 1234")
             << head + "&name=J%C3%BCrgen%20M%C3%BCller" + middle + "&phone=%2B44%201234" + tail + lastRun + ending;
-        QTest::newRow("whole log, empty name and phone")
-            << true << QString() << QString()
-            << head + "&name=" + middle + "&phone=" + tail +
-                   "Plintra%3A%20%28Plintra%29%20Commenced%20logging%0APlintra%3A%20first%20run%0A"
-                   "Plintra%3A%20%28Plintra%29%20Commenced%20logging%0APlintra%3A%20second%20run%0A" +
-                   lastRun + ending;
+        QTest::newRow("whole log, empty name and phone") << true << QString() << QString()
+                                                         << head + "&name=" + middle + "&phone=" + tail
+                + "Plintra%3A%20%28Plintra%29%20Commenced%20logging%0APlintra%3A%20first%20run%0A"
+                  "Plintra%3A%20%28Plintra%29%20Commenced%20logging%0APlintra%3A%20second%20run%0A"
+                + lastRun + ending;
     }
 
     void submitPostsWhatTheDialogShowed()
@@ -215,22 +215,22 @@ private slots:
     {
         QFETCH(QString, fault);
         if (fault == QLatin1String("500")) {
-            m_pServer->vRoute(kReportPath, testenv::HttpResponse{500, {}, "down", false, -1});
+            m_pServer->vRoute(kReportPath, testenv::HttpResponse {500, {}, "down", false, -1});
         } else if (fault == QLatin1String("untrusted")) {
-            m_pServer = std::make_unique<testenv::LoopbackHttpsServer>(qstrData("untrusted-server.pem"),
-                                                                       qstrData("untrusted-server.key"));
+            m_pServer = std::make_unique<testenv::LoopbackHttpsServer>(
+                qstrData("untrusted-server.pem"), qstrData("untrusted-server.key"));
             QVERIFY(m_pServer->bListen());
-            m_pServer->vRoute(kReportPath, testenv::HttpResponse{});
+            m_pServer->vRoute(kReportPath, testenv::HttpResponse {});
             webservicetesting::vSetReportHost(m_pServer->qstrHost());
         } else {
             m_pServer->vClose();
         }
         QCOMPARE(iRunDialog([](frmReportError& dialog) { dialog.edtSubject->setText(QStringLiteral("s")); }, true),
-                 int(QDialog::Accepted));
+            int(QDialog::Accepted));
         QTRY_COMPARE_WITH_TIMEOUT(lstMessages().size(), 1, 10000);
         QCOMPARE(lstMessages().first().iCode, 10000);
         QVERIFY2(lstMessages().first().qstrText.startsWith(QStringLiteral("The error report could not be sent: ")),
-                 qPrintable(lstMessages().first().qstrText));
+            qPrintable(lstMessages().first().qstrText));
         if (fault != QLatin1String("500"))
             QVERIFY(m_pServer->requests().isEmpty());
     }

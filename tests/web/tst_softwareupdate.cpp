@@ -31,9 +31,9 @@ QByteArray baSignWithKey(const QByteArray& data, const QString& keyPath)
     EVP_MD_CTX* context = EVP_MD_CTX_new();
     QByteArray signature;
     size_t length = 0;
-    if (key && EVP_DigestSignInit(context, nullptr, EVP_sha256(), nullptr, key) == 1 &&
-        EVP_DigestSignUpdate(context, data.constData(), size_t(data.size())) == 1 &&
-        EVP_DigestSignFinal(context, nullptr, &length) == 1) {
+    if (key && EVP_DigestSignInit(context, nullptr, EVP_sha256(), nullptr, key) == 1
+        && EVP_DigestSignUpdate(context, data.constData(), size_t(data.size())) == 1
+        && EVP_DigestSignFinal(context, nullptr, &length) == 1) {
         signature.resize(qsizetype(length));
         if (EVP_DigestSignFinal(context, reinterpret_cast<unsigned char*>(signature.data()), &length) == 1)
             signature.resize(qsizetype(length));
@@ -90,8 +90,8 @@ private:
 
     QString qstrData(const char* name) { return QFINDTESTDATA(QStringLiteral("data/") + QLatin1String(name)); }
 
-    std::unique_ptr<testenv::LoopbackHttpsServer> pMakeServer(const char* certificate = "loopback-server.pem",
-                                                               const char* key = "loopback-server.key")
+    std::unique_ptr<testenv::LoopbackHttpsServer> pMakeServer(
+        const char* certificate = "loopback-server.pem", const char* key = "loopback-server.key")
     {
         auto server = std::make_unique<testenv::LoopbackHttpsServer>(qstrData(certificate), qstrData(key));
         return server->bListen() ? std::move(server) : nullptr;
@@ -112,7 +112,7 @@ private:
 
     // Serves the installer and its signature under /dl/.
     void vServeInstaller(const QByteArray& name, const QByteArray& payload, const QByteArray& signature,
-                         qint64 holdAfter = -1, bool chunked = false)
+        qint64 holdAfter = -1, bool chunked = false)
     {
         testenv::HttpResponse installer;
         installer.baBody = payload;
@@ -197,8 +197,8 @@ private slots:
         QTest::addColumn<QString>("product");
         QTest::addColumn<bool>("force");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray os = "&os=" + QUrl::toPercentEncoding(QSysInfo::kernelType() + QLatin1Char('-') +
-                                                               QSysInfo::currentCpuArchitecture());
+        const QByteArray os = "&os="
+            + QUrl::toPercentEncoding(QSysInfo::kernelType() + QLatin1Char('-') + QSysInfo::currentCpuArchitecture());
         QTest::newRow("plain name") << "plintra" << false << "&product=Plintra&build=4127" + os;
         QTest::newRow("space in the name") << "plintra4ae" << false << "&product=Plintra%204AE&build=4127" + os;
         QTest::newRow("forced build") << "plintra" << true << "&product=Plintra&build=0000" + os;
@@ -256,14 +256,16 @@ private slots:
         QCOMPARE(frmSoftwareUpdate::bIsUpdateAvailable(), stored);
         if (stored) {
             QCOMPARE(varUpdateSetting("update/version").toString(), QStringLiteral("10"));
-            QCOMPARE(varUpdateSetting("update/installerURL").toString(), QString::fromLatin1(m_pServer->baUrl("/dl/setup.bin")));
+            QCOMPARE(varUpdateSetting("update/installerURL").toString(),
+                QString::fromLatin1(m_pServer->baUrl("/dl/setup.bin")));
             QCOMPARE(varUpdateSetting("update/installerfile").toString(),
-                     frmSoftwareUpdate::qstrGetInstallerFolder() + QStringLiteral("setup.bin"));
-            QCOMPARE(varUpdateSetting("update/description").toString(), QStringLiteral("<p>Better <b>tracking</b></p>"));
+                frmSoftwareUpdate::qstrGetInstallerFolder() + QStringLiteral("setup.bin"));
+            QCOMPARE(
+                varUpdateSetting("update/description").toString(), QStringLiteral("<p>Better <b>tracking</b></p>"));
             QCOMPARE(varUpdateSetting("update/downloaded").toBool(), false);
         } else {
-            for (const char* key : {"update/version", "update/installerURL", "update/installerfile", "update/description",
-                                    "update/downloaded"})
+            for (const char* key : {"update/version", "update/installerURL", "update/installerfile",
+                     "update/description", "update/downloaded"})
                 QVERIFY2(!varUpdateSetting(key).isValid(), key);
         }
         QCOMPARE(varUpdateSetting("update/lastversionskipped").toString(), skipped);
@@ -291,7 +293,7 @@ private slots:
         QCOMPARE(shownDescription, QStringLiteral("Better tracking"));
         QCOMPARE(varUpdateSetting("update/lastversionskipped").toString(), QStringLiteral("2.1"));
         QVERIFY(!frmSoftwareUpdate::bIsUpdateAvailable());
-        QCOMPARE(qstrlMessages(10100), QStringList{QStringLiteral("No updates available.")});
+        QCOMPARE(qstrlMessages(10100), QStringList {QStringLiteral("No updates available.")});
         vDeliverMessages();
         QCOMPARE(m_messages.lstMessages.first().qstrTitle, QString());
     }
@@ -313,7 +315,7 @@ private slots:
         QFETCH(QString, failure);
         std::unique_ptr<testenv::LoopbackHttpsServer> other = pMakeServer();
         QVERIFY(other);
-        other->vRoute(kCheckPath, testenv::HttpResponse{200, {}, baOffer("3.0"), false, -1});
+        other->vRoute(kCheckPath, testenv::HttpResponse {200, {}, baOffer("3.0"), false, -1});
         if (failure == QLatin1String("500")) {
             vAnswerCheck("", 500);
         } else if (failure == QLatin1String("refused")) {
@@ -324,7 +326,8 @@ private slots:
             webservicetesting::vSetUpdateHost(m_pServer->qstrHost());
             vAnswerCheck(baOffer("3.0"));
         } else if (failure == QLatin1String("redirect")) {
-            m_pServer->vRoute(kCheckPath, testenv::HttpResponse{302, {{"Location", other->baUrl(kCheckPath)}}, {}, false, -1});
+            m_pServer->vRoute(
+                kCheckPath, testenv::HttpResponse {302, {{"Location", other->baUrl(kCheckPath)}}, {}, false, -1});
         } else if (failure == QLatin1String("foreign installer")) {
             vAnswerCheck(other->baUrl("/dl/setup.bin") + "^setup.bin^text^3.0");
         } else if (failure == QLatin1String("http installer")) {
@@ -337,7 +340,8 @@ private slots:
 
         const QStringList errors = qstrlMessages(10000);
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().startsWith(QStringLiteral("The check for software updates failed: ")), qPrintable(errors.first()));
+        QVERIFY2(errors.first().startsWith(QStringLiteral("The check for software updates failed: ")),
+            qPrintable(errors.first()));
         QVERIFY(qstrlMessages(10100).isEmpty());
         QVERIFY(!frmSoftwareUpdate::bIsUpdateAvailable());
         QVERIFY(answerer.boxes().isEmpty());
@@ -360,7 +364,7 @@ private slots:
         frmSoftwareUpdate::vStartManualCheck();
         QVERIFY(g_pSoftwareUpdate);
         QCOMPARE(g_pSoftwareUpdate->parentWidget(), m_pWindow.get());
-        QTRY_COMPARE_WITH_TIMEOUT(qstrlMessages(10100), QStringList{QStringLiteral("No updates available.")}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(qstrlMessages(10100), QStringList {QStringLiteral("No updates available.")}, 10000);
         QCOMPARE(m_pServer->requests().size(), 1);
         delete g_pSoftwareUpdate;
         QCOMPARE(g_pSoftwareUpdate, nullptr);
@@ -373,7 +377,8 @@ private slots:
         m_pDialog->vCheckNow();
         QTest::qWait(100);
         QVERIFY(m_pServer->requests().isEmpty());
-        QCOMPARE(qstrlMessages(10100), QStringList{QStringLiteral("This build of Plintra does not check for software updates.")});
+        QCOMPARE(qstrlMessages(10100),
+            QStringList {QStringLiteral("This build of Plintra does not check for software updates.")});
     }
 
     void upgradeNowWithoutAnAddressStaysOpen()
@@ -430,10 +435,10 @@ private slots:
         if (fileAlreadyThere)
             QCOMPARE(webtest::baReadData(folder + QStringLiteral("setup.bin")), QByteArray("keep me"));
         QCOMPARE(answerer.boxes().size(), 1);
-        QVERIFY(answerer.boxes().first().qstrText.startsWith(QStringLiteral("The installer has been downloaded to ") +
-                                                             QDir::toNativeSeparators(folder + expectedName)));
+        QVERIFY(answerer.boxes().first().qstrText.startsWith(
+            QStringLiteral("The installer has been downloaded to ") + QDir::toNativeSeparators(folder + expectedName)));
         // Settings were still pending while the launcher ran, and reset only after it.
-        QCOMPARE(m_pendingAtLaunch, QStringList{QStringLiteral("2.1")});
+        QCOMPARE(m_pendingAtLaunch, QStringList {QStringLiteral("2.1")});
         QVERIFY(!frmSoftwareUpdate::bIsUpdateAvailable());
         QCOMPARE(varUpdateSetting("update/downloaded").toBool(), false);
         QTRY_COMPARE_WITH_TIMEOUT(m_quits.iQuitRequests, 1, 5000);
@@ -465,7 +470,7 @@ private slots:
             signature.clear();
         vServeInstaller("setup.bin", served, signature);
         if (fault == QLatin1String("missing"))
-            m_pServer->vRoute("/dl/setup.bin.sig", testenv::HttpResponse{404, {}, "no", false, -1});
+            m_pServer->vRoute("/dl/setup.bin.sig", testenv::HttpResponse {404, {}, "no", false, -1});
         vAnswerCheck(baOffer("2.1"));
         QVERIFY(bCheck(*m_pDialog));
 
@@ -500,13 +505,14 @@ private slots:
         std::unique_ptr<testenv::LoopbackHttpsServer> other = pMakeServer();
         QVERIFY(other);
         const QByteArray payload = baInstallerPayload();
-        other->vRoute("/dl/setup.bin", testenv::HttpResponse{200, {}, payload, false, -1});
+        other->vRoute("/dl/setup.bin", testenv::HttpResponse {200, {}, payload, false, -1});
         vAnswerCheck(baOffer("2.1"));
         QVERIFY(bCheck(*m_pDialog));
         if (fault == QLatin1String("refused"))
             m_pServer->vClose();
         else if (fault == QLatin1String("redirect"))
-            m_pServer->vRoute("/dl/setup.bin", testenv::HttpResponse{302, {{"Location", other->baUrl("/dl/setup.bin")}}, {}, false, -1});
+            m_pServer->vRoute("/dl/setup.bin",
+                testenv::HttpResponse {302, {{"Location", other->baUrl("/dl/setup.bin")}}, {}, false, -1});
 
         QSignalSpy finished(m_pDialog.get(), &frmSoftwareUpdate::downloadFinished);
         m_pDialog->btnInstall->click();
@@ -516,7 +522,7 @@ private slots:
         const QStringList errors = qstrlMessages(10000);
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().startsWith(QStringLiteral("The software update could not be downloaded: ")),
-                 qPrintable(errors.first()));
+            qPrintable(errors.first()));
         QTRY_VERIFY_WITH_TIMEOUT(!pFindProgressWindow(), 5000);
         QVERIFY(qstrlFilesIn(frmSoftwareUpdate::qstrGetInstallerFolder()).isEmpty());
         QVERIFY(other->requests().isEmpty());
@@ -613,10 +619,10 @@ private slots:
         m_pDialog->btnInstall->click();
         QTRY_COMPARE_WITH_TIMEOUT(m_launched.size(), 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(qstrlMessages(10000),
-                                  QStringList{QStringLiteral("Install Failed: The process failed to start. Either the "
-                                                             "invoked program is missing, or you may have insufficient "
-                                                             "permissions to invoke the program.")},
-                                  5000);
+            QStringList {QStringLiteral("Install Failed: The process failed to start. Either the "
+                                        "invoked program is missing, or you may have insufficient "
+                                        "permissions to invoke the program.")},
+            5000);
         QVERIFY(frmSoftwareUpdate::bIsUpdateAvailable());
         QCOMPARE(varUpdateSetting("update/downloaded").toBool(), true);
         QTest::qWait(50);
@@ -628,13 +634,20 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("order");
-        QTest::newRow("10 after 9") << "10" << "9" << 1;
-        QTest::newRow("9 before 10") << "9" << "10" << -1;
-        QTest::newRow("minor 10 after minor 9") << "2.10" << "2.9" << 1;
-        QTest::newRow("missing part is 0") << "2.0" << "2" << 0;
-        QTest::newRow("leading zeros") << "2.01" << "2.1" << 0;
-        QTest::newRow("longer is newer") << "2.0.1" << "2.0" << 1;
-        QTest::newRow("huge numbers") << "123456789012345678901" << "99999999999999999999" << 1;
+        QTest::newRow("10 after 9") << "10"
+                                    << "9" << 1;
+        QTest::newRow("9 before 10") << "9"
+                                     << "10" << -1;
+        QTest::newRow("minor 10 after minor 9") << "2.10"
+                                                << "2.9" << 1;
+        QTest::newRow("missing part is 0") << "2.0"
+                                           << "2" << 0;
+        QTest::newRow("leading zeros") << "2.01"
+                                       << "2.1" << 0;
+        QTest::newRow("longer is newer") << "2.0.1"
+                                         << "2.0" << 1;
+        QTest::newRow("huge numbers") << "123456789012345678901"
+                                      << "99999999999999999999" << 1;
     }
 
     void versionsCompareAsDottedNumbers()
