@@ -629,6 +629,37 @@ private slots:
         QCOMPARE(m_quits.iQuitRequests, 0);
     }
 
+    void installerChangedBeforeLaunchIsDeleted()
+    {
+        const QByteArray payload = baInstallerPayload();
+        vServeInstaller("setup.bin", payload, baSignWithKey(payload, qstrData("update-signing.key")));
+        vAnswerCheck(baOffer("2.1"));
+        QVERIFY(bCheck(*m_pDialog));
+
+        const QString path = frmSoftwareUpdate::qstrGetInstallerFolder() + QStringLiteral("setup.bin");
+        bool answered = false;
+        webtest::ModalHandler handler([&](QWidget* modal) {
+            auto* question = qobject_cast<QMessageBox*>(modal);
+            if (!question || answered)
+                return;
+            answered = true;
+            QFile file(path);
+            if (file.open(QIODevice::ReadWrite)) {
+                file.seek(10);
+                file.write("swapped");
+            }
+            question->button(QMessageBox::Yes)->click();
+        });
+        m_pDialog->btnInstall->click();
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(qstrlMessages(10000).size(), 1, 5000);
+        QVERIFY(m_launched.isEmpty());
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(frmSoftwareUpdate::bIsUpdateAvailable());
+        QCOMPARE(varUpdateSetting("update/downloaded").toBool(), false);
+        QCOMPARE(m_quits.iQuitRequests, 0);
+    }
+
     void versionsCompareAsDottedNumbers_data()
     {
         QTest::addColumn<QString>("a");
