@@ -8,6 +8,7 @@
 #include <vector>
 
 class QMutex;
+class QRecursiveMutex;
 
 using CW_BOOL = bool;
 
@@ -55,11 +56,12 @@ struct CW_Color {
     float b = 0.0f;
 };
 
-// A checkpoint on the engine mutex: it waits until no one holds the mutex and returns
-// with it free. Calls nest freely on one thread.
+// A checkpoint on the engine mutex: it waits until no other thread holds the mutex and
+// returns with it free. With a re-entrant mutex, a thread that holds it passes at once.
 class CW_AutoLock {
 public:
     CW_AutoLock(QMutex* mutex, const char* tag);
+    CW_AutoLock(QRecursiveMutex* mutex, const char* tag);
 };
 
 class CW_Exception : public std::exception {

@@ -11,6 +11,7 @@
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -23,10 +24,12 @@ frmMain::frmMain(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, f
 
 frmMain::~frmMain()
 {
-    // Workers post to this window until they end.
-    vEndAllWorkers();
+    // From here on nothing reaches this window: events still queued are dropped, which lets
+    // their waiting posters go, so no handler runs on a half-destroyed window.
     if (g_pMainWindow == this)
-        g_pMainWindow = nullptr;
+        vSetMainWindow(nullptr);
+    QCoreApplication::removePostedEvents(this);
+    vEndAllWorkers();
     if (pstctBRD_GetCallbackStruct()->pMainWindow == this)
         pstctBRD_GetCallbackStruct()->pMainWindow = nullptr;
 }
@@ -35,7 +38,7 @@ void frmMain::init()
 {
     connect(actFileExit, &QAction::triggered, this, &QWidget::close);
     g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
-    g_pMainWindow = this;
+    vSetMainWindow(this);
 
     auto* progressLabel = new QLabel(statusBar());
     auto* progressBar = new QProgressBar(statusBar());
