@@ -82,11 +82,6 @@ void frmMain::vUpdateWindowTitle(CW_Instance, bool force)
     setWindowTitle(qstrGetApplicationTitle(force));
 }
 
-void frmMain::sltFileOpenProject(const QString& path)
-{
-    vShowInformation(this, tr("The project %1 cannot be opened: this version does not open projects yet.").arg(path));
-}
-
 void frmMain::sltFileNewProject(const QString& clipPath)
 {
     vShowInformation(this,
