@@ -361,8 +361,8 @@ bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error)
     }
     parsed.qstrProduct = QString::fromUtf8(line.mid(8));
 
-    // Sections follow; a section counts only once the next one (or the checksum) starts,
-    // so a file cut inside a section keeps the sections before it.
+    // Sections follow. In a file cut short, a line cut in two is dropped; a section cut
+    // short lacks keys, which its reader reports.
     std::vector<Section> sections;
     Section current;
     bool inSection = false;
@@ -370,6 +370,8 @@ bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error)
         const int thisLineStart = lineStart;
         const bool complete = nextLine(line);
         if (!complete) {
+            if (inSection)
+                sections.push_back(current);
             error = QStringLiteral("the file ends early");
             break;
         }
