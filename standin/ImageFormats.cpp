@@ -44,7 +44,7 @@ void vIfBuildDefaults()
                           {"ppm", "*.ppm"},         {"tiff", "*.tif;*.tiff"}};
     stills->pReadMap = pIfFiltered(images, false);
     stills->pWriteMap = pIfFiltered(images, true);
-    stills->strDefaultExtension = ".tif;.tiff";
+    stills->strDefaultExtension = "*.tif;*.tiff";
     g_ifDefinitions.push_back(std::move(stills));
 
     // Pictures that are read but never written by the engine.
@@ -52,7 +52,7 @@ void vIfBuildDefaults()
     web->strName = "Web";
     web->uiFlags = 1;
     web->pReadMap = pIfFiltered({{"gif", "*.gif"}, {"webp", "*.webp"}}, false);
-    web->strDefaultExtension = ".png";
+    web->strDefaultExtension = "*.png";
     g_ifDefinitions.push_back(std::move(web));
 }
 
