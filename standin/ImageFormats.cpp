@@ -21,8 +21,8 @@ using IfMap = std::map<std::string, std::string>;
 // Keeps only the types whose every pattern the toolkit can read (or write).
 std::shared_ptr<IfMap> pIfFiltered(const IfMap& candidates, bool write)
 {
-    const QList<QByteArray> formats =
-        write ? QImageWriter::supportedImageFormats() : QImageReader::supportedImageFormats();
+    const QList<QByteArray> formats
+        = write ? QImageWriter::supportedImageFormats() : QImageReader::supportedImageFormats();
     auto map = std::make_shared<IfMap>();
     for (const auto& [type, patterns] : candidates) {
         bool supported = true;
@@ -40,8 +40,8 @@ void vIfBuildDefaults()
     auto stills = std::make_unique<BRD_ImageIO_Subsystem_Definition>();
     stills->strName = "Tamsin";
     stills->uiFlags = 1;
-    const IfMap images = {{"bmp", "*.bmp"},         {"jpeg", "*.jpg;*.jpeg"}, {"png", "*.png"},
-                          {"ppm", "*.ppm"},         {"tiff", "*.tif;*.tiff"}};
+    const IfMap images
+        = {{"bmp", "*.bmp"}, {"jpeg", "*.jpg;*.jpeg"}, {"png", "*.png"}, {"ppm", "*.ppm"}, {"tiff", "*.tif;*.tiff"}};
     stills->pReadMap = pIfFiltered(images, false);
     stills->pWriteMap = pIfFiltered(images, true);
     stills->strDefaultExtension = "*.tif;*.tiff";

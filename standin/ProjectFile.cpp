@@ -20,7 +20,7 @@ constexpr qint64 kPfMaximumFileSize = 256LL * 1024 * 1024;
 [[noreturn]] void vPfDamaged(const QString& detail)
 {
     throw CW_BadFile(__FILE__, __LINE__, "project file: " + detail.toStdString(),
-                     ("The project file is damaged and cannot be opened: " + detail + ".").toStdString());
+        ("The project file is damaged and cannot be opened: " + detail + ".").toStdString());
 }
 
 QString qstrPfEscape(const QString& value)
@@ -80,7 +80,7 @@ QString qstrPfSectionTitle(const Section& section)
 
 void vPfWriteProject(const CW_ProjectRecord& project, std::vector<Section>& out)
 {
-    Section section{QStringLiteral("project"), QString(), {}};
+    Section section {QStringLiteral("project"), QString(), {}};
     section.vAdd(QStringLiteral("current_frame"), QString::number(project.uiCurrentFrame));
     section.vAdd(QStringLiteral("output_absolute"), QString::number(project.bOutputAbsolute ? 1 : 0));
     section.vAdd(QStringLiteral("output_directory"), project.qstrOutputDirectory);
@@ -99,7 +99,7 @@ void vPfReadProject(const Section& section, CW_ProjectRecord& project)
 void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)
 {
     for (const auto& [id, base] : project.mapClips) {
-        Section section{QStringLiteral("clip"), QString::number(id), {}};
+        Section section {QStringLiteral("clip"), QString::number(id), {}};
         auto nameIt = project.mapClipNames.find(id);
         section.vAdd(QStringLiteral("name"), nameIt == project.mapClipNames.end() ? QString() : nameIt->second);
         section.vAdd(QStringLiteral("width"), QString::number(base.uiWidth));
@@ -111,15 +111,17 @@ void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)
         section.vAdd(QStringLiteral("film_height"), QString::number(base.filmType.uiHeight));
         section.vAdd(QStringLiteral("frame_aspect"), qstrPfNumber(base.dFrameAspectRatio));
         section.vAdd(QStringLiteral("pixel_aspect"), qstrPfNumber(base.dPixelAspectRatio));
-        section.vAdd(QStringLiteral("borders"), QStringLiteral("%1 %2 %3 %4")
-                                                    .arg(base.uiBorderLeft)
-                                                    .arg(base.uiBorderRight)
-                                                    .arg(base.uiBorderTop)
-                                                    .arg(base.uiBorderBottom));
-        section.vAdd(QStringLiteral("colour"), QStringLiteral("%1 %2 %3")
-                                                   .arg(base.aucDisplayColour[0])
-                                                   .arg(base.aucDisplayColour[1])
-                                                   .arg(base.aucDisplayColour[2]));
+        section.vAdd(QStringLiteral("borders"),
+            QStringLiteral("%1 %2 %3 %4")
+                .arg(base.uiBorderLeft)
+                .arg(base.uiBorderRight)
+                .arg(base.uiBorderTop)
+                .arg(base.uiBorderBottom));
+        section.vAdd(QStringLiteral("colour"),
+            QStringLiteral("%1 %2 %3")
+                .arg(base.aucDisplayColour[0])
+                .arg(base.aucDisplayColour[1])
+                .arg(base.aucDisplayColour[2]));
         section.vAdd(QStringLiteral("parent"), QString::number(base.eParentClip));
         section.vAdd(QStringLiteral("first_index"), QString::number(base.iFirstIndex));
         section.vAdd(QStringLiteral("count"), QString::number(base.uiCount));
@@ -141,9 +143,8 @@ void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)
         section.vAdd(QStringLiteral("image_type"), QString::number(clip.iImageType));
         section.vAdd(QStringLiteral("file_format"), QString::number(clip.iFileFormat));
         section.vAdd(QStringLiteral("header_info"), clip.qstrHeaderInfo);
-        section.vAdd(QStringLiteral("colourspace"), QStringLiteral("%1 %2")
-                                                        .arg(clip.colourspace.iInputColourspace)
-                                                        .arg(clip.colourspace.iOutputColourspace));
+        section.vAdd(QStringLiteral("colourspace"),
+            QStringLiteral("%1 %2").arg(clip.colourspace.iInputColourspace).arg(clip.colourspace.iOutputColourspace));
         section.vAdd(QStringLiteral("proxy_resolution"), QString::number(clip.iProxyResolution));
         section.vAdd(QStringLiteral("pulldown"), QString::number(clip.bPulldown ? 1 : 0));
         section.vAdd(QStringLiteral("source"), QString::number(clip.bSourceClip ? 1 : 0));
@@ -378,8 +379,8 @@ bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error)
         if (line.startsWith(kPfChecksumKey)) {
             if (inSection)
                 sections.push_back(current);
-            const QByteArray expected =
-                QCryptographicHash::hash(bytes.left(thisLineStart), QCryptographicHash::Sha1).toHex();
+            const QByteArray expected
+                = QCryptographicHash::hash(bytes.left(thisLineStart), QCryptographicHash::Sha1).toHex();
             parsed.bIntact = line.mid(kPfChecksumKey.size()) == expected && lineStart >= bytes.size();
             if (!parsed.bIntact)
                 error = QStringLiteral("its checksum does not match its contents");
@@ -394,7 +395,7 @@ bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error)
                 sections.push_back(current);
             const QString title = QString::fromUtf8(line.mid(1, line.size() - 2));
             const int space = title.indexOf(QLatin1Char(' '));
-            current = Section{space < 0 ? title : title.left(space), space < 0 ? QString() : title.mid(space + 1), {}};
+            current = Section {space < 0 ? title : title.left(space), space < 0 ? QString() : title.mid(space + 1), {}};
             inSection = true;
             continue;
         }
@@ -415,10 +416,10 @@ void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const Q
     Q_UNUSED(sourceName);
     if (parsed.uiVersion > kuiProjectFileVersion)
         throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
-                         "The project was written by a newer version of the program and cannot be opened.");
+            "The project was written by a newer version of the program and cannot be opened.");
     if (parsed.uiVersion < kuiProjectFileVersion)
         throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
-                         "The project file is of an old format that cannot be opened.");
+            "The project file is of an old format that cannot be opened.");
     if (!parsed.bIntact)
         vPfDamaged(QStringLiteral("it is incomplete or has been altered"));
 
@@ -458,7 +459,7 @@ void vWriteFileAtomically(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw CW_Exception(("The project could not be written to " + path + ": " + file.errorString()).toStdString(),
-                           "vWriteFileAtomically failed");
+            "vWriteFileAtomically failed");
 }
 
 QString qstrClipFilePath(const CW_ClipInfo& clip, int number)

@@ -26,7 +26,7 @@
 namespace standin::projectfile {
 
 struct Section {
-    QString qstrKind;     // "project", "clip", ...
+    QString qstrKind; // "project", "clip", ...
     QString qstrArgument; // e.g. the clip id; may be empty
     std::vector<std::pair<QString, QString>> vecEntries;
 

@@ -41,7 +41,7 @@ CW_Instance pPfsOpenFromBytes(const QByteArray& bytes, const QString& sourceName
     QString error;
     if (!bParse(bytes, parsed, error))
         throw CW_BadFile(__FILE__, __LINE__, "pOpenProject: " + error.toStdString(),
-                         ("The file " + sourceName + " is not a project file.").toStdString());
+            ("The file " + sourceName + " is not a project file.").toStdString());
     auto& registry = ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
     CW_Instance project = registry.pCreate();
@@ -101,9 +101,8 @@ void TOLV_ProjectManager::vCheckpointProject(QByteArray& buffer, bool)
 // ---- Project files.
 
 CW_BOOL bReadProjectFileHeader(CW_CallbackStruct*, const char* pathUtf8, unsigned int& version, QString& product,
-                               unsigned int& clipCount, std::vector<CW_BaseClipInfo>& baseClips,
-                               std::vector<CW_CLIP_ID>& clipIds, std::vector<CW_ClipInfo>& clips,
-                               bool& absoluteOutput, QString& outputDirectory, QString& secondText)
+    unsigned int& clipCount, std::vector<CW_BaseClipInfo>& baseClips, std::vector<CW_CLIP_ID>& clipIds,
+    std::vector<CW_ClipInfo>& clips, bool& absoluteOutput, QString& outputDirectory, QString& secondText)
 {
     QByteArray bytes;
     if (!bReadFileBytes(QString::fromUtf8(pathUtf8), bytes))
@@ -162,16 +161,16 @@ CW_BOOL bClipExists(CW_CallbackStruct* callbacks, const char* pathUtf8)
     std::vector<CW_BaseClipInfo> bases;
     std::vector<CW_CLIP_ID> ids;
     std::vector<CW_ClipInfo> clips;
-    if (!bReadProjectFileHeader(callbacks, pathUtf8, version, product, count, bases, ids, clips, absolute, output,
-                                second) ||
-        clips.empty())
+    if (!bReadProjectFileHeader(
+            callbacks, pathUtf8, version, product, count, bases, ids, clips, absolute, output, second)
+        || clips.empty())
         return false;
     return bClipMediaReadable(clips.front());
 }
 
 CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const CW_ClipInfo* clip, const QString&,
-                         void*, void*, const QString&, bool, const char* pathUtf8, int, const char*, QXmlErrorHandler&,
-                         QWidget*, const CW_Color[5], ManagerSuite&, bool)
+    void*, void*, const QString&, bool, const char* pathUtf8, int, const char*, QXmlErrorHandler&, QWidget*,
+    const CW_Color[5], ManagerSuite&, bool)
 {
     const QString path = QString::fromUtf8(pathUtf8);
     QByteArray bytes;
@@ -190,17 +189,16 @@ CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const 
 }
 
 CW_Instance pOpenProjectFromBuffer(CW_CallbackStruct*, const CW_BaseClipInfo& base, const CW_ClipInfo& clip,
-                                   const QString& clipName, const CW_BaseClipInfo&, const CW_ClipInfo& initialClip,
-                                   const QString&, bool, int, const QByteArray& buffer, const char*,
-                                   QXmlErrorHandler&, QWidget*, const CW_Color[5])
+    const QString& clipName, const CW_BaseClipInfo&, const CW_ClipInfo& initialClip, const QString&, bool, int,
+    const QByteArray& buffer, const char*, QXmlErrorHandler&, QWidget*, const CW_Color[5])
 {
     CW_Instance project = pPfsOpenFromBytes(buffer, QStringLiteral("in memory"));
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     // The relinked clip is the one recorded with the initial description.
     CW_CLIP_ID relinked = 0;
     for (const auto& [id, recorded] : project->mapClipFiles) {
-        if (recorded.qstrFolder == initialClip.qstrFolder && recorded.qstrFileName == initialClip.qstrFileName &&
-            recorded.qstrThirdPart == initialClip.qstrThirdPart) {
+        if (recorded.qstrFolder == initialClip.qstrFolder && recorded.qstrFileName == initialClip.qstrFileName
+            && recorded.qstrThirdPart == initialClip.qstrThirdPart) {
             relinked = id;
             break;
         }
@@ -275,8 +273,8 @@ CW_CLIP_ID eGetClipID(CW_Instance project, const QString& name)
     return 0;
 }
 
-CW_CLIP_ID eRegisterBaseClip(CW_Instance project, const QString& name, const CW_BaseClipInfo& base,
-                             const CW_ClipInfo& clip)
+CW_CLIP_ID eRegisterBaseClip(
+    CW_Instance project, const QString& name, const CW_BaseClipInfo& base, const CW_ClipInfo& clip)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     CW_ProjectRecord& record = stctPfsProject(project, "eRegisterBaseClip");
@@ -439,7 +437,7 @@ CW_BOOL bCleanUpOnProjectClose(CW_Instance project, int save, bool retain, const
         }
         if (path.isEmpty())
             throw CW_Exception("The project has never been saved, so it has no file to save into. Use Save As first.",
-                               "bCleanUpOnProjectClose: no file name");
+                "bCleanUpOnProjectClose: no file name");
         bSaveProject(project);
     }
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
@@ -447,8 +445,8 @@ CW_BOOL bCleanUpOnProjectClose(CW_Instance project, int save, bool retain, const
     // The cached renders of a clip are its rendered image files; source media are never deleted.
     for (CW_CLIP_ID id : clips) {
         auto it = record.mapClipFiles.find(id);
-        if (it == record.mapClipFiles.end() || it->second.bSourceClip ||
-            it->second.qstrFolder == QLatin1String("CWK-Resource:Unique?"))
+        if (it == record.mapClipFiles.end() || it->second.bSourceClip
+            || it->second.qstrFolder == QLatin1String("CWK-Resource:Unique?"))
             continue;
         for (int number = it->second.iFirstFileNumber; number <= it->second.iLastFileNumber; ++number)
             QFile::remove(qstrClipFilePath(it->second, number));
@@ -484,16 +482,16 @@ CW_Instance pCreateProjectFromClip(const QString& imagePath, const QString& name
 {
     BRD_ImageIO_Router* router = pGetImageIORouter();
     const QByteArray pathUtf8 = imagePath.toUtf8();
-    router->vOpenMovie(CW_OpenMovieStruct{imagePath, {}});
+    router->vOpenMovie(CW_OpenMovieStruct {imagePath, {}});
     std::string folder, prefix, postfix, header;
     int first = 0, last = 0, digits = 0, interlace = 0;
     float rate = 0.0f;
     CW_BaseClipInfo base;
     CW_ClipInfo clip;
     const bool valid = router->bIsValidClip(pathUtf8.constData(), 0, clip.colourspace, folder, prefix, postfix, first,
-                                            last, digits, interlace, rate) &&
-                       router->bGetImageInfo(pathUtf8.constData(), 0, base.uiWidth, base.uiHeight, clip.iImageFormat,
-                                             clip.iImageType, clip.iFileFormat, header);
+                           last, digits, interlace, rate)
+        && router->bGetImageInfo(pathUtf8.constData(), 0, base.uiWidth, base.uiHeight, clip.iImageFormat,
+            clip.iImageType, clip.iFileFormat, header);
     router->vCloseMovie(pathUtf8.constData());
     if (!valid)
         throw CW_Exception("The clip " + imagePath.toStdString() + " cannot be read.", "pCreateProjectFromClip");

@@ -64,8 +64,8 @@ QString qstrGetOpenFileName(CW_BaseClipInfo& base, CW_ClipInfo& clip, const QStr
     bCallReported(parent, [&] {
         const QString filter = qstrGetFileTypeFilter(15, false);
         QString selected = pGetUserSettings()->value(QStringLiteral("OpenExistingFileFilter"), QString()).toString();
-        name = QFileDialog::getOpenFileName(parent, QStringLiteral("Choose a file"), startFolder, filter, &selected,
-                                            QFileDialog::DontResolveSymlinks);
+        name = QFileDialog::getOpenFileName(
+            parent, QStringLiteral("Choose a file"), startFolder, filter, &selected, QFileDialog::DontResolveSymlinks);
         pGetUserSettings()->setValue(QStringLiteral("OpenExistingFileFilter"), selected);
         if (name.isEmpty())
             return;
@@ -83,8 +83,8 @@ QStringList qslGetOpenFileNames(CW_ClipInfo&, const QString& startFolder, QWidge
     bCallReported(parent, [&] {
         const QString filter = qstrGetFileTypeFilter(1, false);
         QString selected = pGetUserSettings()->value(QStringLiteral("OpenExistingFilesFilter"), QString()).toString();
-        names = QFileDialog::getOpenFileNames(parent, QStringLiteral("Choose one or more files"), startFolder,
-                                              filter, &selected, QFileDialog::DontResolveSymlinks);
+        names = QFileDialog::getOpenFileNames(parent, QStringLiteral("Choose one or more files"), startFolder, filter,
+            &selected, QFileDialog::DontResolveSymlinks);
         pGetUserSettings()->setValue(QStringLiteral("OpenExistingFilesFilter"), selected);
         if (names.size() > 1)
             names.sort(Qt::CaseSensitive);
@@ -94,8 +94,8 @@ QStringList qslGetOpenFileNames(CW_ClipInfo&, const QString& startFolder, QWidge
 
 QString qstrGetProjectFileFilter()
 {
-    const QStringList identities =
-        qstrGetLoadableProjects(qstrGetProduct()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList identities
+        = qstrGetLoadableProjects(qstrGetProduct()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     auto pattern = [](const QString& identity) {
         const QString extension = qstrGetFileExtension(identity);
         return extension == qstrFdInvalidProduct() ? QStringLiteral("*.") + identity : QLatin1Char('*') + extension;
@@ -110,8 +110,7 @@ QString qstrGetProjectFileFilter()
     }
     for (const QString& identity : identities) {
         const QString name = qstrGetProductName(identity);
-        out << ";;" << (name == qstrFdInvalidProduct() ? identity : name) << " projects (" << pattern(identity)
-            << ")";
+        out << ";;" << (name == qstrFdInvalidProduct() ? identity : name) << " projects (" << pattern(identity) << ")";
     }
     out << ";;All Files (*.* *)";
     out.flush();

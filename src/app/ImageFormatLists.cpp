@@ -75,7 +75,7 @@ QString qstrGetWriteFileFilter(int fileTypeFlags, bool writeMap)
 }
 
 void vFillFileTypeCombo(QComboBox* combo, bool checkWritable, int imageFormat, int imageType, bool tamsinOnly,
-                        const QByteArray& currentType, int flags)
+    const QByteArray& currentType, int flags)
 {
     CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
     const bool anyFormat = imageFormat == 13 && imageType == 17;
@@ -83,30 +83,31 @@ void vFillFileTypeCombo(QComboBox* combo, bool checkWritable, int imageFormat, i
         return !callbacks->pfnIsWritable || callbacks->pfnIsWritable(callbacks->pUserWord, type.constData()) != 0;
     };
     auto supported = [&](const QByteArray& type, int queryFlags) {
-        return anyFormat || !callbacks->pfnIsFormatSupported ||
-               callbacks->pfnIsFormatSupported(callbacks->pUserWord, type.constData(), imageFormat, imageType,
-                                               queryFlags) != 0;
+        return anyFormat || !callbacks->pfnIsFormatSupported
+            || callbacks->pfnIsFormatSupported(
+                   callbacks->pUserWord, type.constData(), imageFormat, imageType, queryFlags)
+            != 0;
     };
 
     if (!currentType.isEmpty() && (!checkWritable || (writable(currentType) && supported(currentType, flags))))
         combo->addItem(QIcon(), QString::fromUtf8(currentType));
 
     for (const BRD_ImageIO_Subsystem_Definition* definition : vecIflDefinitions()) {
-        if (definition->uiFlags != 1 || (tamsinOnly && definition->strName != "Tamsin") || !definition->pWriteMap ||
-            definition->pWriteMap->empty())
+        if (definition->uiFlags != 1 || (tamsinOnly && definition->strName != "Tamsin") || !definition->pWriteMap
+            || definition->pWriteMap->empty())
             continue;
         for (const auto& entry : *definition->pWriteMap) {
             for (const QByteArray& piece : QByteArray::fromStdString(entry.second).split(';')) {
                 const int first = piece.indexOf('*');
                 const int second = first < 0 ? -1 : piece.indexOf('*', first + 1);
-                const QByteArray type = first < 0 ? QByteArray()
-                                                  : piece.mid(first + 1, second < 0 ? -1 : second - first - 1);
+                const QByteArray type
+                    = first < 0 ? QByteArray() : piece.mid(first + 1, second < 0 ? -1 : second - first - 1);
                 if (checkWritable && !writable(type))
                     continue;
                 if (!supported(type, 0))
                     continue;
-                if (!currentType.isEmpty() &&
-                    QString::fromUtf8(type).contains(QString::fromUtf8(currentType), Qt::CaseInsensitive))
+                if (!currentType.isEmpty()
+                    && QString::fromUtf8(type).contains(QString::fromUtf8(currentType), Qt::CaseInsensitive))
                     continue;
                 if (combo->findText(QString::fromUtf8(type), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
                     continue;
@@ -137,8 +138,7 @@ QStringList qslGetFileTypeFilters(int fileTypeFlags, bool write)
             size_t position = 0;
             for (const auto& entry : *map) {
                 ++position;
-                const QString value =
-                    QString::fromStdString(entry.second).replace(QLatin1Char(';'), QLatin1Char(' '));
+                const QString value = QString::fromStdString(entry.second).replace(QLatin1Char(';'), QLatin1Char(' '));
                 if (first.contains(value, Qt::CaseInsensitive))
                     continue;
                 first += value.toLower();
@@ -157,12 +157,11 @@ QStringList qslGetFileTypeFilters(int fileTypeFlags, bool write)
             if (!bIflQualifies(definition, fileTypeFlags) || !map)
                 continue;
             for (const auto& entry : *map) {
-                const QString value =
-                    QString::fromStdString(entry.second).replace(QLatin1Char(';'), QLatin1Char(' '));
+                const QString value = QString::fromStdString(entry.second).replace(QLatin1Char(';'), QLatin1Char(' '));
                 if (listed.contains(value, Qt::CaseInsensitive))
                     continue;
-                filters << QString::fromStdString(entry.first).toUpper() + QStringLiteral(" files (") +
-                               value.toLower() + QLatin1Char(')');
+                filters << QString::fromStdString(entry.first).toUpper() + QStringLiteral(" files (") + value.toLower()
+                        + QLatin1Char(')');
                 listed += value.toLower();
             }
         }

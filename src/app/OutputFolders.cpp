@@ -13,8 +13,8 @@ QString qstrOfTr(const char* text)
 }
 } // namespace
 
-bool bValidateOutputDirectory(QWidget* parent, bool absolute, const QString& directory, const QByteArray& projectFolderUtf8,
-                              QString& resultPath)
+bool bValidateOutputDirectory(
+    QWidget* parent, bool absolute, const QString& directory, const QByteArray& projectFolderUtf8, QString& resultPath)
 {
     QString projectFolder = QString::fromUtf8(projectFolderUtf8);
     if (projectFolder.endsWith(QLatin1Char('/')))
@@ -27,14 +27,16 @@ bool bValidateOutputDirectory(QWidget* parent, bool absolute, const QString& dir
         // One level only: the parent has to be there already.
         if (QDir::root().mkdir(path))
             return true;
-        vShowInformation(parent, qstrOfTr("Could not create the output directory.\nPlease ensure that you select a "
-                                          "valid output directory."));
+        vShowInformation(parent,
+            qstrOfTr("Could not create the output directory.\nPlease ensure that you select a "
+                     "valid output directory."));
         return false;
     }
     if (!info.isDir() || !QDir(path).isReadable()) {
-        vShowInformation(parent, qstrOfTr("Could not open the output directory for reading.\nPlease ensure that you "
-                                          "have read/write access to %1\nor change the output directory")
-                                     .arg(resultPath));
+        vShowInformation(parent,
+            qstrOfTr("Could not open the output directory for reading.\nPlease ensure that you "
+                     "have read/write access to %1\nor change the output directory")
+                .arg(resultPath));
         return false;
     }
     QDir folder(path);
@@ -42,9 +44,10 @@ bool bValidateOutputDirectory(QWidget* parent, bool absolute, const QString& dir
         folder.rmdir(QStringLiteral("WriteTest"));
         return true;
     }
-    vShowInformation(parent, qstrOfTr("Couldn't write to the output directory.\nPlease ensure that you have read/write "
-                                      "access to %1\nor change the output directory")
-                                 .arg(resultPath));
+    vShowInformation(parent,
+        qstrOfTr("Couldn't write to the output directory.\nPlease ensure that you have read/write "
+                 "access to %1\nor change the output directory")
+            .arg(resultPath));
     return false;
 }
 

@@ -26,8 +26,9 @@ void vCdOfferFolderDeletion(QStringList& folders, const char* question, const QS
             ++index;
             continue;
         }
-        const auto answer = eAskQuestion(g_pMainWindow, QCoreApplication::translate("ProjectCloseDown", question).arg(folder),
-                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        const auto answer
+            = eAskQuestion(g_pMainWindow, QCoreApplication::translate("ProjectCloseDown", question).arg(folder),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer == QMessageBox::Yes && bRemoveDirectoryTree(QDir(folder)))
             folders.removeAt(index);
         else
@@ -82,15 +83,15 @@ bool vCheckAutoRecoverClipFolder(bool destroy, const QString& keepFolder)
 void vOfferTransferFolderDeletion(const QString& keepFolder)
 {
     vCdOfferFolderDeletion(qslGetSentClipFolders(),
-                           QT_TRANSLATE_NOOP("ProjectCloseDown",
-                                             "A clip was temporarily stored in the folder \n%1\nfor transfer to a "
-                                             "remote system.\n\nWould you like to delete this clip now?"),
-                           QString());
+        QT_TRANSLATE_NOOP("ProjectCloseDown",
+            "A clip was temporarily stored in the folder \n%1\nfor transfer to a "
+            "remote system.\n\nWould you like to delete this clip now?"),
+        QString());
     vCdOfferFolderDeletion(qslGetReceivedClipFolders(),
-                           QT_TRANSLATE_NOOP("ProjectCloseDown",
-                                             "A clip was temporarily stored in the folder\n%1\nwhen transfered from a "
-                                             "remote system.\n\nWould you like to delete this clip now?"),
-                           keepFolder);
+        QT_TRANSLATE_NOOP("ProjectCloseDown",
+            "A clip was temporarily stored in the folder\n%1\nwhen transfered from a "
+            "remote system.\n\nWould you like to delete this clip now?"),
+        keepFolder);
 }
 
 bool bDestroyProject(bool waitFlag)
@@ -100,8 +101,8 @@ bool bDestroyProject(bool waitFlag)
     const CloseProjectChoices choices = stctGetCloseProjectChoices();
     stctGetCloseProjectChoices() = CloseProjectChoices();
     if (!bCleanUpOnProjectClose(project, choices.bRecorded ? choices.iSave : 0,
-                                choices.bRecorded ? choices.bRetain : true,
-                                choices.bRecorded ? choices.vecClips : std::vector<CW_CLIP_ID>()))
+            choices.bRecorded ? choices.bRetain : true,
+            choices.bRecorded ? choices.vecClips : std::vector<CW_CLIP_ID>()))
         return false;
     bWaitWhileExecutingThreaded(waitFlag);
 

@@ -1,16 +1,16 @@
 #include "ProjectOpener.h"
 
 #include "CWKCustomEvent.h"
+#include "ClipProbe.h"
+#include "FileDialogs.h"
 #include "MessageBoxes.h"
+#include "OutputFolders.h"
 #include "ProductStrings.h"
 #include "ProgramState.h"
 #include "ProjectCloseDown.h"
 #include "ProjectManagerInstance.h"
 #include "Settings.h"
 #include "ShellAccessors.h"
-#include "ClipProbe.h"
-#include "FileDialogs.h"
-#include "OutputFolders.h"
 #include "XmlErrorHandler.h"
 #include "brandor.h"
 #include "clips/RelinkClipDialog.h"
@@ -27,14 +27,17 @@
 #include <QSettings>
 #include <memory>
 
-ProjectOpener::ProjectOpener() : QObject(nullptr) {}
+ProjectOpener::ProjectOpener()
+    : QObject(nullptr)
+{
+}
 
 bool ProjectOpener::chooseAndOpenProject(const QString& path)
 {
     if (path.isNull()) {
         static const QString s_caption = tr("Choose a project file");
-        const QString lastFolder =
-            pGetUserSettings()->value(QStringLiteral("LastOpenProjectFolder"), QString()).toString();
+        const QString lastFolder
+            = pGetUserSettings()->value(QStringLiteral("LastOpenProjectFolder"), QString()).toString();
         m_qstrPath = QFileDialog::getOpenFileName(g_pMainWindow, s_caption, lastFolder, qstrGetProjectFileFilter());
     } else {
         m_qstrPath = path;
@@ -49,7 +52,7 @@ bool ProjectOpener::chooseAndOpenProject(const QString& path)
 }
 
 bool ProjectOpener::bReadHeader(const QString& path, CW_BaseClipInfo& base, CW_ClipInfo& clip, bool& absoluteOutput,
-                                QString& outputDirectory, QString& secondText)
+    QString& outputDirectory, QString& secondText)
 {
     unsigned int version = 0;
     QString product;
@@ -57,13 +60,13 @@ bool ProjectOpener::bReadHeader(const QString& path, CW_BaseClipInfo& base, CW_C
     std::vector<CW_BaseClipInfo> bases;
     std::vector<CW_CLIP_ID> ids;
     std::vector<CW_ClipInfo> clips;
-    if (!bReadProjectFileHeader(pstctBRD_GetCallbackStruct(), path.toUtf8().constData(), version, product, value,
-                                bases, ids, clips, absoluteOutput, outputDirectory, secondText))
+    if (!bReadProjectFileHeader(pstctBRD_GetCallbackStruct(), path.toUtf8().constData(), version, product, value, bases,
+            ids, clips, absoluteOutput, outputDirectory, secondText))
         return false;
     if (version < 2018)
         throw CW_BadFile("ProjectOpener", 120,
-                         QStringLiteral("Attempted to read old-format project: %1").arg(path).toStdString(),
-                         tr("Project files from Brindle and Sorrel are not supported").toStdString());
+            QStringLiteral("Attempted to read old-format project: %1").arg(path).toStdString(),
+            tr("Project files from Brindle and Sorrel are not supported").toStdString());
     if (bases.empty() || clips.empty())
         return false;
     base = bases.front();
@@ -81,8 +84,7 @@ bool ProjectOpener::bReadHeader(const QString& path, CW_BaseClipInfo& base, CW_C
 void ProjectOpener::vReportUnreadable() const
 {
     vShowWarning(g_pMainWindow,
-                 tr("The project %1 cannot be opened: the file cannot be read or is not a project file.")
-                     .arg(m_qstrPath));
+        tr("The project %1 cannot be opened: the file cannot be read or is not a project file.").arg(m_qstrPath));
 }
 
 bool ProjectOpener::bOpenProject()
@@ -113,16 +115,16 @@ bool ProjectOpener::bOpenProject()
     XmlErrorHandler errorHandler;
     CW_Color colours[5];
     frmPreferences::vGetOverlayColours(colours);
-    const QByteArray resources =
-        (pGetUserSettings()->value(QStringLiteral("InstallDir"), QString()).toString() + QStringLiteral("resources"))
-            .toUtf8();
+    const QByteArray resources
+        = (pGetUserSettings()->value(QStringLiteral("InstallDir"), QString()).toString() + QStringLiteral("resources"))
+              .toUtf8();
     CW_Instance project = nullptr;
     {
         ManagerSuite managers;
         project = pOpenProject(pstctBRD_GetCallbackStruct(), &base, &clip, secondText, nullptr, nullptr,
-                               qstrGetProductNameAndVersion(qstrGetProduct()), bIsAlternateProduct(qstrGetProduct()),
-                               m_qstrPath.toUtf8().constData(), frmPreferences::iGetMaximumHistorySize(),
-                               resources.constData(), errorHandler, g_pMainWindow, colours, managers, false);
+            qstrGetProductNameAndVersion(qstrGetProduct()), bIsAlternateProduct(qstrGetProduct()),
+            m_qstrPath.toUtf8().constData(), frmPreferences::iGetMaximumHistorySize(), resources.constData(),
+            errorHandler, g_pMainWindow, colours, managers, false);
     }
     if (!bIsValidInstance(project)) {
         vShowWarning(g_pMainWindow, tr("The project %1 could not be opened.").arg(m_qstrPath));
@@ -141,8 +143,8 @@ bool ProjectOpener::bOpenProject()
     vRegisterResourceClips(project);
 
     QString outputPath;
-    if (!bValidateOutputDirectory(g_pMainWindow, absoluteOutput, outputDirectory, clip.qstrFolder.toUtf8(),
-                                  outputPath)) {
+    if (!bValidateOutputDirectory(
+            g_pMainWindow, absoluteOutput, outputDirectory, clip.qstrFolder.toUtf8(), outputPath)) {
         auto dialog = std::make_unique<frmChangeDefaultOutputDirectory>(g_pMainWindow);
         dialog->vReset(absoluteOutput, outputDirectory, clip.qstrFolder.toUtf8().constData(), false);
         dialog->exec();

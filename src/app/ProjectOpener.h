@@ -22,7 +22,7 @@ public:
     // Reads and checks the header; throws CW_BadFile for a file of an older format. False
     // when it cannot be read or records no clip.
     static bool bReadHeader(const QString& path, CW_BaseClipInfo& base, CW_ClipInfo& clip, bool& absoluteOutput,
-                            QString& outputDirectory, QString& secondText);
+        QString& outputDirectory, QString& secondText);
     bool bReadHeader(const QString& path, CW_BaseClipInfo& base, CW_ClipInfo& clip);
 
 private:

@@ -9,8 +9,8 @@ void XmlErrorHandler::vReport(const QXmlParseException& exception)
     m_qstrMessage = exception.message();
     // Parsing may run while the splash screen is still up; the box neither closes it nor
     // takes a parent, and carries the maker's name rather than the product's.
-    QMessageBox::warning(nullptr, QStringLiteral("Corvane"), exception.message(), QMessageBox::Ok,
-                         QMessageBox::NoButton);
+    QMessageBox::warning(
+        nullptr, QStringLiteral("Corvane"), exception.message(), QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 bool XmlErrorHandler::warning(const QXmlParseException& exception)

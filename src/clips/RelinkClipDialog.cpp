@@ -48,9 +48,8 @@ void RelinkClipDialog::init()
 {
     if (g_pMainWindow)
         connect(buttonBox, &QDialogButtonBox::helpRequested, g_pMainWindow, &frmMain::actHelp_activated);
-    quantelButton->setIcon(
-        QIcon(qpixGetResourcePixmap(QStringLiteral("/Resources/Quantel.png"))
-                  .scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    quantelButton->setIcon(QIcon(qpixGetResourcePixmap(QStringLiteral("/Resources/Quantel.png"))
+                                     .scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     // Fetching media from a clip server needs the clip-server wizard, which this build lacks.
     quantelButton->setEnabled(false);
     // The pattern box is read-only; a typed folder is what gets re-read.
@@ -117,7 +116,8 @@ bool RelinkClipDialog::applyClipInfo(CW_BaseClipInfo base, CW_ClipInfo clip, QSt
         return false;
     }
     if (width && height && m_workBase.dFrameAspectRatio > 0.0)
-        m_workBase.dPixelAspectRatio = fComputePixelAspectRatio(width, height, m_workBase.dFrameAspectRatio, 1.0, false);
+        m_workBase.dPixelAspectRatio
+            = fComputePixelAspectRatio(width, height, m_workBase.dFrameAspectRatio, 1.0, false);
     m_workClip.qstrFolder = clip.qstrFolder;
     m_workClip.qstrFileName = clip.qstrFileName;
     m_workClip.qstrThirdPart = clip.qstrThirdPart;
@@ -196,13 +196,12 @@ void RelinkClipDialog::on_quantelButton_clicked()
 void RelinkClipDialog::on_clipTextBox_editingFinished()
 {
     const QString index = m_workClip.iThirdNumber > 0
-                              ? QStringLiteral("%1").arg(m_workClip.iFirstFileNumber, m_workClip.iThirdNumber, 10,
-                                                         QLatin1Char('0'))
-                          : m_workClip.iThirdNumber == 0 ? QString::number(m_workClip.iFirstFileNumber)
-                                                         : QString();
-    const QString path = QStringLiteral("%1/%2%3%4")
-                             .arg(QDir::cleanPath(folderTextBox->text()), m_workClip.qstrFileName, index,
-                                  m_workClip.qstrThirdPart);
+        ? QStringLiteral("%1").arg(m_workClip.iFirstFileNumber, m_workClip.iThirdNumber, 10, QLatin1Char('0'))
+        : m_workClip.iThirdNumber == 0 ? QString::number(m_workClip.iFirstFileNumber)
+                                       : QString();
+    const QString path
+        = QStringLiteral("%1/%2%3%4")
+              .arg(QDir::cleanPath(folderTextBox->text()), m_workClip.qstrFileName, index, m_workClip.qstrThirdPart);
     CW_BaseClipInfo base;
     CW_ClipInfo clip;
     const bool readable = bGetClipImageInfo(path, base, clip, nullptr);
@@ -231,14 +230,14 @@ void RelinkClipDialog::on_buttonBox_accepted()
             CW_AutoLock(&g_mtxEngine, "");
             if (!m_bOpenMode && bIsValidInstance(project) && m_clip == 1 && !bGetOutputDirectoryAbsolute(project)) {
                 QString outputFolder;
-                if (!bValidateOutputDirectory(this, false, qstrGetOutputDirectory(project),
-                                              m_workClip.qstrFolder.toUtf8(), outputFolder))
+                if (!bValidateOutputDirectory(
+                        this, false, qstrGetOutputDirectory(project), m_workClip.qstrFolder.toUtf8(), outputFolder))
                     return;
                 vSetOutputDirectory(project, bGetOutputDirectoryAbsolute(project), qstrGetOutputDirectory(project));
                 vSetClipMoveTargetFolder(outputFolder);
                 // The move must end before the project is checkpointed and closed.
-                if (bExecuteThreaded(true, true, &bMoveClipsToTargetFolder, 1999, nullptr, nullptr, 1, nullptr,
-                                     nullptr, false, true, 1, true))
+                if (bExecuteThreaded(true, true, &bMoveClipsToTargetFolder, 1999, nullptr, nullptr, 1, nullptr, nullptr,
+                        false, true, 1, true))
                     vWaitForExecutingThreadedToFinish(false);
             }
         }
@@ -269,8 +268,7 @@ void RelinkClipDialog::on_buttonBox_rejected()
 {
     vCloseInspectedMedia();
     // A project checkpointed and closed for this relink is not lost on Cancel.
-    if (!m_bOpenMode && !m_baProject.isNull() &&
-        !bIsValidInstance(ProjectManagerInstance::instance()->getInstance()))
+    if (!m_bOpenMode && !m_baProject.isNull() && !bIsValidInstance(ProjectManagerInstance::instance()->getInstance()))
         bCallReported(this, [&] { reopenProject(m_initBase, m_initClip); });
     reject();
 }
@@ -305,12 +303,11 @@ bool RelinkClipDialog::reopenProject(const CW_BaseClipInfo& base, const CW_ClipI
     XmlErrorHandler errorHandler;
     CW_Color colours[5];
     frmPreferences::vGetOverlayColours(colours);
-    const QByteArray resources =
-        (pGetUserSettings()->value(QStringLiteral("InstallDir"), QString()).toString() + QStringLiteral("resources"))
-            .toUtf8();
-    CW_Instance project = pOpenProjectFromBuffer(
-        callbacks, base, clip, clipNameFromPrefix(clip.qstrFileName), m_initBase, m_initClip,
-        qstrGetProductNameAndVersion(qstrGetProduct()), bIsAlternateProduct(qstrGetProduct()),
+    const QByteArray resources
+        = (pGetUserSettings()->value(QStringLiteral("InstallDir"), QString()).toString() + QStringLiteral("resources"))
+              .toUtf8();
+    CW_Instance project = pOpenProjectFromBuffer(callbacks, base, clip, clipNameFromPrefix(clip.qstrFileName),
+        m_initBase, m_initClip, qstrGetProductNameAndVersion(qstrGetProduct()), bIsAlternateProduct(qstrGetProduct()),
         frmPreferences::iGetMaximumHistorySize(), m_baProject, resources.constData(), errorHandler, g_pMainWindow,
         colours);
     TOLV_ProjectManager* manager = bIsValidInstance(project) ? pGetProjectManager(project) : nullptr;

@@ -25,21 +25,20 @@ frmChangeDefaultOutputDirectory::frmChangeDefaultOutputDirectory(QWidget* parent
     connect(btnOK, &QPushButton::clicked, this, &frmChangeDefaultOutputDirectory::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(rbtnOutputDirectoryAbsolutePath, &QRadioButton::toggled, this,
-            &frmChangeDefaultOutputDirectory::rbtnOutputDirectoryAbsolutePath_toggled);
+        &frmChangeDefaultOutputDirectory::rbtnOutputDirectoryAbsolutePath_toggled);
     connect(rbtnOutputDirectoryRelativePath, &QRadioButton::toggled, this,
-            &frmChangeDefaultOutputDirectory::rbtnOutputDirectoryRelativePath_toggled);
+        &frmChangeDefaultOutputDirectory::rbtnOutputDirectoryRelativePath_toggled);
     connect(btnOutputDirectoryShowFileDialog, &QPushButton::clicked, this,
-            &frmChangeDefaultOutputDirectory::btnOutputDirectoryShowFileDialog_clicked);
+        &frmChangeDefaultOutputDirectory::btnOutputDirectoryShowFileDialog_clicked);
     m_qstrRelative.clear();
     m_qstrAbsolute.clear();
 }
 
-void frmChangeDefaultOutputDirectory::vReset(bool absolute, const QString& directory, const char* clipFolderUtf8,
-                                             bool moveClips)
+void frmChangeDefaultOutputDirectory::vReset(
+    bool absolute, const QString& directory, const char* clipFolderUtf8, bool moveClips)
 {
-    for (QWidget* widget : std::initializer_list<QWidget*>{rbtnOutputDirectoryRelativePath, rbtnOutputDirectoryAbsolutePath,
-                                                            edtOutputDirectory, btnOutputDirectoryShowFileDialog, btnOK,
-                                                            btnCancel})
+    for (QWidget* widget : std::initializer_list<QWidget*> {rbtnOutputDirectoryRelativePath,
+             rbtnOutputDirectoryAbsolutePath, edtOutputDirectory, btnOutputDirectoryShowFileDialog, btnOK, btnCancel})
         widget->setEnabled(false);
     m_qstrBaseFolder = QString::fromUtf8(clipFolderUtf8 ? clipFolderUtf8 : "");
     m_bMoveClips = moveClips;
@@ -52,23 +51,21 @@ void frmChangeDefaultOutputDirectory::vReset(bool absolute, const QString& direc
             btnOutputDirectoryShowFileDialog->setEnabled(true);
             m_qstrAbsolute = directory;
             edtOutputDirectory->setText(directory);
-            m_qstrRelative =
-                pGetUserSettings()->value(QStringLiteral("RelativeOutputDirectory"), QString()).toString();
+            m_qstrRelative = pGetUserSettings()->value(QStringLiteral("RelativeOutputDirectory"), QString()).toString();
             edtAbsoluteProjectPath->setText(m_qstrAbsolute);
         } else {
             rbtnOutputDirectoryRelativePath->setChecked(true);
             m_qstrRelative = directory;
             edtOutputDirectory->setText(directory);
-            m_qstrAbsolute =
-                pGetUserSettings()->value(QStringLiteral("AbsoluteOutputDirectory"), QString()).toString();
+            m_qstrAbsolute = pGetUserSettings()->value(QStringLiteral("AbsoluteOutputDirectory"), QString()).toString();
             CW_AutoLock(&g_mtxEngine, "frmChangeDefaultOutputDirectory::vReset");
             edtAbsoluteProjectPath->setText(qstrCdJoin(m_qstrBaseFolder, m_qstrRelative));
         }
         rbtnOutputDirectoryAbsolutePath->blockSignals(blocked);
         rbtnOutputDirectoryRelativePath->blockSignals(blocked);
     }
-    for (QWidget* widget : std::initializer_list<QWidget*>{rbtnOutputDirectoryRelativePath, rbtnOutputDirectoryAbsolutePath,
-                                                            edtOutputDirectory, btnOK, btnCancel})
+    for (QWidget* widget : std::initializer_list<QWidget*> {
+             rbtnOutputDirectoryRelativePath, rbtnOutputDirectoryAbsolutePath, edtOutputDirectory, btnOK, btnCancel})
         widget->setEnabled(true);
 }
 
@@ -95,8 +92,8 @@ void frmChangeDefaultOutputDirectory::rbtnOutputDirectoryRelativePath_toggled(bo
 
 void frmChangeDefaultOutputDirectory::btnOutputDirectoryShowFileDialog_clicked()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Choose an output directory"),
-                                                             edtOutputDirectory->text(), QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Choose an output directory"), edtOutputDirectory->text(), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
     edtOutputDirectory->setText(folder);
@@ -117,7 +114,7 @@ void frmChangeDefaultOutputDirectory::accept()
         if (m_bMoveClips) {
             vSetClipMoveTargetFolder(fullPath);
             if (bExecuteThreaded(true, true, &bMoveClipsToTargetFolder, 1999, nullptr, nullptr, 1, nullptr, nullptr,
-                                 false, true, 1, true))
+                    false, true, 1, true))
                 vWaitForExecutingThreadedToFinish(false);
         }
     }

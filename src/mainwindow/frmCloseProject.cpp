@@ -14,10 +14,10 @@ frmCloseProject::frmCloseProject(QWidget* parent, Qt::WindowFlags flags)
     setupUi(this);
     setWindowModality(Qt::WindowModal);
     connect(buttonBox->button(QDialogButtonBox::Save), &QPushButton::clicked, this, &frmCloseProject::btnSave_clicked);
-    connect(buttonBox->button(QDialogButtonBox::Cancel), &QPushButton::clicked, this,
-            &frmCloseProject::btnCancel_clicked);
-    connect(buttonBox->button(QDialogButtonBox::Discard), &QPushButton::clicked, this,
-            &frmCloseProject::btnDSave_clicked);
+    connect(
+        buttonBox->button(QDialogButtonBox::Cancel), &QPushButton::clicked, this, &frmCloseProject::btnCancel_clicked);
+    connect(
+        buttonBox->button(QDialogButtonBox::Discard), &QPushButton::clicked, this, &frmCloseProject::btnDSave_clicked);
 }
 
 void frmCloseProject::vInitSelectClips()

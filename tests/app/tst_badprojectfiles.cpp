@@ -62,7 +62,7 @@ private slots:
         // after the main clip's section.
         const QString first = testenv::qstrWriteSequence(QDir(m_dir.path()).filePath("media"), "shot_", 3);
         m_qstrGood = testenv::qstrWriteProject(QDir(m_dir.path()).filePath("good.pln"), first, 2018,
-                                               [](CW_Instance project) { vRegisterResourceClips(project); });
+            [](CW_Instance project) { vRegisterResourceClips(project); });
         m_qstrPrevious = testenv::qstrWriteProject(QDir(m_dir.path()).filePath("previous.pln"), first);
         QFile file(m_qstrGood);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -158,20 +158,22 @@ private slots:
         const QString message = messages.first();
         switch (expect) {
         case Expect::Unreadable:
-            QCOMPARE(message, QStringLiteral("The project %1 cannot be opened: the file cannot be read or is not a "
-                                             "project file.")
-                                  .arg(path));
+            QCOMPARE(message,
+                QStringLiteral("The project %1 cannot be opened: the file cannot be read or is not a "
+                               "project file.")
+                    .arg(path));
             break;
         case Expect::Damaged:
             QVERIFY2(message.startsWith(QStringLiteral("The project file is damaged and cannot be opened: ")),
-                     qPrintable(message));
+                qPrintable(message));
             break;
         case Expect::OldFormat:
             QCOMPARE(message, QStringLiteral("Project files from Brindle and Sorrel are not supported"));
             break;
         case Expect::NewerFormat:
-            QCOMPARE(message, QStringLiteral("The project was written by a newer version of the program and cannot be "
-                                             "opened."));
+            QCOMPARE(message,
+                QStringLiteral("The project was written by a newer version of the program and cannot be "
+                               "opened."));
             break;
         case Expect::Relink:
             break;
@@ -225,7 +227,7 @@ private slots:
         QCOMPARE(driver.seen.size(), 1);
         QCOMPARE(driver.seen.first().qstrTitle, QStringLiteral("Relink clip - Media unavailable"));
         QCOMPARE(qstrGetProjectName(ProjectManagerInstance::instance()->getInstance()),
-                 QFileInfo(m_qstrPrevious).absoluteFilePath());
+            QFileInfo(m_qstrPrevious).absoluteFilePath());
     }
 };
 

@@ -4,11 +4,11 @@
 #include "TestEnvironment.h"
 
 #include "Vosk.h"
-#include "brandor.h"
 #include "app/ClipProbe.h"
 #include "app/FileDialogs.h"
 #include "app/Settings.h"
 #include "app/XmlErrorHandler.h"
+#include "brandor.h"
 #include "standin/testing.h"
 #include "velmor.h"
 
@@ -47,10 +47,14 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("plain") << "/shots/a_0001.dpx" << ".dpx";
-        QTest::newRow("no dot at all") << "/shots/frame" << ".png";
-        QTest::newRow("dot only in a folder") << "/shots/v1.2/frame" << ".png";
-        QTest::newRow("two dots") << "/s/a.b.tif" << ".tif";
+        QTest::newRow("plain") << "/shots/a_0001.dpx"
+                               << ".dpx";
+        QTest::newRow("no dot at all") << "/shots/frame"
+                                       << ".png";
+        QTest::newRow("dot only in a folder") << "/shots/v1.2/frame"
+                                              << ".png";
+        QTest::newRow("two dots") << "/s/a.b.tif"
+                                  << ".tif";
     }
 
     void suffixComesFromTheFileName()
@@ -64,7 +68,7 @@ private slots:
     {
         QCOMPARE(fComputePixelAspectRatio(720, 576, 4.0, 3.0, false), float((4.0 / 3.0) / (720.0 / 576.0)));
         QCOMPARE(fComputePixelAspectRatio(720, 288, 4.0, 3.0, true),
-                 2.0f * fComputePixelAspectRatio(720, 288, 4.0, 3.0, false));
+            2.0f * fComputePixelAspectRatio(720, 288, 4.0, 3.0, false));
     }
 
     void projectExtensionOnlyAtTheEnd_data()
@@ -72,12 +76,24 @@ private slots:
         QTest::addColumn<QString>("product");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("result");
-        QTest::newRow("none yet") << "plintra" << "/p/shot" << "/p/shot.pln";
-        QTest::newRow("own") << "plintra" << "/p/shot.pln" << "/p/shot.pln";
-        QTest::newRow("other product") << "plintrapro" << "/p/shot.pln" << "/p/shot.plp";
-        QTest::newRow("upper case") << "plintra" << "/p/SHOT.PLA" << "/p/SHOT.pln";
-        QTest::newRow("in a folder name") << "plintra" << "/p/old.pln.d/shot" << "/p/old.pln.d/shot.pln";
-        QTest::newRow("inside the file name") << "plintra" << "/p/a.pla.b" << "/p/a.pla.b.pln";
+        QTest::newRow("none yet") << "plintra"
+                                  << "/p/shot"
+                                  << "/p/shot.pln";
+        QTest::newRow("own") << "plintra"
+                             << "/p/shot.pln"
+                             << "/p/shot.pln";
+        QTest::newRow("other product") << "plintrapro"
+                                       << "/p/shot.pln"
+                                       << "/p/shot.plp";
+        QTest::newRow("upper case") << "plintra"
+                                    << "/p/SHOT.PLA"
+                                    << "/p/SHOT.pln";
+        QTest::newRow("in a folder name") << "plintra"
+                                          << "/p/old.pln.d/shot"
+                                          << "/p/old.pln.d/shot.pln";
+        QTest::newRow("inside the file name") << "plintra"
+                                              << "/p/a.pla.b"
+                                              << "/p/a.pla.b.pln";
     }
 
     void projectExtensionOnlyAtTheEnd()
@@ -94,28 +110,29 @@ private slots:
     {
         vSetProduct(QStringLiteral("plintra4ae"));
         QCOMPARE(qstrGetProjectFileFilter(),
-                 QStringLiteral("All supported projects ( *.pla *.pln);;Plintra 4AE projects (*.pla);;Plintra projects "
-                                "(*.pln);;All Files (*.* *)"));
+            QStringLiteral("All supported projects ( *.pla *.pln);;Plintra 4AE projects (*.pla);;Plintra projects "
+                           "(*.pln);;All Files (*.* *)"));
     }
 
     void filtersListEachPatternOnce()
     {
         standin::testing::vSetSubsystemDefinitions(
-            {SubsystemSpec{"Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"},
-             SubsystemSpec{"Other", 1, {{"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"},
-             SubsystemSpec{"Movies", 2, {{"mov", "*.mov"}}, {}, true, false, ".mov"}});
+            {SubsystemSpec {"Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"},
+                SubsystemSpec {"Other", 1, {{"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"},
+                SubsystemSpec {"Movies", 2, {{"mov", "*.mov"}}, {}, true, false, ".mov"}});
         QCOMPARE(qslGetFileTypeFilters(1, false),
-                 (QStringList{"Images (*.tif *.tiff *.png )", "TIFF files (*.tif *.tiff)", "PNG files (*.png)",
-                              "All Files (*.* *)"}));
-        QCOMPARE(qslGetFileTypeFilters(3, false).first(), QStringLiteral("Images and Movies (*.mov *.tif *.tiff *.png )"));
+            (QStringList {"Images (*.tif *.tiff *.png )", "TIFF files (*.tif *.tiff)", "PNG files (*.png)",
+                "All Files (*.* *)"}));
+        QCOMPARE(
+            qslGetFileTypeFilters(3, false).first(), QStringLiteral("Images and Movies (*.mov *.tif *.tiff *.png )"));
         QCOMPARE(qstrGetFileTypeFilter(8, true), QStringLiteral(");;All Files (*.* *)"));
     }
 
     void cacheListsTakeOnlyTheNumericalSubsystem()
     {
         standin::testing::vSetSubsystemDefinitions(
-            {SubsystemSpec{"Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif"}}, {{"png", "*.png"}, {"tiff", "*.tif"}}},
-             SubsystemSpec{"Other", 1, {{"bmp", "*.bmp"}}, {{"bmp", "*.bmp"}}}});
+            {SubsystemSpec {"Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif"}}, {{"png", "*.png"}, {"tiff", "*.tif"}}},
+                SubsystemSpec {"Other", 1, {{"bmp", "*.bmp"}}, {{"bmp", "*.bmp"}}}});
         QCOMPARE(qstrGetReadFileFilter(1, false), QStringLiteral("*.png *.PNG *.tif *.TIF"));
         // Compressed formats are never written to the cache.
         QCOMPARE(qstrGetWriteFileFilter(1, true), QStringLiteral("*.tif *.TIF"));
@@ -126,9 +143,9 @@ private slots:
         QTest::addColumn<bool>("tamsinOnly");
         QTest::addColumn<QString>("current");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("all types") << false << "" << QStringList{".png", ".tif", ".tiff", ".bmp"};
-        QTest::newRow("current first, its like suppressed") << false << "TIF" << QStringList{"TIF", ".png", ".bmp"};
-        QTest::newRow("numerical subsystem only") << true << "" << QStringList{".png", ".tif", ".tiff"};
+        QTest::newRow("all types") << false << "" << QStringList {".png", ".tif", ".tiff", ".bmp"};
+        QTest::newRow("current first, its like suppressed") << false << "TIF" << QStringList {"TIF", ".png", ".bmp"};
+        QTest::newRow("numerical subsystem only") << true << "" << QStringList {".png", ".tif", ".tiff"};
     }
 
     void fileTypeCombo()
@@ -138,9 +155,9 @@ private slots:
         QFETCH(QStringList, items);
         vBRD_InitialiseCallbacks(false);
         standin::testing::vSetSubsystemDefinitions(
-            {SubsystemSpec{"Tamsin", 1, {}, {{"a", "*.png"}, {"b", "*.tif;*.tiff"}}},
-             SubsystemSpec{"Other", 1, {}, {{"c", "*.bmp"}, {"d", "*.png"}}},
-             SubsystemSpec{"Movies", 2, {}, {{"e", "*.mov"}}}});
+            {SubsystemSpec {"Tamsin", 1, {}, {{"a", "*.png"}, {"b", "*.tif;*.tiff"}}},
+                SubsystemSpec {"Other", 1, {}, {{"c", "*.bmp"}, {"d", "*.png"}}},
+                SubsystemSpec {"Movies", 2, {}, {{"e", "*.mov"}}}});
         QComboBox combo;
         vFillFileTypeCombo(&combo, false, 13, 17, tamsinOnly, current.toUtf8(), 0);
         QCOMPARE(qslFfItems(combo), items);
@@ -148,10 +165,10 @@ private slots:
 
     void fileTypeComboWithoutTheSubsystemHoldsTheCurrentTypeOnly()
     {
-        standin::testing::vSetSubsystemDefinitions({SubsystemSpec{"Other", 1, {}, {{"c", "*.bmp"}}}});
+        standin::testing::vSetSubsystemDefinitions({SubsystemSpec {"Other", 1, {}, {{"c", "*.bmp"}}}});
         QComboBox combo;
         vFillFileTypeCombo(&combo, false, 13, 17, true, "tif", 0);
-        QCOMPARE(qslFfItems(combo), QStringList{"tif"});
+        QCOMPARE(qslFfItems(combo), QStringList {"tif"});
     }
 
     void filmTypesAndCustomSize()
@@ -203,9 +220,12 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("result");
-        QTest::newRow("no extension") << "shot" << "shot.tif";
-        QTest::newRow("another extension") << "shot.mov" << "shot.mov";
-        QTest::newRow("bare dot") << "shot." << "shot..tif";
+        QTest::newRow("no extension") << "shot"
+                                      << "shot.tif";
+        QTest::newRow("another extension") << "shot.mov"
+                                           << "shot.mov";
+        QTest::newRow("bare dot") << "shot."
+                                  << "shot..tif";
     }
 
     void saveDialogAddsTheDefaultExtension()
@@ -244,7 +264,7 @@ private slots:
         QVERIFY(handler.warning(QXmlParseException("second warning", 3, 4)));
         QVERIFY(!handler.fatalError(QXmlParseException("fatal", 5, 6)));
         QVERIFY(!handler.error(QXmlParseException("error", 7, 8)));
-        QCOMPARE(driver.qslMessages(), (QStringList{"first warning", "second warning", "fatal", "error"}));
+        QCOMPARE(driver.qslMessages(), (QStringList {"first warning", "second warning", "fatal", "error"}));
         for (const auto& seen : driver.seen)
             QCOMPARE(seen.qstrTitle, QStringLiteral("Corvane"));
         QCOMPARE(handler.errorString(), QStringLiteral("error"));

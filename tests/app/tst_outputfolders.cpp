@@ -40,9 +40,10 @@ private slots:
         QTest::newRow("created fresh") << "" << false << "Results" << true << "";
         QTest::newRow("existing") << "dir:Results" << false << "Results" << true << "";
         QTest::newRow("parent missing") << "" << false << "a/b" << false << "Could not create the output directory.";
-        QTest::newRow("a file in the way") << "file:Results" << false << "Results" << false
-                                           << "Could not open the output directory for reading.";
-        QTest::newRow("cannot be written") << "" << true << "/proc" << false << "Couldn't write to the output directory.";
+        QTest::newRow("a file in the way")
+            << "file:Results" << false << "Results" << false << "Could not open the output directory for reading.";
+        QTest::newRow("cannot be written")
+            << "" << true << "/proc" << false << "Couldn't write to the output directory.";
     }
 
     void validation()
@@ -142,8 +143,8 @@ private slots:
         ProjectManagerInstance::instance()->setInstance(project);
         for (const char* folder : {"sent/one/inner", "received/keep", "received/other"})
             QVERIFY(QDir().mkpath(qstrPath(folder)));
-        qslGetSentClipFolders() = QStringList{qstrPath("sent/one")};
-        qslGetReceivedClipFolders() = QStringList{qstrPath("received/keep"), qstrPath("received/other")};
+        qslGetSentClipFolders() = QStringList {qstrPath("sent/one")};
+        qslGetReceivedClipFolders() = QStringList {qstrPath("received/keep"), qstrPath("received/other")};
 
         testenv::DialogDriver driver;
         driver.messageButton = yes ? QMessageBox::Yes : QMessageBox::No;
@@ -153,9 +154,10 @@ private slots:
 
         const QStringList questions = driver.qslMessages();
         QCOMPARE(questions.size(), 2);
-        QCOMPARE(questions.at(0), QStringLiteral("A clip was temporarily stored in the folder \n%1\nfor transfer to a "
-                                                 "remote system.\n\nWould you like to delete this clip now?")
-                                      .arg(qstrPath("sent/one")));
+        QCOMPARE(questions.at(0),
+            QStringLiteral("A clip was temporarily stored in the folder \n%1\nfor transfer to a "
+                           "remote system.\n\nWould you like to delete this clip now?")
+                .arg(qstrPath("sent/one")));
         QVERIFY(questions.at(1).contains(qstrPath("received/other")));
         QCOMPARE(QFileInfo::exists(qstrPath("sent/one")), !yes);
         QCOMPARE(QFileInfo::exists(qstrPath("received/other")), !yes);

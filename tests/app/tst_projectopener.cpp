@@ -31,8 +31,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_pDir;
 
     QString qstrFolder(const QString& name) const { return QDir(m_pDir->path()).filePath(name); }
-    QString qstrProject(const QString& name, unsigned int version = 2018,
-                        const std::function<void(CW_Instance)>& set = {})
+    QString qstrProject(
+        const QString& name, unsigned int version = 2018, const std::function<void(CW_Instance)>& set = {})
     {
         const QString first = testenv::qstrWriteSequence(qstrFolder(name), QStringLiteral("shot_"), 3);
         return testenv::qstrWriteProject(qstrFolder(name + QStringLiteral(".pln")), first, version, set);
@@ -81,6 +81,18 @@ private slots:
         QCOMPARE(pGetUserSettings()->value(QStringLiteral("LastOpenProjectFolder")).toString(), path);
     }
 
+    void cancelledOpenDialogChangesNothing()
+    {
+        pGetUserSettings()->setValue(QStringLiteral("LastOpenProjectFolder"), QStringLiteral("/earlier/a.pln"));
+        testenv::DialogDriver driver;
+        m_pWindow->sltFileOpenProject();
+        QCOMPARE(driver.seen.size(), 1);
+        QCOMPARE(driver.seen.first().qstrTitle, QStringLiteral("Choose a project file"));
+        QVERIFY(!bIsValidInstance(pCurrent()));
+        QCOMPARE(pGetUserSettings()->value(QStringLiteral("LastOpenProjectFolder")).toString(),
+            QStringLiteral("/earlier/a.pln"));
+    }
+
     void olderFormatsAreRefused_data()
     {
         QTest::addColumn<unsigned int>("version");
@@ -94,7 +106,8 @@ private slots:
         const QString path = qstrProject(QStringLiteral("old"), version);
         testenv::DialogDriver driver;
         m_pWindow->sltFileOpenProject(path);
-        QCOMPARE(driver.qslMessages(), QStringList{QStringLiteral("Project files from Brindle and Sorrel are not supported")});
+        QCOMPARE(driver.qslMessages(),
+            QStringList {QStringLiteral("Project files from Brindle and Sorrel are not supported")});
         QCOMPARE(driver.seen.first().qstrTitle, QStringLiteral("Plintra"));
         QVERIFY(!bIsValidInstance(pCurrent()));
     }
@@ -155,16 +168,18 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not writable") << "/proc" << "Couldn't write to the output directory.";
-        QTest::newRow("parent missing") << "/nonexistent-parent/Results" << "Could not create the output directory.";
+        QTest::newRow("not writable") << "/proc"
+                                      << "Couldn't write to the output directory.";
+        QTest::newRow("parent missing") << "/nonexistent-parent/Results"
+                                        << "Could not create the output directory.";
     }
 
     void unusableOutputFolderIsReportedAndOffered()
     {
         QFETCH(QString, folder);
         QFETCH(QString, message);
-        const QString path = qstrProject(QStringLiteral("out"), 2018,
-                                         [&](CW_Instance project) { vSetOutputDirectory(project, true, folder); });
+        const QString path = qstrProject(
+            QStringLiteral("out"), 2018, [&](CW_Instance project) { vSetOutputDirectory(project, true, folder); });
         testenv::DialogDriver driver;
         m_pWindow->sltFileOpenProject(path);
         QCOMPARE(driver.seen.size(), 2);

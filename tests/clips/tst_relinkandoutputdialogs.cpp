@@ -53,12 +53,18 @@ private slots:
     {
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("name");
-        QTest::newRow("empty") << "" << "New";
-        QTest::newRow("full stop") << "." << "New";
-        QTest::newRow("underscore") << "_" << "New";
-        QTest::newRow("letter") << "a" << "a";
-        QTest::newRow("trailing full stop") << "take1." << "take1";
-        QTest::newRow("underscore kept") << "shot_" << "shot_";
+        QTest::newRow("empty") << ""
+                               << "New";
+        QTest::newRow("full stop") << "."
+                                   << "New";
+        QTest::newRow("underscore") << "_"
+                                    << "New";
+        QTest::newRow("letter") << "a"
+                                << "a";
+        QTest::newRow("trailing full stop") << "take1."
+                                            << "take1";
+        QTest::newRow("underscore kept") << "shot_"
+                                         << "shot_";
     }
 
     void clipNames()

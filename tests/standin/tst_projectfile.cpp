@@ -28,7 +28,7 @@ CW_Instance pPfOpen(const QString& path)
     CW_Color colours[5];
     ManagerSuite managers;
     return pOpenProject(pstctBRD_GetCallbackStruct(), nullptr, nullptr, QString(), nullptr, nullptr, QString(), false,
-                        path.toUtf8().constData(), 10, "", handler, nullptr, colours, managers, false);
+        path.toUtf8().constData(), 10, "", handler, nullptr, colours, managers, false);
 }
 } // namespace
 
@@ -107,11 +107,11 @@ private slots:
         std::vector<CW_BaseClipInfo> bases;
         std::vector<CW_CLIP_ID> ids;
         std::vector<CW_ClipInfo> clips;
-        QVERIFY(bReadProjectFileHeader(nullptr, path.toUtf8().constData(), version, product, count, bases, ids, clips,
-                                       absolute, output, second));
+        QVERIFY(bReadProjectFileHeader(
+            nullptr, path.toUtf8().constData(), version, product, count, bases, ids, clips, absolute, output, second));
         QCOMPARE(version, 2017u);
         QCOMPARE(product, QStringLiteral("plintra"));
-        QCOMPARE(ids, std::vector<CW_CLIP_ID>{1});
+        QCOMPARE(ids, std::vector<CW_CLIP_ID> {1});
         QCOMPARE(clips.front().iLastFileNumber, 4);
         QVERIFY(!absolute);
         QCOMPARE(output, QStringLiteral("Results"));
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(bSaveProject(project));
         QVERIFY(!bProjectHasChanged(project));
         QCOMPARE(qstrGetOutputDirectory(pPfOpen(path)), QStringLiteral("/elsewhere"));
-        QVERIFY(QDir(folder).entryList(QDir::Files) == QStringList{"a.pln"});
+        QVERIFY(QDir(folder).entryList(QDir::Files) == QStringList {"a.pln"});
     }
 
     void projectWithoutFileNameIsNotSaved()
@@ -171,8 +171,7 @@ private slots:
         PfQuietHandler handler;
         CW_Color colours[5];
         CW_Instance reopened = pOpenProjectFromBuffer(pstctBRD_GetCallbackStruct(), base, relinked, "take1", base,
-                                                      initial, QString(), false, 10, buffer, "", handler, nullptr,
-                                                      colours);
+            initial, QString(), false, 10, buffer, "", handler, nullptr, colours);
         QCOMPARE(pcstctGetClipInfo(reopened, 1)->qstrFolder, relinked.qstrFolder);
         QCOMPARE(pcstctGetClipInfo(reopened, 1)->iLastFileNumber, 2);
         QVERIFY(bProjectHasChanged(reopened));
@@ -180,9 +179,8 @@ private slots:
         // Media that cannot be read leave no project behind.
         relinked.qstrFolder = QDir(m_dir.path()).filePath("nowhere");
         QVERIFY_THROWS_EXCEPTION(CW_Exception,
-                                 pOpenProjectFromBuffer(pstctBRD_GetCallbackStruct(), base, relinked, "take1", base,
-                                                        initial, QString(), false, 10, buffer, "", handler, nullptr,
-                                                        colours));
+            pOpenProjectFromBuffer(pstctBRD_GetCallbackStruct(), base, relinked, "take1", base, initial, QString(),
+                false, 10, buffer, "", handler, nullptr, colours));
         QCOMPARE(pglGetClipList(reopened).size(), size_t(1));
     }
 
@@ -209,7 +207,7 @@ private slots:
     {
         // What the open dialog's filter reads: product identities, each with its own extension.
         const QStringList identities = qstrGetLoadableProjects("plintrapro").split(' ');
-        QCOMPARE(identities, (QStringList{"plintrapro", "plintra", "plintra4ae"}));
+        QCOMPARE(identities, (QStringList {"plintrapro", "plintra", "plintra4ae"}));
         for (const QString& identity : identities)
             QVERIFY(qstrGetFileExtension(identity).startsWith('.'));
     }

@@ -15,12 +15,12 @@ QString qstrWriteSequence(const QString& folder, const QString& prefix, int coun
     QDir().mkpath(folder);
     for (int index = 1; index <= count; ++index)
         bWriteImage(QDir(folder).filePath(QStringLiteral("%1%2.png").arg(prefix).arg(index, 4, 10, QLatin1Char('0'))),
-                    width, height);
+            width, height);
     return QDir(folder).filePath(prefix + QStringLiteral("0001.png"));
 }
 
 QString qstrWriteProject(const QString& projectPath, const QString& firstImage, unsigned int version,
-                         const std::function<void(CW_Instance)>& set)
+    const std::function<void(CW_Instance)>& set)
 {
     CW_Instance project = standin::testing::pCreateProjectFromClip(firstImage, QStringLiteral("shot"));
     if (set)
@@ -55,7 +55,7 @@ void DialogDriver::vPoll()
         return;
     // Answering may open further dialogs inside this call; each is answered once.
     m_handled << modal;
-    SeenDialog record{QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(), QString()};
+    SeenDialog record {QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(), QString()};
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box)
         record.qstrText = box->text();

@@ -20,7 +20,7 @@ QString qstrWriteSequence(const QString& folder, const QString& prefix, int coun
 // A project file over the sequence that starts at firstImage, in the given format version.
 // The project is closed again in the engine; set changes it before it is written.
 QString qstrWriteProject(const QString& projectPath, const QString& firstImage, unsigned int version = 2018,
-                         const std::function<void(CW_Instance)>& set = {});
+    const std::function<void(CW_Instance)>& set = {});
 
 struct SeenDialog {
     QString qstrClass;

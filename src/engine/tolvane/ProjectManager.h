@@ -8,7 +8,10 @@ struct CW_ProjectRecord;
 
 class TOLV_ProjectManager {
 public:
-    explicit TOLV_ProjectManager(CW_ProjectRecord* project) : m_pProject(project) {}
+    explicit TOLV_ProjectManager(CW_ProjectRecord* project)
+        : m_pProject(project)
+    {
+    }
 
     QString qstrGetProjectFilePath() const;
     void vSetProjectFilePath(const QString& path);
