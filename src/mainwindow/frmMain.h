@@ -56,6 +56,8 @@ public slots:
 
 private:
     void vOpenWithNewOpener(const QString& path);
+    // Event 4000: a project was opened and prepared.
+    bool bHandleProjectOpenedEvent(bool projectValid);
     std::shared_ptr<ProjectOpener> m_pOpener;
 
 private:

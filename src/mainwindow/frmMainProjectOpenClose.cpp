@@ -72,3 +72,16 @@ bool frmMain::sltFileCloseProject()
         sltUpdateGUI(1);
     return closed;
 }
+
+bool frmMain::bHandleProjectOpenedEvent(bool projectValid)
+{
+    // The full preparation of the panels after an open comes with the project life cycle;
+    // here the window leaves the no-project state and names the project.
+    CW_AutoLock(&g_mtxEngine, "customEvent20");
+    CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    if (!projectValid || !bIsValidInstance(project))
+        return true;
+    sltUpdateGUI(2);
+    vUpdateWindowTitle(project, false);
+    return true;
+}

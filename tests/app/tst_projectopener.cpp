@@ -79,6 +79,8 @@ private slots:
         }
         QVERIFY(!bProjectHasChanged(project));
         QCOMPARE(pGetUserSettings()->value(QStringLiteral("LastOpenProjectFolder")).toString(), path);
+        // The opener's event takes the window out of the no-project state.
+        QTRY_COMPARE_WITH_TIMEOUT(m_pWindow->iGetWidgetsState(), 2, 2000);
     }
 
     void cancelledOpenDialogChangesNothing()
