@@ -6,8 +6,10 @@
 #include "app/MessageBoxes.h"
 #include "app/ProductStrings.h"
 #include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
 #include "app/frmSplash.h"
 #include "brandor.h"
+#include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCloseEvent>
@@ -100,5 +102,10 @@ void frmMain::sltStoreSettings()
 void frmMain::closeEvent(QCloseEvent* e)
 {
     vStopExecutingThreaded(true);
+    // Quitting closes the project the way File / Close does; Cancel keeps the window.
+    if (bIsValidInstance(ProjectManagerInstance::instance()->getInstance()) && !sltFileCloseProject()) {
+        e->ignore();
+        return;
+    }
     e->accept();
 }

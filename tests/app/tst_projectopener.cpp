@@ -43,8 +43,9 @@ private slots:
     {
         pGetUserSettings()->setValue(QStringLiteral("FirstRun"), false);
         m_pWindow = new frmMain();
+        // Kept hidden: a shown window titled like the program would be found by the
+        // end-to-end suite that looks for the real program's window.
         m_pWindow->sltConfigureGUI();
-        m_pWindow->show();
     }
 
     void init()
@@ -315,6 +316,21 @@ private slots:
         QVERIFY(std::count(clips.begin(), clips.end(), scratchId) == 1);
         QCOMPARE(std::count(clips.begin(), clips.end(), renderedId) == 1, !retained);
         QVERIFY(std::count(clips.begin(), clips.end(), 1u) == 0);
+    }
+
+    // Last: it closes the window.
+    void quittingAsksAndCancelKeepsTheWindow()
+    {
+        const QString path = qstrProject(QStringLiteral("quit"));
+        testenv::DialogDriver driver;
+        m_pWindow->sltFileOpenProject(path);
+        QVERIFY(bIsValidInstance(pCurrent()));
+        driver.closeButton = QDialogButtonBox::Cancel;
+        QVERIFY(!m_pWindow->close());
+        QVERIFY(bIsValidInstance(pCurrent()));
+        driver.closeButton = QDialogButtonBox::Discard;
+        QVERIFY(m_pWindow->close());
+        QVERIFY(!bIsValidInstance(pCurrent()));
     }
 };
 
