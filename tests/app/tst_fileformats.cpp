@@ -21,6 +21,13 @@
 using standin::testing::SubsystemSpec;
 
 namespace {
+using FfPairs = std::vector<std::pair<std::string, std::string>>;
+SubsystemSpec stctFfSpec(const char* name, unsigned int flags, const FfPairs& read, const FfPairs& write,
+    bool hasRead = true, bool hasWrite = true, const char* extension = "")
+{
+    return SubsystemSpec {name, flags, read, write, hasRead, hasWrite, extension};
+}
+
 QStringList qslFfItems(const QComboBox& combo)
 {
     QStringList items;
@@ -117,9 +124,9 @@ private slots:
     void filtersListEachPatternOnce()
     {
         standin::testing::vSetSubsystemDefinitions(
-            {SubsystemSpec {"Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"},
-                SubsystemSpec {"Other", 1, {{"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"},
-                SubsystemSpec {"Movies", 2, {{"mov", "*.mov"}}, {}, true, false, ".mov"}});
+            {stctFfSpec("Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"),
+                stctFfSpec("Other", 1, {{"tiff", "*.tif;*.tiff"}}, {}, true, false, ".tif"),
+                stctFfSpec("Movies", 2, {{"mov", "*.mov"}}, {}, true, false, ".mov")});
         QCOMPARE(qslGetFileTypeFilters(1, false),
             (QStringList {"Images (*.tif *.tiff *.png )", "TIFF files (*.tif *.tiff)", "PNG files (*.png)",
                 "All Files (*.* *)"}));
@@ -131,8 +138,8 @@ private slots:
     void cacheListsTakeOnlyTheNumericalSubsystem()
     {
         standin::testing::vSetSubsystemDefinitions(
-            {SubsystemSpec {"Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif"}}, {{"png", "*.png"}, {"tiff", "*.tif"}}},
-                SubsystemSpec {"Other", 1, {{"bmp", "*.bmp"}}, {{"bmp", "*.bmp"}}}});
+            {stctFfSpec("Tamsin", 1, {{"png", "*.png"}, {"tiff", "*.tif"}}, {{"png", "*.png"}, {"tiff", "*.tif"}}),
+                stctFfSpec("Other", 1, {{"bmp", "*.bmp"}}, {{"bmp", "*.bmp"}})});
         QCOMPARE(qstrGetReadFileFilter(1, false), QStringLiteral("*.png *.PNG *.tif *.TIF"));
         // Compressed formats are never written to the cache.
         QCOMPARE(qstrGetWriteFileFilter(1, true), QStringLiteral("*.tif *.TIF"));
@@ -155,9 +162,9 @@ private slots:
         QFETCH(QStringList, items);
         vBRD_InitialiseCallbacks(false);
         standin::testing::vSetSubsystemDefinitions(
-            {SubsystemSpec {"Tamsin", 1, {}, {{"a", "*.png"}, {"b", "*.tif;*.tiff"}}},
-                SubsystemSpec {"Other", 1, {}, {{"c", "*.bmp"}, {"d", "*.png"}}},
-                SubsystemSpec {"Movies", 2, {}, {{"e", "*.mov"}}}});
+            {stctFfSpec("Tamsin", 1, {}, {{"a", "*.png"}, {"b", "*.tif;*.tiff"}}),
+                stctFfSpec("Other", 1, {}, {{"c", "*.bmp"}, {"d", "*.png"}}),
+                stctFfSpec("Movies", 2, {}, {{"e", "*.mov"}})});
         QComboBox combo;
         vFillFileTypeCombo(&combo, false, 13, 17, tamsinOnly, current.toUtf8(), 0);
         QCOMPARE(qslFfItems(combo), items);
@@ -165,7 +172,7 @@ private slots:
 
     void fileTypeComboWithoutTheSubsystemHoldsTheCurrentTypeOnly()
     {
-        standin::testing::vSetSubsystemDefinitions({SubsystemSpec {"Other", 1, {}, {{"c", "*.bmp"}}}});
+        standin::testing::vSetSubsystemDefinitions({stctFfSpec("Other", 1, {}, {{"c", "*.bmp"}})});
         QComboBox combo;
         vFillFileTypeCombo(&combo, false, 13, 17, true, "tif", 0);
         QCOMPARE(qslFfItems(combo), QStringList {"tif"});
