@@ -205,6 +205,8 @@ private slots:
         QVERIFY(!m_pWindow->sltFileCloseProject());
         QCOMPARE(driver.seen.last().qstrClass, QStringLiteral("frmCloseProject"));
         QCOMPARE(driver.seen.last().qstrTitle, QStringLiteral("close"));
+        QCOMPARE(driver.seen.last().qstrText,
+                 QStringLiteral("Do you want to save the changes you made in the project \"close\"?"));
         QCOMPARE(pCurrent(), project);
         QVERIFY(bIsValidInstance(project));
         QVERIFY(standin::testing::vecGetCleanUpCalls().empty());

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 namespace testenv {
@@ -59,6 +60,8 @@ void DialogDriver::vPoll()
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box)
         record.qstrText = box->text();
+    else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
+        record.qstrText = label->text();
     seen << record;
     if (handler && handler(modal)) {
     } else if (box) {

@@ -22,6 +22,7 @@ QString qstrWriteSequence(const QString& folder, const QString& prefix, int coun
 QString qstrWriteProject(const QString& projectPath, const QString& firstImage, unsigned int version = 2018,
     const std::function<void(CW_Instance)>& set = {});
 
+// A message box's text, or the text of another dialog's label named "label".
 struct SeenDialog {
     QString qstrClass;
     QString qstrTitle;
