@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cwbase.h"
+#include "tolvane.h"
 
 #include <QMutex>
 #include <QString>
@@ -30,6 +31,17 @@ struct CW_ProjectRecord {
     std::vector<standin::LoggedStep> vecStepLog;
     // (module, event) pairs the engine refuses; everything else is allowed.
     std::set<std::pair<int, int>> setRefusedEvents;
+
+    // Project file, clip media and output folder (read and written by ProjectFile.cpp).
+    std::map<CW_CLIP_ID, CW_ClipInfo> mapClipFiles;
+    std::map<CW_CLIP_ID, QString> mapClipNames;
+    QString qstrOutputDirectory;
+    bool bOutputAbsolute = false;
+    QString qstrSecondText;
+    bool bPathConfirmed = false;
+    int iProxyScale = 0;
+    unsigned int uiForceAllocThreshold = 0;
+    std::unique_ptr<TOLV_ProjectManager> pManager;
 };
 
 namespace standin {

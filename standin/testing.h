@@ -4,6 +4,7 @@
 #include "ProjectModel.h"
 #include "cwbase.h"
 
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,5 +40,39 @@ void vResetFrameSteps();
 // processEventsWhileWaiting the calling thread keeps handling events meanwhile, which a
 // call-back that waits for the user-interface thread needs.
 void vCallFromOtherThread(const std::function<void(CW_CallbackStruct&)>& call, bool processEventsWhileWaiting = true);
+
+} // namespace standin::testing
+
+namespace standin::testing {
+
+// Projects from real image files, and project files written on demand.
+// A project whose clip 1 is the image sequence the file belongs to; throws when unreadable.
+CW_Instance pCreateProjectFromClip(const QString& imagePath, const QString& name);
+// Writes the project file with the given format version and makes it the project's file.
+void vWriteProjectFile(CW_Instance project, const QString& path, unsigned int version);
+void vSetProjectFilePath(CW_Instance project, const QString& path);
+
+// What the close-down handed to the engine's clean-up, call by call.
+struct CleanUpCall {
+    int iSave = 0;
+    bool bRetain = false;
+    std::vector<CW_CLIP_ID> vecClips;
+};
+std::vector<CleanUpCall> vecGetCleanUpCalls();
+// Makes the clean-up refuse (return false).
+void vSetCleanUpRefused(bool refused);
+void vResetProjectFiles();
+
+// Replaces the image I/O subsystem definitions; an empty list restores the built-in ones.
+struct SubsystemSpec {
+    std::string strName;
+    unsigned int uiFlags = 0;
+    std::vector<std::pair<std::string, std::string>> vecRead;  // absent when empty and !bHasRead
+    std::vector<std::pair<std::string, std::string>> vecWrite;
+    bool bHasRead = true;
+    bool bHasWrite = true;
+    std::string strDefaultExtension;
+};
+void vSetSubsystemDefinitions(const std::vector<SubsystemSpec>& specs);
 
 } // namespace standin::testing

@@ -433,3 +433,26 @@ void vSetWorkerStackSize(unsigned int uiBytes)
 {
     g_uiWorkerStackSize = uiBytes;
 }
+
+bool bWaitWhileExecutingThreaded(bool bQuiet)
+{
+    CW_AutoLock(&g_mtxRunner, "bWaitWhileExecutingThreaded");
+    CWKGUIThreadedProcess* worker = g_pBackgroundWorker;
+    if (!worker)
+        return false;
+    const bool running = worker->isRunning();
+    if (running) {
+        QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->statusBar() : nullptr;
+        if (statusBar)
+            statusBar->showMessage(QStringLiteral("Waiting for previous process to finish..."));
+        QPointer<CWKGUIThreadedProcess> guarded(worker);
+        vRunnerWaitHandlingEvents(worker);
+        if (statusBar)
+            statusBar->clearMessage();
+        if (!guarded || g_pBackgroundWorker != worker)
+            return running;
+    }
+    g_pBackgroundWorker = nullptr;
+    delete worker;
+    return running;
+}

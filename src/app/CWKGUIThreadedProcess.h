@@ -114,3 +114,7 @@ void vRefreshProgressDisplay();
 
 // Stack size of the workers started from now on; 0 is the platform's default.
 void vSetWorkerStackSize(unsigned int uiBytes);
+
+// Waits, handling events, while the background worker writes; then deletes it. Returns
+// whether a background worker had to be waited for. Unless quiet, the status bar says so.
+bool bWaitWhileExecutingThreaded(bool bQuiet);

@@ -16,7 +16,7 @@ QString qstrGetFileExtension(const QString& product);          // with the leadi
 QString qstrGetRegistryProductName(const QString& product);
 QString qstrGetProductDocDir(const QString& product);
 QString qstrGetProductList(const QString& product);            // space-separated identities
-QString qstrGetLoadableProjects(const QString& product);       // space-separated extensions
+QString qstrGetLoadableProjects(const QString& product);       // space-separated product identities
 QString qstrGetProductBuildNumber(const QString& product);     // decimal text
 QString qstrGetRenderFunctionName(const QString& product);     // "Track" or "Render"
 QString qstrGetProductColor(const QString& product);           // "r g b"

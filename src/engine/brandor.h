@@ -88,3 +88,5 @@ protected:
 };
 
 BRD_ImageIO_Router* pGetImageIORouter();
+
+#include "brandor/Subsystems.h"

@@ -152,4 +152,8 @@ struct CW_ClipInfo {
     CW_ColourspaceParameters colourspace;
     int iProxyResolution = 0;
     bool bPulldown = false;
+
+    // An input clip rather than a rendered result; disposable clips are deleted on close.
+    bool bSourceClip = true;
+    bool bDisposable = false;
 };

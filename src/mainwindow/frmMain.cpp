@@ -6,8 +6,10 @@
 #include "app/MessageBoxes.h"
 #include "app/ProductStrings.h"
 #include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
 #include "app/frmSplash.h"
 #include "brandor.h"
+#include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCloseEvent>
@@ -85,11 +87,6 @@ void frmMain::vUpdateWindowTitle(CW_Instance, bool force)
     setWindowTitle(qstrGetApplicationTitle(force));
 }
 
-void frmMain::sltFileOpenProject(const QString& path)
-{
-    vShowInformation(this, tr("The project %1 cannot be opened: this version does not open projects yet.").arg(path));
-}
-
 void frmMain::sltFileNewProject(const QString& clipPath)
 {
     vShowInformation(this,
@@ -108,5 +105,10 @@ void frmMain::sltStoreSettings()
 void frmMain::closeEvent(QCloseEvent* e)
 {
     vStopExecutingThreaded(true);
+    // Quitting closes the project the way File / Close does; Cancel keeps the window.
+    if (bIsValidInstance(ProjectManagerInstance::instance()->getInstance()) && !sltFileCloseProject()) {
+        e->ignore();
+        return;
+    }
     e->accept();
 }

@@ -56,7 +56,9 @@ bool frmMain::bHandleModuleOutputEvent(CWKCustomEvent*, bool)
     return false;
 }
 
-bool frmMain::bHandleProjectEvent(CWKCustomEvent*, bool)
+bool frmMain::bHandleProjectEvent(CWKCustomEvent* e, bool projectValid)
 {
+    if (e->iGetCode() == 4000)
+        return bHandleProjectOpenedEvent(projectValid);
     return false;
 }
