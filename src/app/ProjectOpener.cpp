@@ -150,7 +150,7 @@ bool ProjectOpener::bOpenProject()
         dialog->exec();
     }
     if (g_pMainWindow)
-        QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(4000, 0));
+        bPostToMainWindow(new CWKCustomEvent(4000));
     return true;
 }
 

@@ -34,9 +34,3 @@ QString XmlErrorHandler::errorString() const
 {
     return m_qstrMessage;
 }
-
-void vLogMessage(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    Vosk::Logger::instance()->Log(std::string(bytes.constData()));
-}

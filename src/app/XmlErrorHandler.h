@@ -21,5 +21,3 @@ private:
     QString m_qstrMessage;
 };
 
-// One line to the error log, as UTF-8 up to the first zero character.
-void vLogMessage(const QString& text);

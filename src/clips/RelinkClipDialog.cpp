@@ -259,7 +259,7 @@ void RelinkClipDialog::on_buttonBox_accepted()
         if (!reopenProject(m_workBase, m_workClip))
             return;
         if (g_pMainWindow)
-            QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(4000, 0));
+            bPostToMainWindow(new CWKCustomEvent(4000));
         accept();
     });
 }

@@ -6,6 +6,7 @@
 #include "Vosk.h"
 #include "app/ClipProbe.h"
 #include "app/FileDialogs.h"
+#include "app/LogMessage.h"
 #include "app/Settings.h"
 #include "app/XmlErrorHandler.h"
 #include "brandor.h"
