@@ -3,6 +3,8 @@
 #pragma once
 
 #include "cwbase.h"
+#include "tolvane.h"
+#include "velmor/listing.h"
 
 #include <QMutex>
 #include <QString>
@@ -19,6 +21,13 @@ struct LoggedStep {
     std::string strOperation;
     unsigned int uiFrame = 0;
 };
+
+// A layer: its ID, name and general parameters.
+struct LayerRecord {
+    int iID = 0;
+    QString qstrName;
+    std::unique_ptr<CW_LayerParameterSet> pParameters;
+};
 } // namespace standin
 
 struct CW_ProjectRecord {
@@ -30,6 +39,17 @@ struct CW_ProjectRecord {
     std::vector<standin::LoggedStep> vecStepLog;
     // (module, event) pairs the engine refuses; everything else is allowed.
     std::set<std::pair<int, int>> setRefusedEvents;
+
+    // Clip listing, layers and their parameters.
+    std::map<CW_CLIP_ID, CW_ClipInfo> mapClipFiles;
+    std::map<CW_CLIP_ID, QString> mapClipNames;
+    bool bUseTimeCode = false;
+    // Derived clips and their base clip; a clip not listed here is its own base.
+    std::map<CW_CLIP_ID, CW_CLIP_ID> mapBaseClips;
+    std::set<CW_CLIP_ID> setGarbageMatteClips;
+    std::vector<standin::LayerRecord> vecLayers;
+    int iNextLayerID = 1;
+    std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
 };
 
 namespace standin {

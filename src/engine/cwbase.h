@@ -150,4 +150,10 @@ struct CW_ClipInfo {
     CW_ColourspaceParameters colourspace;
     int iProxyResolution = 0;
     bool bPulldown = false;
+
+    // Listing marks the clip choosers test: a clip kept out of every list, a clip the
+    // engine derived from another one, and a further listing mark of the engine's own.
+    bool bExcludedFromLists = false;
+    bool bDerived = false;
+    bool bSecondListingMark = false;
 };

@@ -4,3 +4,5 @@
 #include "cwbase.h"
 
 class TOLV_ProjectManager;
+
+#include "tolvane/ParameterManager.h"
