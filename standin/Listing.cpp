@@ -82,7 +82,7 @@ TOLV_ParameterManager* pGetParameterManager(CW_Instance project)
 namespace standin::testing {
 
 void vSetClipListing(CW_Instance project, CW_CLIP_ID clip, const QString& name, const CW_ClipInfo& info,
-                     CW_CLIP_ID baseClip, bool garbageMatte)
+    CW_CLIP_ID baseClip, bool garbageMatte)
 {
     auto& registry = ProjectRegistry::instance();
     {

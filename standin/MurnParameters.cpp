@@ -49,22 +49,19 @@ const char* pszMurnChangeName(int type)
     }
 }
 
-template <typename T>
-T tMurnClamp(T value, T lower, T upper)
+template <typename T> T tMurnClamp(T value, T lower, T upper)
 {
     if (lower > upper)
         return value;
     return std::min(std::max(value, lower), upper);
 }
 
-template <typename T>
-constexpr bool bMurnSteppedByDefault()
+template <typename T> constexpr bool bMurnSteppedByDefault()
 {
     return std::is_same<T, bool>::value || std::is_same<T, unsigned char>::value;
 }
 
-template <typename T>
-T tMurnBlend(T a, T b, double weight)
+template <typename T> T tMurnBlend(T a, T b, double weight)
 {
     const double value = double(a) + (double(b) - double(a)) * weight;
     if constexpr (std::is_floating_point<T>::value)
@@ -77,8 +74,10 @@ T tMurnBlend(T a, T b, double weight)
 namespace Vosk {
 
 Change::Change(const void* subject, int type, int affectedIndex, std::vector<int> affectedIndices)
-    : m_pSubject(subject), m_iType(type), m_iAffectedIndex(affectedIndex),
-      m_vecAffectedIndices(std::move(affectedIndices))
+    : m_pSubject(subject)
+    , m_iType(type)
+    , m_iAffectedIndex(affectedIndex)
+    , m_vecAffectedIndices(std::move(affectedIndices))
 {
 }
 
@@ -94,7 +93,10 @@ QString Change::getText() const
 
 namespace Murn {
 
-ParameterWithoutType::ParameterWithoutType(const QString& name) : m_qstrName(name) {}
+ParameterWithoutType::ParameterWithoutType(const QString& name)
+    : m_qstrName(name)
+{
+}
 
 ParameterWithoutType::~ParameterWithoutType()
 {
@@ -118,18 +120,17 @@ void ParameterWithoutType::AttachObserver(QObject* observer, std::function<void(
 void ParameterWithoutType::DetachObserver(QObject* observer)
 {
     QMutexLocker lock(&mtxMurnState());
-    m_vecObservers.erase(std::remove_if(m_vecObservers.begin(), m_vecObservers.end(),
-                                        [observer](const Observer& entry) {
-                                            return entry.pObject.isNull() || entry.pObject == observer;
-                                        }),
-                         m_vecObservers.end());
+    m_vecObservers.erase(
+        std::remove_if(m_vecObservers.begin(), m_vecObservers.end(),
+            [observer](const Observer& entry) { return entry.pObject.isNull() || entry.pObject == observer; }),
+        m_vecObservers.end());
 }
 
 bool ParameterWithoutType::bIsObservedBy(const QObject* observer) const
 {
     QMutexLocker lock(&mtxMurnState());
     return std::any_of(m_vecObservers.begin(), m_vecObservers.end(),
-                       [observer](const Observer& entry) { return observer && entry.pObject == observer; });
+        [observer](const Observer& entry) { return observer && entry.pObject == observer; });
 }
 
 void ParameterWithoutType::vAnnounceRemoval()
@@ -184,20 +185,20 @@ void ParameterWithoutType::vNotify(int type, int affectedIndex, std::vector<int>
 
 template <typename T>
 NumericParameter<T>::NumericParameter(const QString& name, T staticValue, T lowerLimit, T upperLimit)
-    : NumericParameterWithoutType(name), m_staticValue(tMurnClamp(staticValue, lowerLimit, upperLimit)),
-      m_lowerLimit(lowerLimit), m_upperLimit(upperLimit)
+    : NumericParameterWithoutType(name)
+    , m_staticValue(tMurnClamp(staticValue, lowerLimit, upperLimit))
+    , m_lowerLimit(lowerLimit)
+    , m_upperLimit(upperLimit)
 {
 }
 
-template <typename T>
-NumericParameter<T>::~NumericParameter()
+template <typename T> NumericParameter<T>::~NumericParameter()
 {
     // Observers must hear of the removal while the values can still be read.
     vAnnounceRemoval();
 }
 
-template <typename T>
-ValueType NumericParameter<T>::eGetValueType() const
+template <typename T> ValueType NumericParameter<T>::eGetValueType() const
 {
     if constexpr (std::is_same<T, bool>::value)
         return ValueType::Bool;
@@ -213,8 +214,7 @@ ValueType NumericParameter<T>::eGetValueType() const
         return ValueType::Double;
 }
 
-template <typename T>
-T NumericParameter<T>::valueAt(float time) const
+template <typename T> T NumericParameter<T>::valueAt(float time) const
 {
     QMutexLocker lock(&mtxMurnState());
     if (m_vecKeys.empty())
@@ -223,8 +223,8 @@ T NumericParameter<T>::valueAt(float time) const
         return m_vecKeys.front().value;
     if (time >= m_vecKeys.back().fTime)
         return m_vecKeys.back().value;
-    auto next = std::upper_bound(m_vecKeys.begin(), m_vecKeys.end(), time,
-                                 [](float t, const Key& key) { return t < key.fTime; });
+    auto next = std::upper_bound(
+        m_vecKeys.begin(), m_vecKeys.end(), time, [](float t, const Key& key) { return t < key.fTime; });
     const Key& right = *next;
     const Key& left = *(next - 1);
     if (left.fTime == time || left.eInterpolation == Interpolation::Constant)
@@ -236,15 +236,13 @@ T NumericParameter<T>::valueAt(float time) const
         return tMurnClamp(tMurnBlend(left.value, right.value, weight), m_lowerLimit, m_upperLimit);
 }
 
-template <typename T>
-T NumericParameter<T>::staticValue() const
+template <typename T> T NumericParameter<T>::staticValue() const
 {
     QMutexLocker lock(&mtxMurnState());
     return m_staticValue;
 }
 
-template <typename T>
-void NumericParameter<T>::setStaticValue(T value)
+template <typename T> void NumericParameter<T>::setStaticValue(T value)
 {
     {
         QMutexLocker lock(&mtxMurnState());
@@ -253,30 +251,28 @@ void NumericParameter<T>::setStaticValue(T value)
     vNotify(Vosk::Change::STATIC_VALUE_CHANGED);
 }
 
-template <typename T>
-void NumericParameter<T>::setValueAt(T value, float time)
+template <typename T> void NumericParameter<T>::setValueAt(T value, float time)
 {
     int type = Vosk::Change::KEY_ADDED;
     int index = 0;
     {
         QMutexLocker lock(&mtxMurnState());
         value = tMurnClamp(value, m_lowerLimit, m_upperLimit);
-        auto it = std::lower_bound(m_vecKeys.begin(), m_vecKeys.end(), time,
-                                   [](const Key& key, float t) { return key.fTime < t; });
+        auto it = std::lower_bound(
+            m_vecKeys.begin(), m_vecKeys.end(), time, [](const Key& key, float t) { return key.fTime < t; });
         index = int(it - m_vecKeys.begin());
         if (it != m_vecKeys.end() && it->fTime == time) {
             it->value = value;
             type = Vosk::Change::KEY_VALUE_CHANGED;
         } else {
             const Interpolation kind = bMurnSteppedByDefault<T>() ? Interpolation::Constant : Interpolation::Linear;
-            m_vecKeys.insert(it, Key{time, value, kind});
+            m_vecKeys.insert(it, Key {time, value, kind});
         }
     }
     vNotify(type, index);
 }
 
-template <typename T>
-bool NumericParameter<T>::removeKeyAt(float time)
+template <typename T> bool NumericParameter<T>::removeKeyAt(float time)
 {
     int index = -1;
     {
@@ -295,15 +291,13 @@ bool NumericParameter<T>::removeKeyAt(float time)
     return true;
 }
 
-template <typename T>
-T NumericParameter<T>::keyValue(unsigned int index) const
+template <typename T> T NumericParameter<T>::keyValue(unsigned int index) const
 {
     QMutexLocker lock(&mtxMurnState());
     return index < m_vecKeys.size() ? m_vecKeys[index].value : m_staticValue;
 }
 
-template <typename T>
-Interpolation NumericParameter<T>::interpolationAt(float keyTime) const
+template <typename T> Interpolation NumericParameter<T>::interpolationAt(float keyTime) const
 {
     QMutexLocker lock(&mtxMurnState());
     for (const Key& key : m_vecKeys) {
@@ -313,8 +307,7 @@ Interpolation NumericParameter<T>::interpolationAt(float keyTime) const
     return bMurnSteppedByDefault<T>() ? Interpolation::Constant : Interpolation::Linear;
 }
 
-template <typename T>
-void NumericParameter<T>::setInterpolationAt(Interpolation kind, float keyTime)
+template <typename T> void NumericParameter<T>::setInterpolationAt(Interpolation kind, float keyTime)
 {
     int index = -1;
     {
@@ -330,41 +323,35 @@ void NumericParameter<T>::setInterpolationAt(Interpolation kind, float keyTime)
         vNotify(Vosk::Change::INTERPOLATION_CHANGED, index);
 }
 
-template <typename T>
-T NumericParameter<T>::lowerLimit() const
+template <typename T> T NumericParameter<T>::lowerLimit() const
 {
     return m_lowerLimit;
 }
 
-template <typename T>
-T NumericParameter<T>::upperLimit() const
+template <typename T> T NumericParameter<T>::upperLimit() const
 {
     return m_upperLimit;
 }
 
-template <typename T>
-unsigned int NumericParameter<T>::uiGetKeyCount() const
+template <typename T> unsigned int NumericParameter<T>::uiGetKeyCount() const
 {
     QMutexLocker lock(&mtxMurnState());
     return unsigned(m_vecKeys.size());
 }
 
-template <typename T>
-float NumericParameter<T>::fGetKeyTime(unsigned int index) const
+template <typename T> float NumericParameter<T>::fGetKeyTime(unsigned int index) const
 {
     QMutexLocker lock(&mtxMurnState());
     return index < m_vecKeys.size() ? m_vecKeys[index].fTime : -1.0f;
 }
 
-template <typename T>
-bool NumericParameter<T>::bHasKeyAt(float time) const
+template <typename T> bool NumericParameter<T>::bHasKeyAt(float time) const
 {
     QMutexLocker lock(&mtxMurnState());
     return std::any_of(m_vecKeys.begin(), m_vecKeys.end(), [time](const Key& key) { return key.fTime == time; });
 }
 
-template <typename T>
-void NumericParameter<T>::vGetNearestKeyIndex(float time, int& index) const
+template <typename T> void NumericParameter<T>::vGetNearestKeyIndex(float time, int& index) const
 {
     QMutexLocker lock(&mtxMurnState());
     index = -1;
@@ -378,8 +365,7 @@ void NumericParameter<T>::vGetNearestKeyIndex(float time, int& index) const
     }
 }
 
-template <typename T>
-void NumericParameter<T>::vClearKeys()
+template <typename T> void NumericParameter<T>::vClearKeys()
 {
     unsigned int count = 0;
     {
@@ -391,38 +377,32 @@ void NumericParameter<T>::vClearKeys()
         vNotify(Vosk::Change::KEY_REMOVED, int(i - 1));
 }
 
-template <typename T>
-double NumericParameter<T>::dGetValueAt(float time) const
+template <typename T> double NumericParameter<T>::dGetValueAt(float time) const
 {
     return double(valueAt(time));
 }
 
-template <typename T>
-double NumericParameter<T>::dGetKeyValue(unsigned int index) const
+template <typename T> double NumericParameter<T>::dGetKeyValue(unsigned int index) const
 {
     return double(keyValue(index));
 }
 
-template <typename T>
-double NumericParameter<T>::dGetLowerLimit() const
+template <typename T> double NumericParameter<T>::dGetLowerLimit() const
 {
     return double(m_lowerLimit);
 }
 
-template <typename T>
-double NumericParameter<T>::dGetUpperLimit() const
+template <typename T> double NumericParameter<T>::dGetUpperLimit() const
 {
     return double(m_upperLimit);
 }
 
-template <typename T>
-bool NumericParameter<T>::isInteger() const
+template <typename T> bool NumericParameter<T>::isInteger() const
 {
     return !std::is_floating_point<T>::value;
 }
 
-template <typename T>
-std::vector<typename NumericParameter<T>::Key> NumericParameter<T>::vecGetKeys() const
+template <typename T> std::vector<typename NumericParameter<T>::Key> NumericParameter<T>::vecGetKeys() const
 {
     QMutexLocker lock(&mtxMurnState());
     return m_vecKeys;
@@ -435,7 +415,10 @@ template class NumericParameter<unsigned int>;
 template class NumericParameter<float>;
 template class NumericParameter<double>;
 
-ParameterSet::ParameterSet(const QString& name) : m_qstrName(name) {}
+ParameterSet::ParameterSet(const QString& name)
+    : m_qstrName(name)
+{
+}
 
 ParameterSet::~ParameterSet()
 {

@@ -20,4 +20,6 @@ void KeyframeManager::setKeyframeFocus(CWKGUI_KEYFRAME_FOCUS focus)
     emit keyframeFocusChanged(focus);
 }
 
-void KeyframeManager::onCurrentKeyframedParameterChanged(Vosk::Change&) {}
+void KeyframeManager::onCurrentKeyframedParameterChanged(Vosk::Change&)
+{
+}

@@ -32,8 +32,7 @@ public:
     // The handler runs after every change, on the observer's own thread; an observer that
     // is destroyed is forgotten. Attaching an observer again replaces its handler.
     void AttachObserver(QObject* observer, std::function<void(Vosk::Change&)> handler);
-    template <typename O>
-    void AttachObserver(O* observer, void (O::*slot)(Vosk::Change&))
+    template <typename O> void AttachObserver(O* observer, void (O::*slot)(Vosk::Change&))
     {
         AttachObserver(observer, [observer, slot](Vosk::Change& change) { (observer->*slot)(change); });
     }
@@ -84,8 +83,7 @@ enum class Interpolation { Linear, Constant };
 // keys at times, interpolated between them and held before the first and after the last.
 // Values are kept within the parameter's limits. Instances exist for bool, unsigned char,
 // int, unsigned int, float and double.
-template <typename T>
-class NumericParameter : public NumericParameterWithoutType {
+template <typename T> class NumericParameter : public NumericParameterWithoutType {
 public:
     NumericParameter(const QString& name, T staticValue, T lowerLimit, T upperLimit);
     ~NumericParameter() override;

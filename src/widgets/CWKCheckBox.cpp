@@ -2,7 +2,8 @@
 
 #include "app/ChoiceTables.h"
 
-CWKCheckBox::CWKCheckBox(QWidget* parent) : Murn::CWKParameterWidget<QCheckBox>(parent, true)
+CWKCheckBox::CWKCheckBox(QWidget* parent)
+    : Murn::CWKParameterWidget<QCheckBox>(parent, true)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

@@ -32,7 +32,8 @@ QIcon icnClipIcon(int size, const QColor& colour, const QColor* parentColour, in
 }
 } // namespace
 
-CWKClipComboBox::CWKClipComboBox(QWidget* parent) : Murn::CWKParameterWidget<QComboBox>(parent, false)
+CWKClipComboBox::CWKClipComboBox(QWidget* parent)
+    : Murn::CWKParameterWidget<QComboBox>(parent, false)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }
@@ -40,7 +41,7 @@ CWKClipComboBox::CWKClipComboBox(QWidget* parent) : Murn::CWKParameterWidget<QCo
 CWKClipComboBox::~CWKClipComboBox() = default;
 
 void CWKClipComboBox::vConfigure(int familyClip, bool excludeDerived, bool excludeSecondMark, bool withNone,
-                                 bool onlyDerived, bool withImport, bool excludeGarbageMattes, int resolution)
+    bool onlyDerived, bool withImport, bool excludeGarbageMattes, int resolution)
 {
     m_iFamilyClip = familyClip;
     m_bExcludeDerived = excludeDerived;
@@ -57,7 +58,7 @@ void CWKClipComboBox::vConfigure(int familyClip, bool excludeDerived, bool exclu
     if (bIsValidInstance(project)) {
         if (TOLV_ParameterManager* manager = pGetParameterManager(project))
             connect(manager, &TOLV_ParameterManager::availableClipsChanged, this,
-                    &CWKClipComboBox::onAvailableClipsChanged, Qt::UniqueConnection);
+                &CWKClipComboBox::onAvailableClipsChanged, Qt::UniqueConnection);
     }
 }
 
@@ -146,7 +147,8 @@ void CWKClipComboBox::vRefill()
             continue;
 
         const QColor colour = colClipDisplayColour(base);
-        const QColor parentColour = colClipDisplayColour(parent != 0 ? pcstctGetBaseClipInfo(project, parent) : nullptr);
+        const QColor parentColour
+            = colClipDisplayColour(parent != 0 ? pcstctGetBaseClipInfo(project, parent) : nullptr);
         const bool source = eGetBaseClipID(project, clip) == clip;
         const QIcon icon = source ? icnClipIcon(10, colour, parent != 0 ? &parentColour : nullptr, 3, 4)
                                   : icnClipIcon(6, colour, parent != 0 ? &parentColour : nullptr, 2, 3);

@@ -16,7 +16,7 @@ public:
     // Stores the filters, refills and keeps the chosen clip when it is still listed; then
     // follows the open project's clip changes.
     void vConfigure(int familyClip, bool excludeDerived, bool excludeSecondMark, bool withNone, bool onlyDerived,
-                    bool withImport, bool excludeGarbageMattes, int resolution);
+        bool withImport, bool excludeGarbageMattes, int resolution);
     // 0 when the combo is empty or nothing is chosen.
     int eGetCurrentClipID() const;
     // Chooses the last entry with the ID; without one nothing is chosen.

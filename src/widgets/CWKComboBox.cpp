@@ -2,7 +2,8 @@
 
 #include "app/ChoiceTables.h"
 
-CWKComboBox::CWKComboBox(QWidget* parent) : Murn::CWKParameterWidget<QComboBox>(parent, false)
+CWKComboBox::CWKComboBox(QWidget* parent)
+    : Murn::CWKParameterWidget<QComboBox>(parent, false)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

@@ -3,7 +3,8 @@
 #include <QLocale>
 #include <algorithm>
 
-CWKDoubleValidator::CWKDoubleValidator(QObject* parent) : QDoubleValidator(0.0, 100.0, 2, parent)
+CWKDoubleValidator::CWKDoubleValidator(QObject* parent)
+    : QDoubleValidator(0.0, 100.0, 2, parent)
 {
     // A decimal point and no exponent whatever the user's locale, so that what the
     // validator accepts is what the edits convert.

@@ -2,7 +2,8 @@
 
 #include "app/ChoiceTables.h"
 
-CWKGroupBox::CWKGroupBox(QWidget* parent) : Murn::CWKParameterWidget<QGroupBox>(parent, true)
+CWKGroupBox::CWKGroupBox(QWidget* parent)
+    : Murn::CWKParameterWidget<QGroupBox>(parent, true)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

@@ -2,7 +2,8 @@
 
 #include <QLocale>
 
-CWKIntValidator::CWKIntValidator(QObject* parent) : QIntValidator(parent)
+CWKIntValidator::CWKIntValidator(QObject* parent)
+    : QIntValidator(parent)
 {
     QLocale locale = QLocale::c();
     locale.setNumberOptions(QLocale::RejectGroupSeparator);

@@ -2,7 +2,8 @@
 
 #include "app/ChoiceTables.h"
 
-CWKLineEdit::CWKLineEdit(QWidget* parent) : Murn::CWKParameterWidget<QLineEdit>(parent, true)
+CWKLineEdit::CWKLineEdit(QWidget* parent)
+    : Murn::CWKParameterWidget<QLineEdit>(parent, true)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

@@ -13,7 +13,8 @@ const char* const kszDoubleCursorHolder = "CWKLineEditDouble rotate cursor";
 } // namespace
 
 CWKLineEditDouble::CWKLineEditDouble(QWidget* parent)
-    : CWKNumericLineEdit(parent), m_pValidator(new CWKDoubleValidator(this))
+    : CWKNumericLineEdit(parent)
+    , m_pValidator(new CWKDoubleValidator(this))
 {
     setValidator(m_pValidator);
     connect(this, &QLineEdit::returnPressed, this, &CWKLineEditDouble::vReturnPressed);
@@ -59,8 +60,8 @@ void CWKLineEditDouble::handleNotification(Vosk::Change& change)
     const Murn::ValueType type = parameter->eGetValueType();
     if (type != Murn::ValueType::Float && type != Murn::ValueType::Double)
         return;
-    const double value = static_cast<Murn::NumericParameterWithoutType*>(parameter)->dGetValueAt(
-        float(hooks->pfnCurrentFrame()));
+    const double value
+        = static_cast<Murn::NumericParameterWithoutType*>(parameter)->dGetValueAt(float(hooks->pfnCurrentFrame()));
     setText(QString::number(value, 'g', 6));
 }
 

@@ -13,7 +13,9 @@ bool s_bIntInvertWheel = false;
 const char* const kszIntCursorHolder = "CWKLineEditInt rotate cursor";
 } // namespace
 
-CWKLineEditInt::CWKLineEditInt(QWidget* parent) : CWKNumericLineEdit(parent), m_pValidator(new CWKIntValidator(this))
+CWKLineEditInt::CWKLineEditInt(QWidget* parent)
+    : CWKNumericLineEdit(parent)
+    , m_pValidator(new CWKIntValidator(this))
 {
     setValidator(m_pValidator);
     connect(this, &QLineEdit::returnPressed, this, &CWKLineEditInt::vReturnPressed);
@@ -59,8 +61,8 @@ void CWKLineEditInt::handleNotification(Vosk::Change& change)
     const Murn::ValueType type = parameter->eGetValueType();
     if (type != Murn::ValueType::Int && type != Murn::ValueType::UnsignedInt)
         return;
-    const double value = static_cast<Murn::NumericParameterWithoutType*>(parameter)->dGetValueAt(
-        float(hooks->pfnCurrentFrame()));
+    const double value
+        = static_cast<Murn::NumericParameterWithoutType*>(parameter)->dGetValueAt(float(hooks->pfnCurrentFrame()));
     setText(QString::number(static_cast<long long>(value)));
 }
 
@@ -118,7 +120,8 @@ QString CWKLineEditInt::qstrTextAfterWheelStep(int direction) const
 {
     const long long bottom = m_pValidator->bottom();
     const long long top = std::max<long long>(bottom, m_pValidator->top());
-    return QString::number(std::clamp(static_cast<long long>(std::llround(text().toDouble())) + direction, bottom, top));
+    return QString::number(
+        std::clamp(static_cast<long long>(std::llround(text().toDouble())) + direction, bottom, top));
 }
 
 void CWKLineEditInt::vFixup(QString& text) const

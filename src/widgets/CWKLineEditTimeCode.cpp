@@ -6,7 +6,8 @@
 #include <QKeyEvent>
 
 CWKLineEditTimeCode::CWKLineEditTimeCode(QWidget* parent)
-    : Murn::CWKParameterWidget<QLineEdit>(parent, true), m_pValidator(new CWKTimeCodeValidator(this))
+    : Murn::CWKParameterWidget<QLineEdit>(parent, true)
+    , m_pValidator(new CWKTimeCodeValidator(this))
 {
     setValidator(m_pValidator);
     connect(this, &QLineEdit::returnPressed, this, &CWKLineEditTimeCode::vReturnPressed);

@@ -15,7 +15,11 @@ namespace {
 // application does.
 class CWKRotateCursorHolder : public QObject {
 public:
-    CWKRotateCursorHolder(const QCursor& cursor, QObject* parent) : QObject(parent), m_cursor(cursor) {}
+    CWKRotateCursorHolder(const QCursor& cursor, QObject* parent)
+        : QObject(parent)
+        , m_cursor(cursor)
+    {
+    }
     const QCursor* pCursor() const { return &m_cursor; }
 
 private:
@@ -26,7 +30,8 @@ constexpr double kdNumericNoAngle = 1000000.0;
 constexpr double kdNumericPi = 3.14159265358979323846;
 } // namespace
 
-CWKNumericLineEdit::CWKNumericLineEdit(QWidget* parent) : Murn::CWKParameterWidget<QLineEdit>(parent, true)
+CWKNumericLineEdit::CWKNumericLineEdit(QWidget* parent)
+    : Murn::CWKParameterWidget<QLineEdit>(parent, true)
 {
     setMouseTracking(true);
 }
@@ -234,5 +239,5 @@ void CWKNumericLineEdit::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     painter.fillRect(QRect(QPoint(contents.left(), contents.bottom() - 2), QPoint(right, contents.bottom() - 1)),
-                     palette().color(QPalette::Highlight));
+        palette().color(QPalette::Highlight));
 }

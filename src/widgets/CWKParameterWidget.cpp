@@ -14,7 +14,9 @@ void CWKParameterWidgetCommonObject::handleNotification(Vosk::Change& change)
 }
 
 CWKParameterWidgetCommon::CWKParameterWidgetCommon(QWidget* owner, bool drawHighlight)
-    : m_observer(this), m_pOwner(owner), m_bDrawHighlight(drawHighlight)
+    : m_observer(this)
+    , m_pOwner(owner)
+    , m_bDrawHighlight(drawHighlight)
 {
 }
 

@@ -23,7 +23,10 @@ class CWKParameterWidgetCommon;
 class CWKParameterWidgetCommonObject : public QObject {
     Q_OBJECT
 public:
-    explicit CWKParameterWidgetCommonObject(CWKParameterWidgetCommon* common) : m_pCommon(common) {}
+    explicit CWKParameterWidgetCommonObject(CWKParameterWidgetCommon* common)
+        : m_pCommon(common)
+    {
+    }
 
 public slots:
     void handleNotification(Vosk::Change& change);
@@ -82,10 +85,13 @@ private:
 };
 
 // A Qt widget of kind T with the common part.
-template <typename T>
-class CWKParameterWidget : public T, public CWKParameterWidgetCommon {
+template <typename T> class CWKParameterWidget : public T, public CWKParameterWidgetCommon {
 public:
-    CWKParameterWidget(QWidget* parent, bool drawHighlight) : T(parent), CWKParameterWidgetCommon(this, drawHighlight) {}
+    CWKParameterWidget(QWidget* parent, bool drawHighlight)
+        : T(parent)
+        , CWKParameterWidgetCommon(this, drawHighlight)
+    {
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override

@@ -2,7 +2,8 @@
 
 #include "app/ChoiceTables.h"
 
-CWKRadioButton::CWKRadioButton(QWidget* parent) : Murn::CWKParameterWidget<QRadioButton>(parent, true)
+CWKRadioButton::CWKRadioButton(QWidget* parent)
+    : Murn::CWKParameterWidget<QRadioButton>(parent, true)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

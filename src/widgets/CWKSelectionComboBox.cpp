@@ -3,7 +3,8 @@
 #include "app/ChoiceTables.h"
 #include "velmor.h"
 
-CWKSelectionComboBox::CWKSelectionComboBox(QWidget* parent) : Murn::CWKParameterWidget<QComboBox>(parent, false)
+CWKSelectionComboBox::CWKSelectionComboBox(QWidget* parent)
+    : Murn::CWKParameterWidget<QComboBox>(parent, false)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

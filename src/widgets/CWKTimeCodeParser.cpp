@@ -31,8 +31,8 @@ void vRepairFieldColumn(QString& text, QChar defaultLetter)
         text.resize(13, defaultLetter);
     text[11] = QLatin1Char(':');
     const QChar letter = text[12];
-    if (letter != QLatin1Char('U') && letter != QLatin1Char('u') && letter != QLatin1Char('L') &&
-        letter != QLatin1Char('l'))
+    if (letter != QLatin1Char('U') && letter != QLatin1Char('u') && letter != QLatin1Char('L')
+        && letter != QLatin1Char('l'))
         text[12] = defaultLetter;
 }
 
@@ -55,8 +55,8 @@ long long llReadFieldNumber(QString& text, bool upperFieldFirst, bool lowerField
         text += QLatin1Char(':');
     }
     const QString field = text.mid(text.indexOf(QLatin1Char(':')) + 1);
-    const bool hasLetter = field.contains(QLatin1Char('U')) || field.contains(QLatin1Char('u')) ||
-                           field.contains(QLatin1Char('L')) || field.contains(QLatin1Char('l'));
+    const bool hasLetter = field.contains(QLatin1Char('U')) || field.contains(QLatin1Char('u'))
+        || field.contains(QLatin1Char('L')) || field.contains(QLatin1Char('l'));
     if (!hasLetter)
         text += QLatin1Char('U');
     const bool upper = !hasLetter || field.contains(QLatin1Char('U')) || field.contains(QLatin1Char('u'));
@@ -72,7 +72,7 @@ long long llTimecodeFrames(int hours, int minutes, int seconds, int frames, floa
 } // namespace timecodetext
 
 int iParseTimecodeEdit(QLineEdit* edit, int framesPerSecond, bool interlaced, bool fieldLetter, bool upperFieldFirst,
-                       bool lowerFieldFirst, int, int)
+    bool lowerFieldFirst, int, int)
 {
     if (!edit)
         return 0;

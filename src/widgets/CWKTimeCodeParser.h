@@ -28,4 +28,4 @@ long long llTimecodeFrames(int hours, int minutes, int seconds, int frames, floa
 
 // The frame index the edit's text denotes; out-of-range values are returned as they are.
 int iParseTimecodeEdit(QLineEdit* edit, int framesPerSecond, bool interlaced, bool fieldLetter, bool upperFieldFirst,
-                       bool lowerFieldFirst, int first, int count);
+    bool lowerFieldFirst, int first, int count);

@@ -24,7 +24,8 @@ int iTimecodeNumberDigits(const CW_BaseClipInfo& info)
 }
 } // namespace
 
-CWKTimeCodeValidator::CWKTimeCodeValidator(QObject* parent) : QRegularExpressionValidator(parent)
+CWKTimeCodeValidator::CWKTimeCodeValidator(QObject* parent)
+    : QRegularExpressionValidator(parent)
 {
     CW_AutoLock(&g_mtxEngine, "CWKTimeCodeValidator");
     vUpdateRegExp(ProjectManagerInstance::instance()->getInstance());

@@ -3,7 +3,8 @@
 #include "Murn.h"
 #include "app/ChoiceTables.h"
 
-CWKToolButton::CWKToolButton(QWidget* parent) : Murn::CWKParameterWidget<QToolButton>(parent, false)
+CWKToolButton::CWKToolButton(QWidget* parent)
+    : Murn::CWKParameterWidget<QToolButton>(parent, false)
 {
     vSetHooks(&stctGetParameterWidgetHooks());
 }

@@ -118,9 +118,8 @@ private slots:
         value.vClearKeys();
 
         const std::vector<int> expected = {Vosk::Change::STATIC_VALUE_CHANGED, Vosk::Change::KEY_ADDED,
-                                           Vosk::Change::KEY_VALUE_CHANGED,   Vosk::Change::KEY_ADDED,
-                                           Vosk::Change::INTERPOLATION_CHANGED, Vosk::Change::KEY_REMOVED,
-                                           Vosk::Change::KEY_REMOVED};
+            Vosk::Change::KEY_VALUE_CHANGED, Vosk::Change::KEY_ADDED, Vosk::Change::INTERPOLATION_CHANGED,
+            Vosk::Change::KEY_REMOVED, Vosk::Change::KEY_REMOVED};
         QCOMPARE(recorder.vecTypes(), expected);
         // The key at 1 went in before the one at 5.
         QCOMPARE(recorder.m_heard[3].iIndex, 0);
@@ -148,7 +147,7 @@ private slots:
         const CW_Instance project = standin::testing::pCreateProject();
         const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer 1"));
         const int other = standin::testing::iAddLayer(project, QStringLiteral("Layer 2"));
-        QCOMPARE(pglGetLayerIDList(project), (std::vector<int>{layer, other}));
+        QCOMPARE(pglGetLayerIDList(project), (std::vector<int> {layer, other}));
         QCOMPARE(qstrGetLayerName(project, other), QStringLiteral("Layer 2"));
 
         CW_LayerParameterSet* parameters = pGetLayerParameters(project, layer);
@@ -160,8 +159,8 @@ private slots:
         blur->AttachObserver(&recorder, &TstChangeRecorder::vHear);
 
         standin::testing::vRemoveLayer(project, layer);
-        QCOMPARE(recorder.vecTypes(), (std::vector<int>{Vosk::Change::REMOVED, Vosk::Change::REMOVED}));
-        QCOMPARE(pglGetLayerIDList(project), std::vector<int>{other});
+        QCOMPARE(recorder.vecTypes(), (std::vector<int> {Vosk::Change::REMOVED, Vosk::Change::REMOVED}));
+        QCOMPARE(pglGetLayerIDList(project), std::vector<int> {other});
         QVERIFY(!pGetLayerParameters(project, layer));
     }
 
@@ -173,7 +172,7 @@ private slots:
         TstChangeRecorder recorder;
         size->AttachObserver(&recorder, &TstChangeRecorder::vHear);
         vCloseProject(project);
-        QCOMPARE(recorder.vecTypes(), std::vector<int>{Vosk::Change::REMOVED});
+        QCOMPARE(recorder.vecTypes(), std::vector<int> {Vosk::Change::REMOVED});
         QVERIFY(pglGetLayerIDList(project).empty());
         QCOMPARE(standin::testing::iAddLayer(project, QStringLiteral("late")), -1);
     }
@@ -217,7 +216,7 @@ private slots:
         standin::testing::vSetClipListing(project, 1, QStringLiteral("Main"), CW_ClipInfo());
         standin::testing::vSetClipListing(project, 3, QStringLiteral("Render"), info, 1, true);
         QCOMPARE(changed.count(), 2);
-        QCOMPARE(pglGetClipList(project), (std::vector<CW_CLIP_ID>{1, 3}));
+        QCOMPARE(pglGetClipList(project), (std::vector<CW_CLIP_ID> {1, 3}));
         QCOMPARE(eGetBaseClipID(project, 3), CW_CLIP_ID(1));
         QCOMPARE(eGetBaseClipID(project, 1), CW_CLIP_ID(1));
         QVERIFY(bGetIsGarbageMatteClip(project, 3));
@@ -226,7 +225,7 @@ private slots:
 
         standin::testing::vUnregisterClip(project, 3);
         QCOMPARE(changed.count(), 3);
-        QCOMPARE(pglGetClipList(project), std::vector<CW_CLIP_ID>{1});
+        QCOMPARE(pglGetClipList(project), std::vector<CW_CLIP_ID> {1});
         QVERIFY(!pcstctGetClipInfo(project, 3));
         QCOMPARE(eGetBaseClipID(project, 3), CW_CLIP_ID(0));
     }

@@ -23,10 +23,14 @@ struct TstClip {
 
 // Clip 1 and its renders, a second source clip (5) with one render, and odd ones out.
 const TstClip kTstClips[] = {
-    {1, "Main", 0, false, false, false, false, 0, 0},   {2, "Main_Render", 1, true, false, false, false, 0, 0},
-    {3, "Main_Half", 1, true, false, false, false, 1, 0}, {4, "Main_Matte", 1, true, false, false, true, 0, 0},
-    {5, "Plate", 0, false, false, false, false, 0, 0},  {6, "Plate_Render", 5, true, false, true, false, 0, 0},
-    {7, "Hidden", 1, true, true, false, false, 0, 0},   {8, "Orphan", 1, true, false, false, false, 0, 99},
+    {1, "Main", 0, false, false, false, false, 0, 0},
+    {2, "Main_Render", 1, true, false, false, false, 0, 0},
+    {3, "Main_Half", 1, true, false, false, false, 1, 0},
+    {4, "Main_Matte", 1, true, false, false, true, 0, 0},
+    {5, "Plate", 0, false, false, false, false, 0, 0},
+    {6, "Plate_Render", 5, true, false, true, false, 0, 0},
+    {7, "Hidden", 1, true, true, false, false, 0, 0},
+    {8, "Orphan", 1, true, false, false, false, 0, 99},
     {9, "Child", 1, true, false, false, false, 0, 2},
 };
 
@@ -44,8 +48,8 @@ CW_Instance pTstProjectWithClips()
         info.bExcludedFromLists = clip.bExcluded;
         info.bSecondListingMark = clip.bSecondMark;
         info.iProxyResolution = clip.iResolution;
-        standin::testing::vSetClipListing(project, clip.eId, QString::fromLatin1(clip.pszName), info, clip.eBase,
-                                          clip.bGarbageMatte);
+        standin::testing::vSetClipListing(
+            project, clip.eId, QString::fromLatin1(clip.pszName), info, clip.eBase, clip.bGarbageMatte);
     }
     ProjectManagerInstance::instance()->setInstance(project);
     return project;
@@ -68,9 +72,9 @@ private slots:
         QTest::addColumn<bool>("withImport");
         QTest::addColumn<std::vector<int>>("ids");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("both") << true << true << std::vector<int>{-1, 0} << QStringList{"Import", "None"};
-        QTest::newRow("none only") << true << false << std::vector<int>{0} << QStringList{"None"};
-        QTest::newRow("neither") << false << false << std::vector<int>{} << QStringList{};
+        QTest::newRow("both") << true << true << std::vector<int> {-1, 0} << QStringList {"Import", "None"};
+        QTest::newRow("none only") << true << false << std::vector<int> {0} << QStringList {"None"};
+        QTest::newRow("neither") << false << false << std::vector<int> {} << QStringList {};
     }
 
     void importAndNoneWithoutAProject()
@@ -98,16 +102,16 @@ private slots:
         QTest::addColumn<bool>("excludeGarbageMattes");
         QTest::addColumn<int>("resolution");
         QTest::addColumn<std::vector<int>>("ids");
-        QTest::newRow("everything listable") << 0 << false << false << false << false << 3
-                                             << std::vector<int>{0, 1, 2, 3, 4, 5, 6, 9};
+        QTest::newRow("everything listable")
+            << 0 << false << false << false << false << 3 << std::vector<int> {0, 1, 2, 3, 4, 5, 6, 9};
         QTest::newRow("clip 1's family") << 1 << false << false << false << false << 3
-                                         << std::vector<int>{0, 1, 2, 3, 4, 9};
-        QTest::newRow("sources of clip 5's family") << 6 << true << false << false << false << 3
-                                                    << std::vector<int>{0, 5};
-        QTest::newRow("derived only, no mattes") << 0 << false << false << true << true << 3
-                                                 << std::vector<int>{0, 2, 3, 6, 9};
-        QTest::newRow("second mark left out") << 5 << false << true << false << false << 3 << std::vector<int>{0, 5};
-        QTest::newRow("half resolution") << 0 << false << false << false << false << 1 << std::vector<int>{0, 3};
+                                         << std::vector<int> {0, 1, 2, 3, 4, 9};
+        QTest::newRow("sources of clip 5's family")
+            << 6 << true << false << false << false << 3 << std::vector<int> {0, 5};
+        QTest::newRow("derived only, no mattes")
+            << 0 << false << false << true << true << 3 << std::vector<int> {0, 2, 3, 6, 9};
+        QTest::newRow("second mark left out") << 5 << false << true << false << false << 3 << std::vector<int> {0, 5};
+        QTest::newRow("half resolution") << 0 << false << false << false << false << 1 << std::vector<int> {0, 3};
     }
 
     void filtersChooseTheListedClips()
@@ -121,8 +125,8 @@ private slots:
         QFETCH(std::vector<int>, ids);
         pTstProjectWithClips();
         CWKClipComboBox combo;
-        combo.vConfigure(family, excludeDerived, excludeSecondMark, true, onlyDerived, false, excludeGarbageMattes,
-                         resolution);
+        combo.vConfigure(
+            family, excludeDerived, excludeSecondMark, true, onlyDerived, false, excludeGarbageMattes, resolution);
         QCOMPARE(combo.vecGetClipIDs(), ids);
         QCOMPARE(combo.itemText(1), QString::fromLatin1(kTstClips[ids[1] - 1].pszName));
     }
@@ -182,9 +186,8 @@ private slots:
         CWKClipComboBox combo;
         combo.vConfigure(0, false, false, true, false, false, false, 3);
         combo.vSetCurrentClipID(5);
-        std::thread worker([project] {
-            standin::testing::vSetClipListing(project, 11, QStringLiteral("Late"), CW_ClipInfo());
-        });
+        std::thread worker(
+            [project] { standin::testing::vSetClipListing(project, 11, QStringLiteral("Late"), CW_ClipInfo()); });
         worker.join();
         QTRY_VERIFY_WITH_TIMEOUT(combo.vecGetClipIDs().back() == 11, 5000);
         QCOMPARE(combo.eGetCurrentClipID(), 5);

@@ -17,8 +17,7 @@
 namespace {
 void vTstMoveHeld(QWidget& widget, QPointF point)
 {
-    QMouseEvent move(QEvent::MouseMove, point, widget.mapToGlobal(point), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, point, widget.mapToGlobal(point), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&widget, &move);
 }
 
@@ -26,7 +25,7 @@ void vTstWheel(QWidget& widget, int delta)
 {
     const QPointF point(widget.width() / 2.0, widget.height() / 2.0);
     QWheelEvent wheel(point, widget.mapToGlobal(point), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+        Qt::NoScrollPhase, false);
     QApplication::sendEvent(&widget, &wheel);
 }
 
@@ -68,10 +67,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        stctGetParameterWidgetHooks().pfnCurrentFrame = &dGetCurrentFrame;
-    }
+    void initTestCase() { stctGetParameterWidgetHooks().pfnCurrentFrame = &dGetCurrentFrame; }
 
     void init()
     {
@@ -319,11 +315,21 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("decimal");
         QTest::addColumn<QString>("whole");
-        QTest::newRow("above") << "250" << "10.00" << "9";
-        QTest::newRow("below") << "-4" << "0.00" << "3";
-        QTest::newRow("too many decimals") << "2.567" << "2.57" << "3";
-        QTest::newRow("not a number") << "x" << "0.00" << "3";
-        QTest::newRow("acceptable stays") << "4.5" << "4.5" << "3";
+        QTest::newRow("above") << "250"
+                               << "10.00"
+                               << "9";
+        QTest::newRow("below") << "-4"
+                               << "0.00"
+                               << "3";
+        QTest::newRow("too many decimals") << "2.567"
+                                           << "2.57"
+                                           << "3";
+        QTest::newRow("not a number") << "x"
+                                      << "0.00"
+                                      << "3";
+        QTest::newRow("acceptable stays") << "4.5"
+                                          << "4.5"
+                                          << "3";
     }
 
     void validatorsRepairTextOutsideTheRange()

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(edit.pGetParameter(), m_pFirst.get());
 
         QTest::mouseClick(&edit, Qt::LeftButton);
-        QCOMPARE(s_lstPressed, QList<QWidget*>{&edit});
+        QCOMPARE(s_lstPressed, QList<QWidget*> {&edit});
 
         m_pFirst.reset();
         QVERIFY(!edit.pGetParameter());
@@ -159,8 +159,8 @@ private slots:
         layout->addWidget(tool);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        for (Murn::CWKParameterWidgetCommon* widget : {static_cast<Murn::CWKParameterWidgetCommon*>(combo),
-                                                       static_cast<Murn::CWKParameterWidgetCommon*>(tool)}) {
+        for (Murn::CWKParameterWidgetCommon* widget :
+            {static_cast<Murn::CWKParameterWidgetCommon*>(combo), static_cast<Murn::CWKParameterWidgetCommon*>(tool)}) {
             widget->vSetParameter(m_pFirst.get());
             const int plain = iTstHighlightPixels(*widget->pGetWidget());
             widget->vSetHighlighted(true);
@@ -178,8 +178,8 @@ private slots:
         QCOMPARE(master->vecGetLinkedWidgets().size(), size_t(3));
 
         first.reset();
-        QCOMPARE(master->vecGetLinkedWidgets(),
-                 (std::vector<Murn::CWKParameterWidgetCommon*>{master.get(), second.get()}));
+        QCOMPARE(
+            master->vecGetLinkedWidgets(), (std::vector<Murn::CWKParameterWidgetCommon*> {master.get(), second.get()}));
         master->vSetHighlighted(true);
         master->vRepaintAll();
         QVERIFY(second->bIsHighlighted());

@@ -31,7 +31,7 @@ int iTstParse(const QString& text, int fps, int fieldMode, bool fieldLetter = tr
     QLineEdit edit(text);
     const bool interlaced = fieldMode == CW_UPPER_FIELD_FIRST || fieldMode == CW_LOWER_FIELD_FIRST;
     const int parsed = iParseTimecodeEdit(&edit, fps, interlaced, fieldLetter, fieldMode == CW_UPPER_FIELD_FIRST,
-                                          fieldMode == CW_LOWER_FIELD_FIRST, 0, 100);
+        fieldMode == CW_LOWER_FIELD_FIRST, 0, 100);
     return edit.text() == text ? parsed : -999999;
 }
 } // namespace
@@ -92,25 +92,36 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         const int upper = CW_UPPER_FIELD_FIRST, lower = CW_LOWER_FIELD_FIRST, progressive = CW_PROGRESSIVE;
-        QTest::newRow("frame above the range") << 25.f << progressive << false << 0 << 100 << "150" << "99";
-        QTest::newRow("frame below the first") << 25.f << progressive << false << 10 << 100 << "5" << "10";
-        QTest::newRow("last frame from the first") << 25.f << progressive << false << 10 << 100 << "200" << "109";
-        QTest::newRow("not a number") << 25.f << progressive << false << 0 << 100 << "x" << "0";
-        QTest::newRow("field letter added") << 25.f << upper << false << 0 << 100 << "12" << "12:U";
-        QTest::newRow("lower first keeps U odd") << 25.f << lower << false << 0 << 100 << "12:U" << "12:U";
-        QTest::newRow("lower first, L") << 25.f << lower << false << 0 << 100 << "12:l" << "12:L";
-        QTest::newRow("fields clamp to the last") << 25.f << upper << false << 0 << 100 << "70:U" << "49:L";
-        QTest::newRow("time code stays") << 25.f << progressive << true << 0 << 100 << "00:00:01:05" << "00:00:01:05";
-        QTest::newRow("time code by columns")
-            << 25.f << progressive << true << 0 << 2000000 << "1:2:3:4" << "10:03:40:00";
-        QTest::newRow("time code clamped") << 25.f << progressive << true << 0 << 100 << "00:00:10:00" << "00:00:03:24";
+        QTest::newRow("frame above the range") << 25.f << progressive << false << 0 << 100 << "150"
+                                               << "99";
+        QTest::newRow("frame below the first") << 25.f << progressive << false << 10 << 100 << "5"
+                                               << "10";
+        QTest::newRow("last frame from the first") << 25.f << progressive << false << 10 << 100 << "200"
+                                                   << "109";
+        QTest::newRow("not a number") << 25.f << progressive << false << 0 << 100 << "x"
+                                      << "0";
+        QTest::newRow("field letter added") << 25.f << upper << false << 0 << 100 << "12"
+                                            << "12:U";
+        QTest::newRow("lower first keeps U odd") << 25.f << lower << false << 0 << 100 << "12:U"
+                                                 << "12:U";
+        QTest::newRow("lower first, L") << 25.f << lower << false << 0 << 100 << "12:l"
+                                        << "12:L";
+        QTest::newRow("fields clamp to the last") << 25.f << upper << false << 0 << 100 << "70:U"
+                                                  << "49:L";
+        QTest::newRow("time code stays") << 25.f << progressive << true << 0 << 100 << "00:00:01:05"
+                                         << "00:00:01:05";
+        QTest::newRow("time code by columns") << 25.f << progressive << true << 0 << 2000000 << "1:2:3:4"
+                                              << "10:03:40:00";
+        QTest::newRow("time code clamped") << 25.f << progressive << true << 0 << 100 << "00:00:10:00"
+                                           << "00:00:03:24";
         QTest::newRow("time code gains a field") << 25.f << upper << true << 0 << 200 << "00:00:01:05"
                                                  << "00:00:01:05:U";
         QTest::newRow("time code at 29.97") << 29.97f << progressive << true << 0 << 1000 << "00:00:10:00"
                                             << "00:00:10:00";
-        QTest::newRow("time code at 59.94, lower first")
-            << 59.94f << lower << true << 0 << 10000 << "00:00:10:30:U" << "00:00:10:30:U";
-        QTest::newRow("long frame number") << 25.f << progressive << false << 0 << 2000000 << "1234567" << "1234567";
+        QTest::newRow("time code at 59.94, lower first") << 59.94f << lower << true << 0 << 10000 << "00:00:10:30:U"
+                                                         << "00:00:10:30:U";
+        QTest::newRow("long frame number") << 25.f << progressive << false << 0 << 2000000 << "1234567"
+                                           << "1234567";
     }
 
     void correctionRepairsClampsAndReformats()
@@ -158,8 +169,8 @@ private slots:
             QCOMPARE(text, shown);
             edit.setText(text);
             QCOMPARE(iParseTimecodeEdit(&edit, iRoundAbs(rate), interlaced, true, fieldMode == CW_UPPER_FIELD_FIRST,
-                                        lowerFirst, 0, int(count)),
-                     frame);
+                         lowerFirst, 0, int(count)),
+                frame);
         }
     }
 

@@ -6,7 +6,10 @@
 class TOLV_ParameterManager : public QObject {
     Q_OBJECT
 public:
-    explicit TOLV_ParameterManager(QObject* parent = nullptr) : QObject(parent) {}
+    explicit TOLV_ParameterManager(QObject* parent = nullptr)
+        : QObject(parent)
+    {
+    }
 
 signals:
     // A clip was registered or unregistered, or its listing changed.
