@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 #include <type_traits>
 
 namespace {
@@ -47,6 +48,13 @@ const char* pszMurnChangeName(int type)
     default:
         return "unknown change";
     }
+}
+
+// Every parameter that exists, so that a late detach can tell a gone one.
+std::set<const Murn::ParameterWithoutType*>& setMurnLiveParameters()
+{
+    static std::set<const Murn::ParameterWithoutType*> parameters;
+    return parameters;
 }
 
 template <typename T> T tMurnClamp(T value, T lower, T upper)
@@ -96,11 +104,22 @@ namespace Murn {
 ParameterWithoutType::ParameterWithoutType(const QString& name)
     : m_qstrName(name)
 {
+    QMutexLocker lock(&mtxMurnState());
+    setMurnLiveParameters().insert(this);
 }
 
 ParameterWithoutType::~ParameterWithoutType()
 {
     vAnnounceRemoval();
+    QMutexLocker lock(&mtxMurnState());
+    setMurnLiveParameters().erase(this);
+}
+
+void ParameterWithoutType::DetachObserverIfAlive(ParameterWithoutType* parameter, QObject* observer)
+{
+    QMutexLocker lock(&mtxMurnState());
+    if (parameter && setMurnLiveParameters().count(parameter) != 0)
+        parameter->DetachObserver(observer);
 }
 
 void ParameterWithoutType::AttachObserver(QObject* observer, std::function<void(Vosk::Change&)> handler)
@@ -175,6 +194,14 @@ void ParameterWithoutType::vNotify(int type, int affectedIndex, std::vector<int>
             QMetaObject::invokeMethod(
                 object,
                 [handler, change]() {
+                    // A change of a parameter that is gone by now is stale; only its
+                    // removal notice still matters.
+                    if (change.getType() != Vosk::Change::REMOVED) {
+                        QMutexLocker lock(&mtxMurnState());
+                        const auto* subject = static_cast<const ParameterWithoutType*>(change.getSubject());
+                        if (setMurnLiveParameters().count(subject) == 0)
+                            return;
+                    }
                     Vosk::Change copy = change;
                     handler(copy);
                 },

@@ -37,6 +37,9 @@ public:
         AttachObserver(observer, [observer, slot](Vosk::Change& change) { (observer->*slot)(change); });
     }
     void DetachObserver(QObject* observer);
+    // Detaches the observer unless the parameter is gone already: safe with a parameter that
+    // another thread removed while its removal notice is still on its way.
+    static void DetachObserverIfAlive(ParameterWithoutType* parameter, QObject* observer);
     bool bIsObservedBy(const QObject* observer) const;
 
     // Sends the removal notice (once); the owner calls it before the parameter goes.

@@ -22,8 +22,7 @@ CWKParameterWidgetCommon::CWKParameterWidgetCommon(QWidget* owner, bool drawHigh
 
 CWKParameterWidgetCommon::~CWKParameterWidgetCommon()
 {
-    if (m_pParameter)
-        m_pParameter->DetachObserver(&m_observer);
+    ParameterWithoutType::DetachObserverIfAlive(m_pParameter, &m_observer);
     vLeaveGroup();
 }
 
@@ -51,14 +50,13 @@ void CWKParameterWidgetCommon::handleNotification(Vosk::Change& change)
 {
     if (change.getType() != Vosk::Change::REMOVED || !m_pParameter || change.getSubject() != m_pParameter)
         return;
-    m_pParameter->DetachObserver(&m_observer);
+    ParameterWithoutType::DetachObserverIfAlive(m_pParameter, &m_observer);
     m_pParameter = nullptr;
 }
 
 void CWKParameterWidgetCommon::vSetParameter(ParameterWithoutType* parameter)
 {
-    if (m_pParameter)
-        m_pParameter->DetachObserver(&m_observer);
+    ParameterWithoutType::DetachObserverIfAlive(m_pParameter, &m_observer);
     m_pParameter = parameter;
     if (m_pParameter)
         m_pParameter->AttachObserver(&m_observer, &CWKParameterWidgetCommonObject::handleNotification);

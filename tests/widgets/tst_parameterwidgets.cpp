@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QSignalSpy>
 #include <memory>
+#include <thread>
 
 namespace {
 QList<QWidget*> s_lstPressed;
@@ -225,6 +226,27 @@ private slots:
         button.vSetParameter(m_pFirst.get());
         m_pFirst->setStaticValue(0);
         QVERIFY(button.isChecked());
+    }
+
+    void aParameterRemovedByAWorkerIsLetGoSafely()
+    {
+        auto edit = std::make_unique<CWKLineEdit>();
+        auto late = std::make_unique<CWKLineEdit>();
+        auto* first = new Murn::NumericParameter<float>(QStringLiteral("Worker's"), 0, 0, 1);
+        auto* second = new Murn::NumericParameter<float>(QStringLiteral("Worker's too"), 0, 0, 1);
+        edit->vSetParameter(first);
+        late->vSetParameter(second);
+        std::thread worker([first, second] {
+            first->setStaticValue(1);
+            delete first;
+            delete second;
+        });
+        worker.join();
+        // Destroyed before the removal notice arrives: nothing reaches the gone parameter.
+        late.reset();
+        QCOMPARE(edit->pGetParameter(), first);
+        QTRY_VERIFY_WITH_TIMEOUT(!edit->pGetParameter(), 5000);
+        edit->vSetParameter(nullptr);
     }
 
     void keyframeFocusIsSetAndAnnounced()
