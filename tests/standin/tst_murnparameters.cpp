@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "Murn.h"
+#include "brandor.h"
 #include "standin/testing.h"
 #include "velmor.h"
 
@@ -31,6 +32,11 @@ public:
         return types;
     }
 };
+std::vector<Murn::ParameterWithoutType*> s_vecTstRemoved;
+void vTstParameterRemoved(Murn::ParameterWithoutType* parameter)
+{
+    s_vecTstRemoved.push_back(parameter);
+}
 } // namespace
 
 class TstMurnParameters : public QObject {
@@ -175,6 +181,21 @@ private slots:
         QCOMPARE(recorder.vecTypes(), std::vector<int> {Vosk::Change::REMOVED});
         QVERIFY(pglGetLayerIDList(project).empty());
         QCOMPARE(standin::testing::iAddLayer(project, QStringLiteral("late")), -1);
+    }
+
+    void theUserInterfaceHearsOfEachRemovalOnce()
+    {
+        s_vecTstRemoved.clear();
+        pstctBRD_GetCallbackStruct()->pfnParameterRemoved = &vTstParameterRemoved;
+        auto set = std::make_unique<Murn::ParameterSet>(QStringLiteral("Set"));
+        auto* kept = set->pAddNumeric<float>(QStringLiteral("Kept"), 0, 0, 1);
+        auto* dropped = set->pAddNumeric<float>(QStringLiteral("Dropped"), 0, 0, 1);
+        QVERIFY(set->bRemove(QStringLiteral("Dropped")));
+        QCOMPARE(s_vecTstRemoved, std::vector<Murn::ParameterWithoutType*> {dropped});
+        QCOMPARE(set->pFind(QStringLiteral("Kept")), kept);
+        set.reset();
+        QCOMPARE(s_vecTstRemoved, (std::vector<Murn::ParameterWithoutType*> {dropped, kept}));
+        pstctBRD_GetCallbackStruct()->pfnParameterRemoved = nullptr;
     }
 
     void changesFromAWorkerArriveOnTheObserversThread()
