@@ -345,13 +345,6 @@ CW_BOOL bGetOriginalClipCached(CW_Instance project)
     return false;
 }
 
-CW_BOOL bGetUseTimeCode(CW_Instance project)
-{
-    QMutexLocker lock(&ProjectRegistry::instance().mutex());
-    stctPfsProject(project, "bGetUseTimeCode");
-    return false;
-}
-
 void vSetProxyScale(CW_Instance project, int scale)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());

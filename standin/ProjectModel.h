@@ -4,6 +4,7 @@
 
 #include "cwbase.h"
 #include "tolvane.h"
+#include "velmor/listing.h"
 
 #include <QMutex>
 #include <QString>
@@ -19,6 +20,13 @@ namespace standin {
 struct LoggedStep {
     std::string strOperation;
     unsigned int uiFrame = 0;
+};
+
+// A layer: its ID, name and general parameters.
+struct LayerRecord {
+    int iID = 0;
+    QString qstrName;
+    std::unique_ptr<CW_LayerParameterSet> pParameters;
 };
 } // namespace standin
 
@@ -42,6 +50,14 @@ struct CW_ProjectRecord {
     int iProxyScale = 0;
     unsigned int uiForceAllocThreshold = 0;
     std::unique_ptr<TOLV_ProjectManager> pManager;
+    // Clip listing, layers and their parameters.
+    bool bUseTimeCode = false;
+    // Derived clips and their base clip; a clip not listed here is its own base.
+    std::map<CW_CLIP_ID, CW_CLIP_ID> mapBaseClips;
+    std::set<CW_CLIP_ID> setGarbageMatteClips;
+    std::vector<standin::LayerRecord> vecLayers;
+    int iNextLayerID = 1;
+    std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
 };
 
 namespace standin {

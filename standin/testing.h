@@ -41,6 +41,19 @@ void vResetFrameSteps();
 // call-back that waits for the user-interface thread needs.
 void vCallFromOtherThread(const std::function<void(CW_CallbackStruct&)>& call, bool processEventsWhileWaiting = true);
 
+// Clip listing: the clip's name, description, base clip (0: its own base) and whether it
+// is a garbage matte; registers the clip when needed and announces the change.
+void vSetClipListing(CW_Instance project, CW_CLIP_ID clip, const QString& name, const CW_ClipInfo& info,
+                     CW_CLIP_ID baseClip = 0, bool garbageMatte = false);
+// Forgets a clip and announces the change.
+void vUnregisterClip(CW_Instance project, CW_CLIP_ID clip);
+// Adds a layer with an empty parameter set; the new layer's ID, -1 for an invalid handle.
+int iAddLayer(CW_Instance project, const QString& name);
+// Removes a layer; its parameters send their removal notices.
+void vRemoveLayer(CW_Instance project, int layer);
+// Shows frames as time codes (true) or frame numbers.
+void vSetUseTimeCode(CW_Instance project, bool useTimeCode);
+
 } // namespace standin::testing
 
 namespace standin::testing {

@@ -156,4 +156,9 @@ struct CW_ClipInfo {
     // An input clip rather than a rendered result; disposable clips are deleted on close.
     bool bSourceClip = true;
     bool bDisposable = false;
+    // Listing marks the clip choosers test: a clip kept out of every list, a clip the
+    // engine derived from another one, and a further listing mark of the engine's own.
+    bool bExcludedFromLists = false;
+    bool bDerived = false;
+    bool bSecondListingMark = false;
 };

@@ -6,3 +6,4 @@
 class TOLV_ProjectManager;
 
 #include "tolvane/ProjectManager.h"
+#include "tolvane/ParameterManager.h"

@@ -36,3 +36,4 @@ CW_BOOL bTrackSelectionToNextFrame(CW_Instance project);
 CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 
 #include "velmor/project.h"
+#include "velmor/listing.h"
