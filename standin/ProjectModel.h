@@ -4,6 +4,8 @@
 
 #include "cwbase.h"
 
+class TOLV_ProjectManager;
+
 #include <QMutex>
 #include <QString>
 #include <map>
@@ -30,6 +32,9 @@ struct CW_ProjectRecord {
     std::vector<standin::LoggedStep> vecStepLog;
     // (module, event) pairs the engine refuses; everything else is allowed.
     std::set<std::pair<int, int>> setRefusedEvents;
+    // The project manager library's object, made on first request.
+    std::shared_ptr<TOLV_ProjectManager> pProjectManager;
+    QString qstrProjectNotes;
 };
 
 namespace standin {

@@ -299,7 +299,7 @@ void vWaitForExecutingThreadedToFinish(bool bQuiet)
     if (!worker)
         return;
     if (worker->isRunning()) {
-        QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->statusBar() : nullptr;
+        QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->pGetStatusBar() : nullptr;
         if (statusBar)
             statusBar->showMessage(QStringLiteral("Waiting for previous process to finish..."));
         QPointer<CWKGUIThreadedProcess> guarded(worker);

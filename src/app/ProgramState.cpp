@@ -11,3 +11,7 @@ frmMain* g_pMainWindow = nullptr;
 frmCurveEditor* g_pCurveEditor = nullptr;
 float g_fCommandLineFrameRate = 0.0f;
 bool g_bCommandLineOverwrite = false;
+
+frmPreferences* g_pPreferences = nullptr;
+QFrame* g_pParametersFrame = nullptr;
+frmProjectNotes* g_pProjectNotes = nullptr;
