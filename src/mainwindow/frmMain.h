@@ -173,6 +173,8 @@ private:
     QIcon m_iconLayout;
     QIcon m_iconCurrentLayout;
     QMap<QString, QAction*> m_mapOneKeyTools;
+    // Where the dock factory put each panel dock; the first built-in layout keeps it there.
+    QMap<QDockWidget*, Qt::DockWidgetArea> m_mapFactoryDockAreas;
     QLabel* m_pStatusLabel = nullptr;
     // Set once the configuration has run: only a configured window stores its arrangement.
     bool m_bConfigured = false;

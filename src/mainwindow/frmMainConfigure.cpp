@@ -322,6 +322,7 @@ QWidget* frmMain::pCreateDockPanel(const QMetaObject& panelClass, QDockWidget*& 
             area = Qt::RightDockWidgetArea;
     }
     addDockWidget(area, dock);
+    m_mapFactoryDockAreas.insert(dock, area);
     return panel;
 }
 

@@ -114,7 +114,9 @@ void frmMain::vApplyBuiltInLayout(int layout)
     for (QDockWidget* dock : panels) {
         const bool visible = !(secondRow && (dock == m_pHistogramControlsDock || dock == m_pProxyControlsDock));
         Qt::DockWidgetArea area = panelSide;
-        if (layout % 3 == 0 && dock == m_pProxyControlsDock)
+        if (layout == 0)
+            area = m_mapFactoryDockAreas.value(dock, Qt::LeftDockWidgetArea);
+        if (dock == m_pProxyControlsDock && layout % 3 == 0)
             area = Qt::RightDockWidgetArea;
         if (dock == m_pKeyframeControlsDock)
             area = Qt::LeftDockWidgetArea;
