@@ -351,6 +351,31 @@ private slots:
         QCOMPARE(varLayoutKey("WindowPosition").toPoint(), QPoint(300, 200));
     }
 
+    void allControlsHiddenAndVisibleNeedAProject()
+    {
+        auto window = pMakeLayoutWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QDockWidget* layers = pLayoutDock(*window, "dwdgtLayerControls");
+        QToolBar* tools = window->findChild<QToolBar*>(QStringLiteral("tbarTools"));
+        window->pGetResetAllHiddenAction()->trigger();
+        QVERIFY(layers->isVisible());
+
+        CW_Instance project = standin::testing::pCreateProject();
+        ProjectManagerInstance::instance()->setInstance(project);
+        window->pGetResetAllHiddenAction()->trigger();
+        QVERIFY(!layers->isVisible());
+        QVERIFY(!tools->isVisible());
+        QVERIFY(!layers->toggleViewAction()->isChecked());
+        QVERIFY(!window->pGetStatusBar()->isVisible());
+        window->pGetResetAllVisibleAction()->trigger();
+        QVERIFY(layers->isVisible());
+        QVERIFY(tools->isVisible());
+        QVERIFY(g_pProjectNotes->isVisible());
+        QVERIFY(window->pGetStatusBar()->isVisible());
+        vCloseProject(project);
+    }
+
     void projectNotesFollowTheProject()
     {
         auto window = pMakeLayoutWindow();
