@@ -2,7 +2,7 @@
 #pragma once
 
 // The input-flags word of a viewer mouse event (buttons and modifiers).
-using CW_INPUTDEVICEFLAGS = unsigned int;
+using CW_INPUTDEVICEFLAGS = int;
 // The cursor a page asks the viewer to show.
 using CW_CURSOR = int;
 // One frame's keyframe flags.
