@@ -3,8 +3,7 @@
 #pragma once
 
 #include "cwbase.h"
-
-class TOLV_ProjectManager;
+#include "tolvane.h"
 
 #include <QMutex>
 #include <QString>
@@ -33,7 +32,7 @@ struct CW_ProjectRecord {
     // (module, event) pairs the engine refuses; everything else is allowed.
     std::set<std::pair<int, int>> setRefusedEvents;
     // The project manager library's object, made on first request.
-    std::shared_ptr<TOLV_ProjectManager> pProjectManager;
+    std::unique_ptr<TOLV_ProjectManager> pManager;
     QString qstrProjectNotes;
 };
 

@@ -7,20 +7,20 @@ TOLV_ProjectManager* pGetProjectManager(CW_Instance project)
     QMutexLocker lock(&registry.mutex());
     if (!registry.bIsLive(project))
         return nullptr;
-    if (!project->pProjectManager)
-        project->pProjectManager = std::make_shared<TOLV_ProjectManager>(project);
-    return project->pProjectManager.get();
+    if (!project->pManager)
+        project->pManager = std::make_unique<TOLV_ProjectManager>(project);
+    return project->pManager.get();
 }
 
 void ProjectProperties::setProjectNotes(const QString& notes)
 {
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
-    if (!registry.bIsLive(m_project))
+    if (!registry.bIsLive(m_pProject))
         throw CW_Exception("The project is no longer open.", "setProjectNotes: invalid handle");
-    if (m_project->qstrProjectNotes != notes) {
-        m_project->qstrProjectNotes = notes;
-        m_project->bChanged = true;
+    if (m_pProject->qstrProjectNotes != notes) {
+        m_pProject->qstrProjectNotes = notes;
+        m_pProject->bChanged = true;
     }
 }
 
@@ -28,7 +28,7 @@ QString ProjectProperties::getProjectNotes() const
 {
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
-    if (!registry.bIsLive(m_project))
+    if (!registry.bIsLive(m_pProject))
         throw CW_Exception("The project is no longer open.", "getProjectNotes: invalid handle");
-    return m_project->qstrProjectNotes;
+    return m_pProject->qstrProjectNotes;
 }

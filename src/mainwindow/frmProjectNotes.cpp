@@ -25,7 +25,7 @@ void frmProjectNotes::saveNotes(CW_Instance project)
     TOLV_ProjectManager* manager = pGetProjectManager(project);
     if (!manager)
         return;
-    manager->projectProperties().setProjectNotes(m_pTextEdit->toHtml());
+    manager->getProjectProperties().setProjectNotes(m_pTextEdit->toHtml());
     m_bTextChanged = false;
 }
 
@@ -34,7 +34,7 @@ void frmProjectNotes::loadNotes(CW_Instance project)
     TOLV_ProjectManager* manager = pGetProjectManager(project);
     if (!manager)
         return;
-    m_pTextEdit->setHtml(manager->projectProperties().getProjectNotes());
+    m_pTextEdit->setHtml(manager->getProjectProperties().getProjectNotes());
     m_bTextChanged = false;
 }
 

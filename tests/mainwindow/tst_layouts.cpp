@@ -383,7 +383,7 @@ private slots:
         QVERIFY(notes);
         CW_Instance first = standin::testing::pCreateProject();
         CW_Instance second = standin::testing::pCreateProject();
-        pGetProjectManager(second)->projectProperties().setProjectNotes(QStringLiteral("<p>grade the sky</p>"));
+        pGetProjectManager(second)->getProjectProperties().setProjectNotes(QStringLiteral("<p>grade the sky</p>"));
         ProjectManagerInstance::instance()->setInstance(first);
 
         notes->show();
@@ -391,7 +391,7 @@ private slots:
         QVERIFY(notes->bIsTextChanged());
         notes->sltUpdateGUI(first);
         QVERIFY(!notes->bIsTextChanged());
-        QVERIFY(pGetProjectManager(first)->projectProperties().getProjectNotes().contains(
+        QVERIFY(pGetProjectManager(first)->getProjectProperties().getProjectNotes().contains(
             QStringLiteral("wire removal on shot 12")));
 
         notes->hide();

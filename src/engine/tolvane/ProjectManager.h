@@ -1,0 +1,39 @@
+// The project manager of an open project and the properties kept in its file.
+#pragma once
+
+#include "cwbase.h"
+
+#include <QString>
+
+struct CW_ProjectRecord;
+
+// Settings and texts kept in the project file.
+class ProjectProperties {
+public:
+    explicit ProjectProperties(CW_ProjectRecord* project)
+        : m_pProject(project)
+    {
+    }
+    // Rich text (HTML) the user keeps with the project.
+    void setProjectNotes(const QString& notes);
+    QString getProjectNotes() const;
+
+private:
+    CW_ProjectRecord* m_pProject;
+};
+
+class TOLV_ProjectManager {
+public:
+    explicit TOLV_ProjectManager(CW_ProjectRecord* project)
+        : m_pProject(project)
+    {
+    }
+
+    ProjectProperties getProjectProperties() const { return ProjectProperties(m_pProject); }
+
+private:
+    CW_ProjectRecord* m_pProject;
+};
+
+// The project's manager; null for an invalid handle.
+TOLV_ProjectManager* pGetProjectManager(CW_Instance project);
