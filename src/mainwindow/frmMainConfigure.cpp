@@ -99,6 +99,7 @@ void frmMain::sltConfigureGUI()
     connect(m_pRecentFilesMenu, &CWKRecentFilesMenu::fileSelected, this,
         qOverload<const QString&>(&frmMain::sltFileOpenProject));
     connect(actHelp, &QAction::triggered, this, &frmMain::actHelp_activated);
+    connect(actReportError, &QAction::triggered, this, &frmMain::actReportError_activated);
     connect(MenuView, &QMenu::triggered, this, &frmMain::menuView_triggered);
 
     m_pViewerPreferences = std::make_shared<frmViewerPreferences>(this);

@@ -478,6 +478,14 @@ private slots:
         QVERIFY(!entries.contains(m_pWindow->actFileRecentFiles));
     }
 
+    void reportErrorActionOpensTheReport()
+    {
+        testenv::ModalAnswerer answerer;
+        m_pWindow->actReportError->trigger();
+        QCOMPARE(answerer.boxes().size(), 1);
+        QCOMPARE(answerer.boxes().first().qstrClass, QStringLiteral("frmReportError"));
+    }
+
     void windowTitleBeforeTheFirstUpdate()
     {
         frmMain fresh;
