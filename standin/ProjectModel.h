@@ -58,6 +58,7 @@ struct CW_ProjectRecord {
     std::vector<standin::LayerRecord> vecLayers;
     int iNextLayerID = 1;
     std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
+    QString qstrProjectNotes;
 };
 
 namespace standin {
