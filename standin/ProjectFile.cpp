@@ -85,6 +85,7 @@ void vPfWriteProject(const CW_ProjectRecord& project, std::vector<Section>& out)
     section.vAdd(QStringLiteral("output_absolute"), QString::number(project.bOutputAbsolute ? 1 : 0));
     section.vAdd(QStringLiteral("output_directory"), project.qstrOutputDirectory);
     section.vAdd(QStringLiteral("second_text"), project.qstrSecondText);
+    section.vAdd(QStringLiteral("notes"), project.qstrProjectNotes);
     out.push_back(std::move(section));
 }
 
@@ -94,6 +95,8 @@ void vPfReadProject(const Section& section, CW_ProjectRecord& project)
     project.bOutputAbsolute = section.bValue(QStringLiteral("output_absolute"));
     project.qstrOutputDirectory = section.qstrValue(QStringLiteral("output_directory"));
     project.qstrSecondText = section.qstrValue(QStringLiteral("second_text"), QString());
+    // Files written before notes were kept have none.
+    project.qstrProjectNotes = section.qstrValue(QStringLiteral("notes"), QString());
 }
 
 void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)

@@ -74,6 +74,8 @@ private slots:
         rendered.qstrHeaderInfo = QStringLiteral("two\nlines with a \\ backslash and ünïcode");
         const CW_CLIP_ID second = eRegisterBaseClip(project, QStringLiteral("render = 2"), base, rendered);
         vSetOutputDirectory(project, true, QStringLiteral("/renders/out"));
+        const QString notes = QStringLiteral("<p>Shot 12:\nkeep the <b>left</b> edge</p>\r\n\\ ünïcode");
+        pGetProjectManager(project)->getProjectProperties().setProjectNotes(notes);
         const QString path = QDir(m_dir.path()).filePath("round.pln");
         standin::testing::vWriteProjectFile(project, path, kuiProjectFileVersion);
 
@@ -91,6 +93,7 @@ private slots:
         QVERIFY(!pcstctGetClipInfo(reopened, second)->bSourceClip);
         QVERIFY(bGetOutputDirectoryAbsolute(reopened));
         QCOMPARE(qstrGetOutputDirectory(reopened), QStringLiteral("/renders/out"));
+        QCOMPARE(pGetProjectManager(reopened)->getProjectProperties().getProjectNotes(), notes);
         QCOMPARE(qstrGetProjectName(reopened), QFileInfo(path).absoluteFilePath());
         QVERIFY(!bProjectHasChanged(reopened));
     }
