@@ -2,6 +2,7 @@
 // or unknown handle is simply invalid.
 #pragma once
 
+#include "ViewerModel.h"
 #include "cwbase.h"
 
 #include <QMutex>
@@ -30,6 +31,9 @@ struct CW_ProjectRecord {
     std::vector<standin::LoggedStep> vecStepLog;
     // (module, event) pairs the engine refuses; everything else is allowed.
     std::set<std::pair<int, int>> setRefusedEvents;
+
+    // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
+    standin::ViewerState viewer;
 };
 
 namespace standin {

@@ -1,2 +1,4 @@
 // The numerical library: lists, image format codes, cameras and matrices.
 #pragma once
+
+#include "tamsin/image.h"

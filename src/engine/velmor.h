@@ -34,3 +34,5 @@ CW_BOOL bFreeTemporaryMemoryBuffers(CW_Instance project);
 // Per-frame operations for the worker runs; false stops a run.
 CW_BOOL bTrackSelectionToNextFrame(CW_Instance project);
 CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
+
+#include "velmor/viewer.h"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cwbase.h"
+#include "velmor/viewer.h"
 
 #include <QDialog>
 
@@ -12,4 +13,17 @@ public:
 
     // The engine module the page works in; the engine's action checks are asked for it.
     virtual CW_MODULE eGetModule() const = 0;
+    // What the viewer asks of the current page.
+    virtual bool bWillHandleTransformationTools() { return false; }
+    virtual bool bUseRenderCurrentFrame() { return true; }
+
+public slots:
+    // Viewer input in image coordinates. menuItems points to the 27 popup-menu flags.
+    virtual void mousePress(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu,
+                            bool* menuItems);
+    virtual void mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, CW_CURSOR& cursor);
+    virtual void mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw);
+    // Draws the page's overlays into the viewer's current OpenGL context.
+    virtual void sltRenderOverlay(bool interactive);
+    virtual void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third);
 };
