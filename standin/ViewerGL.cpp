@@ -17,6 +17,7 @@
 #include <QOpenGLContext>
 #include <QPainter>
 #include <cmath>
+#include <iterator>
 #include <list>
 #include <map>
 #include <unordered_map>
@@ -74,7 +75,41 @@ struct VgContextResources {
     VgTexture frame;
     VgTexture preview;
     VgTexture scratch;
+    // The display cache: frames kept as textures by file, most recently shown first.
+    std::list<std::pair<QString, VgTexture>> cachedFrames;
 };
+
+void vVgDeleteTexture(VgTexture& texture);
+
+// Textures the display cache may keep per context; below 2 one texture is refilled.
+unsigned int g_vgDisplayCacheCount = 0;
+
+// The texture that shows the file's image: one from the display cache when it is on.
+VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path, const QImage& image, bool preview)
+{
+    if (g_vgDisplayCacheCount < 2)
+        return preview ? resources.preview : resources.frame;
+    auto& cached = resources.cachedFrames;
+    for (auto it = cached.begin(); it != cached.end(); ++it) {
+        if (it->first == path && it->second.iImageKey == image.cacheKey()) {
+            cached.splice(cached.begin(), cached, it);
+            return cached.front().second;
+        }
+    }
+    if (cached.size() >= g_vgDisplayCacheCount) {
+        // The least recently shown texture takes the new frame.
+        cached.splice(cached.begin(), cached, std::prev(cached.end()));
+        cached.front().first = path;
+        cached.front().second.iImageKey = 0;
+    } else {
+        cached.emplace_front(path, VgTexture());
+    }
+    while (cached.size() > g_vgDisplayCacheCount) {
+        vVgDeleteTexture(cached.back().second);
+        cached.pop_back();
+    }
+    return cached.front().second;
+}
 
 std::map<QOpenGLContext*, VgContextResources> g_vgContexts;
 QFont g_vgFont(QStringLiteral("Arial"), 10);
@@ -263,7 +298,7 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
 
     QElapsedTimer timer;
     timer.start();
-    VgTexture& texture = preview ? resources->preview : resources->frame;
+    VgTexture& texture = stctVgFrameTexture(*resources, path, image, preview);
     if (bVgUpload(texture, image)) {
         if (g_vgMeasureDraw)
             glFinish();
@@ -477,11 +512,19 @@ void vBRD_GLInitialiseFont(const char* face, const char*, bool)
 void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned int count)
 {
     vVgInstallCallbacks();
-    if (width == 0 || height == 0 || count == 0)
+    if (width == 0 || height == 0)
         return;
-    QMutexLocker lock(&g_vgCacheMutex);
-    g_vgCacheBudget = size_t(width) * size_t(height) * 4u * size_t(count);
-    vVgTrimCache();
+    g_vgDisplayCacheCount = count;
+    // The current context sheds what it keeps beyond the new count at once, others when
+    // they next draw.
+    auto it = g_vgContexts.find(QOpenGLContext::currentContext());
+    if (it != g_vgContexts.end()) {
+        auto& cached = it->second.cachedFrames;
+        while (cached.size() > count) {
+            vVgDeleteTexture(cached.back().second);
+            cached.pop_back();
+        }
+    }
 }
 
 void vBRD_GLCleanup(QObject*)
@@ -493,6 +536,8 @@ void vBRD_GLCleanup(QObject*)
     vVgDeleteTexture(it->second.frame);
     vVgDeleteTexture(it->second.preview);
     vVgDeleteTexture(it->second.scratch);
+    for (auto& cached : it->second.cachedFrames)
+        vVgDeleteTexture(cached.second);
     g_vgContexts.erase(it);
 }
 

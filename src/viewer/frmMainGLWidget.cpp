@@ -195,6 +195,8 @@ frmMainGLWidget::frmMainGLWidget(QWidget* parent, frmMain* mainWindow)
     : QOpenGLWidget(parent), m_pMainWindow(mainWindow)
 {
     setFormat(stctViewerFormat());
+    // A frame drawn ahead of the composition must still be there when the window shows it.
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setFocusPolicy(Qt::StrongFocus);
     QSettings* settings = pGetUserSettings();
     if (settings) {
@@ -262,7 +264,25 @@ void frmMainGLWidget::vSetCanvasColour(float r, float g, float b)
 
 void frmMainGLWidget::glDraw()
 {
-    repaint();
+    // Drawn into the widget's framebuffer now; the window shows it at its next composition,
+    // which the toolkit paces to the display and which then keeps what was drawn.
+    if (!isValid() || !isVisible()) {
+        update();
+        return;
+    }
+    makeCurrent();
+    paintGL();
+    glFlush();
+    doneCurrent();
+    m_bFrameDrawnAhead = true;
+    update();
+}
+
+void frmMainGLWidget::paintEvent(QPaintEvent* e)
+{
+    m_bInPaintEvent = true;
+    QOpenGLWidget::paintEvent(e);
+    m_bInPaintEvent = false;
 }
 
 void frmMainGLWidget::updateGL()
@@ -359,6 +379,11 @@ void frmMainGLWidget::paintGL()
 {
     if (m_bPainting)
         return;
+    if (m_bInPaintEvent && m_bFrameDrawnAhead) {
+        m_bFrameDrawnAhead = false;
+        return;
+    }
+    m_bFrameDrawnAhead = false;
     ViewerPaintGuard guard(m_bPainting);
     // The widget is composited: the canvas must stay opaque whatever is drawn on it.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

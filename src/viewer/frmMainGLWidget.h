@@ -75,6 +75,7 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -126,6 +127,9 @@ private:
     // A middle press sent the main window the temporary-pan key; its release must follow.
     bool m_bPanKeyDown = false;
     bool m_bGlewReady = false;
+    // glDraw drew the frame already; the toolkit's next paint only shows it.
+    bool m_bFrameDrawnAhead = false;
+    bool m_bInPaintEvent = false;
 
     static bool s_bInvertScrollWheel;
 };

@@ -20,7 +20,8 @@ struct BRD_GLCallbacks {
 // The font for text drawn in the viewer; the flag asks for text drawn without the
 // texture cache.
 void vBRD_GLInitialiseFont(const char* face, const char* secondFace, bool uncached);
-// Keeps up to count decoded frames of that size for display.
+// Keeps up to count frames of that size as textures for display, so a frame shown again
+// is not uploaded again.
 void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned int count);
 // Releases what the I/O library made in the widget's OpenGL context.
 void vBRD_GLCleanup(QObject* widget);
