@@ -10,8 +10,7 @@ namespace {
 
 // Runs fn on the project's viewer state under the registry lock; CW_Exception for a
 // handle that is not open.
-template <class Fn>
-auto vwWithProject(CW_Instance project, const char* operation, Fn fn)
+template <class Fn> auto vwWithProject(CW_Instance project, const char* operation, Fn fn)
 {
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
@@ -53,11 +52,11 @@ void vSetClipIDToDisplay(CW_Instance project, CW_CLIP_ID clip)
 {
     vwWithProject(project, "vSetClipIDToDisplay", [clip](CW_ProjectRecord& r) {
         if (!r.mapClips.count(clip))
-            throw CW_Exception("The clip " + std::to_string(clip) + " is not in the project.",
-                               "vSetClipIDToDisplay: unknown clip");
+            throw CW_Exception(
+                "The clip " + std::to_string(clip) + " is not in the project.", "vSetClipIDToDisplay: unknown clip");
         standin::ViewerState& v = r.viewer;
         if (r.mapClips.count(v.eDisplayedClip))
-            v.mapRenderStates[v.eDisplayedClip] = CW_RenderState{v.fOriginX, v.fOriginY, v.fZoom};
+            v.mapRenderStates[v.eDisplayedClip] = CW_RenderState {v.fOriginX, v.fOriginY, v.fZoom};
         v.eDisplayedClip = clip;
     });
 }
@@ -165,8 +164,8 @@ void vSetProxyScale(CW_Instance project, CW_PROXY_SCALE scale)
 
 void vSetAllClipsHaveChangedSinceRendering(CW_Instance project)
 {
-    vwWithProject(project, "vSetAllClipsHaveChangedSinceRendering",
-                  [](CW_ProjectRecord& r) { ++r.viewer.uiClipsChangedCount; });
+    vwWithProject(
+        project, "vSetAllClipsHaveChangedSinceRendering", [](CW_ProjectRecord& r) { ++r.viewer.uiClipsChangedCount; });
     // Images read before the change may no longer be what the clips hold.
     standin::vForgetDecodedFrames();
 }
@@ -196,9 +195,8 @@ CW_BOOL bGetHideOverlays(CW_Instance project)
 }
 
 void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, bool*, CW_BOOL autoKey, float x,
-                 float y, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL,
-                 CW_BOOL, unsigned int, CW_BOOL, CW_BOOL, int, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL zoomWindow2,
-                 CW_BOOL zoomWindow3)
+    float y, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL,
+    unsigned int, CW_BOOL, CW_BOOL, int, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL zoomWindow2, CW_BOOL zoomWindow3)
 {
     changed = false;
     vwWithProject(project, "vButtonDown", [&](CW_ProjectRecord& r) {

@@ -123,8 +123,8 @@ VgContextResources* pVgResources()
     if (it == g_vgContexts.end()) {
         it = g_vgContexts.emplace(context, VgContextResources()).first;
         // The names die with the context; forget them then.
-        QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed, context,
-                         [context]() { g_vgContexts.erase(context); });
+        QObject::connect(
+            context, &QOpenGLContext::aboutToBeDestroyed, context, [context]() { g_vgContexts.erase(context); });
     }
     return &it->second;
 }
@@ -139,8 +139,8 @@ void vVgDeleteTexture(VgTexture& texture)
 // Puts the image into the texture unless it is there already. Returns whether it uploaded.
 bool bVgUpload(VgTexture& texture, const QImage& image)
 {
-    if (texture.uiName && texture.iImageKey == image.cacheKey() && texture.iWidth == image.width() &&
-        texture.iHeight == image.height())
+    if (texture.uiName && texture.iImageKey == image.cacheKey() && texture.iWidth == image.width()
+        && texture.iHeight == image.height())
         return false;
     if (!texture.uiName) {
         glGenTextures(1, &texture.uiName);
@@ -155,13 +155,13 @@ bool bVgUpload(VgTexture& texture, const QImage& image)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, int(image.bytesPerLine() / 4));
     if (texture.iWidth != image.width() || texture.iHeight != image.height()) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_BGRA,
-                     GL_UNSIGNED_INT_8_8_8_8_REV, image.constBits());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+            image.constBits());
         texture.iWidth = image.width();
         texture.iHeight = image.height();
     } else {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width(), image.height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                        image.constBits());
+            image.constBits());
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     texture.iImageKey = image.cacheKey();
@@ -260,8 +260,8 @@ QString qstrVgFramePath(const CW_ClipInfo& files, unsigned int frame)
     if (files.iThirdNumber < 0)
         return folder + files.qstrFileName + files.qstrThirdPart;
     const int number = files.iFirstFileNumber + int(frame);
-    return folder + files.qstrFileName + QStringLiteral("%1").arg(number, files.iThirdNumber, 10, QLatin1Char('0')) +
-           files.qstrThirdPart;
+    return folder + files.qstrFileName + QStringLiteral("%1").arg(number, files.iThirdNumber, 10, QLatin1Char('0'))
+        + files.qstrThirdPart;
 }
 
 bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::string& errorText, const char* operation)
@@ -277,7 +277,8 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
         errorText = "Clip " + std::to_string(shown) + " has no images to show.";
         return false;
     }
-    const int frameCount = view.files.iThirdNumber < 0 ? 1 : view.files.iLastFileNumber - view.files.iFirstFileNumber + 1;
+    const int frameCount
+        = view.files.iThirdNumber < 0 ? 1 : view.files.iLastFileNumber - view.files.iFirstFileNumber + 1;
     if (int(view.uiFrame) >= frameCount) {
         errorText = "Clip " + std::to_string(shown) + " has no frame " + std::to_string(view.uiFrame) + ".";
         return false;
@@ -354,16 +355,16 @@ void vVgDrawText(const char* textUtf8, float x, float y, float scaleX, float sca
     const float halfHeight = size.height() * scaleY / 2.0f;
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    vVgTexturedQuad(resources->scratch.uiName, x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight, 0.0f,
-                    1.0f);
+    vVgTexturedQuad(
+        resources->scratch.uiName, x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight, 0.0f, 1.0f);
     glDisable(GL_BLEND);
 }
 
 void vVgDrawImage(const Tam_Image* image, int x, int y, float scaleX, float scaleY)
 {
     VgContextResources* resources = pVgResources();
-    if (!resources || !image || !image->pucData || image->iType != TAM_UINT8 || image->iWidth <= 0 ||
-        image->iHeight <= 0)
+    if (!resources || !image || !image->pucData || image->iType != TAM_UINT8 || image->iWidth <= 0
+        || image->iHeight <= 0)
         return;
     const int channels = image->iFormat == TAM_RGBA ? 4 : image->iFormat == TAM_RGB ? 3 : 1;
     const GLenum format = channels == 4 ? GL_RGBA : channels == 3 ? GL_RGB : GL_LUMINANCE;
@@ -379,8 +380,8 @@ void vVgDrawImage(const Tam_Image* image, int x, int y, float scaleX, float scal
     glBindTexture(GL_TEXTURE_2D, texture.uiName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, image->iStride / channels);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image->iWidth, image->iHeight, 0, format, GL_UNSIGNED_BYTE,
-                 image->pucData);
+    glTexImage2D(
+        GL_TEXTURE_2D, 0, GL_RGBA8, image->iWidth, image->iHeight, 0, format, GL_UNSIGNED_BYTE, image->pucData);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     texture.iWidth = image->iWidth;
@@ -477,8 +478,8 @@ CW_BOOL bRenderCurrentFrameToVideoIO(CW_Instance project, std::string& errorText
     return false;
 }
 
-CW_BOOL bRenderSelections(CW_Instance project, CW_MODULE, CW_BOOL showLayers, CW_BOOL showAllLayers, CW_BOOL,
-                          CW_BOOL, std::string&)
+CW_BOOL bRenderSelections(
+    CW_Instance project, CW_MODULE, CW_BOOL showLayers, CW_BOOL showAllLayers, CW_BOOL, CW_BOOL, std::string&)
 {
     const VgView view = stctVgView(project, 0, "bRenderSelections");
     vVgSetImageMatrices(view);

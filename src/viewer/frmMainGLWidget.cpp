@@ -64,8 +64,7 @@ CW_Instance pViewerProject()
 
 // The preferences dialog's controls the viewer reads, found by name; null while there is
 // no such dialog.
-template <class T>
-T* pViewerPreferenceControl(const char* name)
+template <class T> T* pViewerPreferenceControl(const char* name)
 {
     if (!g_pMainWindow)
         return nullptr;
@@ -182,7 +181,11 @@ const char* pcViewerToolAction(int tool, bool insertMode)
 // Leaves the painting flag and draws the engine's or the exception's text.
 class ViewerPaintGuard {
 public:
-    explicit ViewerPaintGuard(bool& painting) : m_bPainting(painting) { m_bPainting = true; }
+    explicit ViewerPaintGuard(bool& painting)
+        : m_bPainting(painting)
+    {
+        m_bPainting = true;
+    }
     ~ViewerPaintGuard() { m_bPainting = false; }
 
 private:
@@ -192,7 +195,8 @@ private:
 } // namespace
 
 frmMainGLWidget::frmMainGLWidget(QWidget* parent, frmMain* mainWindow)
-    : QOpenGLWidget(parent), m_pMainWindow(mainWindow)
+    : QOpenGLWidget(parent)
+    , m_pMainWindow(mainWindow)
 {
     setFormat(stctViewerFormat());
     // A frame drawn ahead of the composition must still be there when the window shows it.
@@ -227,7 +231,7 @@ void frmMainGLWidget::vLoadCursors()
         QString maskName = name;
         maskName.chop(4);
         maskName = maskName == QLatin1String("PointerTool_BreakTangentCursor") ? maskName + QStringLiteral("Alpha.png")
-                                                                                : maskName + QStringLiteral("Mask.png");
+                                                                               : maskName + QStringLiteral("Mask.png");
         const QBitmap bitmap = qbmpGetResourceBitmap(name, true);
         const QBitmap mask = qbmpGetResourceBitmap(maskName, true);
         if (bitmap.isNull() || mask.isNull() || bitmap.size() != mask.size())
@@ -396,7 +400,7 @@ void frmMainGLWidget::paintGL()
         if (gl.pfnSetColour && gl.pfnDrawImage) {
             gl.pfnSetColour(1.0f, 1.0f, 1.0f, 1.0f);
             gl.pfnDrawImage(m_pOverrideImage, (width() - m_pOverrideImage->iWidth) / 2,
-                            (height() - m_pOverrideImage->iHeight) / 2, 1.0f, 1.0f);
+                (height() - m_pOverrideImage->iHeight) / 2, 1.0f, 1.0f);
         }
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         return;
@@ -439,8 +443,8 @@ void frmMainGLWidget::vPaintFrame(CW_Instance project)
                     vDrawMessageText(project, QString::fromStdString(error));
                 } else {
                     const CW_BaseClipInfo* base = pcstctGetBaseClipInfo(project, eGetClipIDToDisplay(project));
-                    const bool fields = base && (base->iFieldMode == CW_UPPER_FIELD_FIRST ||
-                                                 base->iFieldMode == CW_LOWER_FIELD_FIRST);
+                    const bool fields = base
+                        && (base->iFieldMode == CW_UPPER_FIELD_FIRST || base->iFieldMode == CW_LOWER_FIELD_FIRST);
                     if (!m_bPlaying && fields && !bRenderCurrentFrameToVideoIO(project, error))
                         vDrawMessageText(project, QString::fromStdString(error));
                 }
@@ -471,8 +475,8 @@ void frmMainGLWidget::vDrawLogo()
         if (logo.isNull())
             return;
         logo = logo.convertToFormat(QImage::Format_ARGB32);
-        Tam_Image* wrapper =
-            tam_image_form_gen(logo.width(), logo.height(), int(logo.bytesPerLine()), TAM_RGBA, TAM_UINT8, logo.bits());
+        Tam_Image* wrapper = tam_image_form_gen(
+            logo.width(), logo.height(), int(logo.bytesPerLine()), TAM_RGBA, TAM_UINT8, logo.bits());
         // ARGB32 is B, G, R, A in memory; the I/O library takes R, G, B, A rows bottom up.
         tam_image_swap_RandB_q(wrapper);
         tam_image_flip_q(wrapper);
@@ -504,8 +508,7 @@ void frmMainGLWidget::vDrawMessageText(CW_Instance project, const QString& text)
     const int lineHeight = 2 * gl.pfnTextHeight("Text");
     CW_CLIP_ID clip = eGetClipIDToDisplay(project);
     const CW_BaseClipInfo* base = pcstctGetBaseClipInfo(project, clip ? clip : 1);
-    const bool fields =
-        base && (base->iFieldMode == CW_UPPER_FIELD_FIRST || base->iFieldMode == CW_LOWER_FIELD_FIRST);
+    const bool fields = base && (base->iFieldMode == CW_UPPER_FIELD_FIRST || base->iFieldMode == CW_LOWER_FIELD_FIRST);
     const float fieldFactor = fields ? 2.0f : 1.0f;
     const float aspect = base && base->dPixelAspectRatio > 0.0 ? float(base->dPixelAspectRatio) : 1.0f;
     const float zoom = fGetZoom(project);
@@ -669,9 +672,9 @@ void frmMainGLWidget::mousePressEvent(QMouseEvent* e)
             m_iMouseButton = 0;
             return;
         }
-        const bool engineTool = bChecked("actZoomTool") || bChecked("actPanTool") ||
-                                (!pageTransforms && (bChecked("actRotateTool") || bChecked("actScaleTool") ||
-                                                     bChecked("actTranslateTool")));
+        const bool engineTool = bChecked("actZoomTool") || bChecked("actPanTool")
+            || (!pageTransforms
+                && (bChecked("actRotateTool") || bChecked("actScaleTool") || bChecked("actTranslateTool")));
         float x = 0.0f;
         float y = 0.0f;
         const QPoint position = e->position().toPoint();
@@ -685,13 +688,14 @@ void frmMainGLWidget::mousePressEvent(QMouseEvent* e)
                     page->sltZoomWindowsActive(project, first, second, third);
                 const bool show = !bGetHideOverlays(project) && pGetViewOptionsManager()->showZoomWindows;
                 bool unused = false;
-                vButtonDown(project, flags, unused, nullptr, g_fnViewerAutoKey(), x, y, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0,
-                            0, 0u, 0, 0, 0, 0, 0, 1, second && show, third && show);
+                vButtonDown(project, flags, unused, nullptr, g_fnViewerAutoKey(), x, y, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
+                    0u, 0, 0, 0, 0, 0, 1, second && show, third && show);
             }
         }
         if (!engineTool) {
-            if (m_bPlaying && (bChecked("actAddXSplineLayerTool") || bChecked("actAddXSplineContourTool") ||
-                               bChecked("actAddBezierLayerTool") || bChecked("actAddBezierContourTool"))) {
+            if (m_bPlaying
+                && (bChecked("actAddXSplineLayerTool") || bChecked("actAddXSplineContourTool")
+                    || bChecked("actAddBezierLayerTool") || bChecked("actAddBezierContourTool"))) {
                 if (QAction* playStop = pAction("actPlayStop"))
                     playStop->trigger();
             }

@@ -43,8 +43,8 @@ inline bool bWriteViewerTestClip(const QString& folder, int width, int height, i
 
 // A project with the generated clip as clip 1 (and, when asked, the same files as clip 2,
 // derived from clip 1), made the current project.
-inline CW_Instance pMakeViewerTestProject(const QString& folder, int width, int height, int frames,
-                                          bool secondClip = false)
+inline CW_Instance pMakeViewerTestProject(
+    const QString& folder, int width, int height, int frames, bool secondClip = false)
 {
     CW_Instance project = standin::testing::pCreateProject();
     CW_BaseClipInfo base;
@@ -107,8 +107,8 @@ public:
     {
         ++m_iOverlayCount;
         std::string error;
-        bRenderSelections(ProjectManagerInstance::instance()->getInstance(), eGetModule(), true, true, true, true,
-                          error);
+        bRenderSelections(
+            ProjectManagerInstance::instance()->getInstance(), eGetModule(), true, true, true, true, error);
     }
 
     std::vector<ViewerTestInput> m_inputs;

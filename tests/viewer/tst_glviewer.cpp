@@ -1,12 +1,16 @@
 #include "TestEnvironment.h"
 #include "ViewerTestFixture.h"
 
+#include "app/Settings.h"
 #include "app/ShellAccessors.h"
+#include "brandor.h"
 #include "mainwindow/frmMain.h"
+#include "tamsin.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -16,8 +20,8 @@ namespace {
 
 bool bGlvNear(const QColor& a, const QColor& b, int tolerance = 8)
 {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+        && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 const QColor kGlvCanvas(51, 51, 51);
@@ -48,7 +52,7 @@ private:
     {
         const float zoom = fGetZoom(m_pProject);
         return QPoint(int(std::floor(fGetOriginOffsetX(m_pProject) + x * zoom)),
-                      int(std::floor(fGetOriginOffsetY(m_pProject) + y * zoom)));
+            int(std::floor(fGetOriginOffsetY(m_pProject) + y * zoom)));
     }
 
     void vCheckQuadrants(int frame)
@@ -60,15 +64,18 @@ private:
             const QPoint at = ptToWidget(float(probes[i].x()), float(probes[i].y()));
             QVERIFY2(grab.rect().contains(at), qPrintable(QStringLiteral("probe %1 outside").arg(i)));
             QVERIFY2(bGlvNear(grab.pixelColor(at), colours[size_t(i)]),
-                     qPrintable(QStringLiteral("quadrant %1 at %2,%3 is %4").arg(i).arg(at.x()).arg(at.y())
-                                    .arg(grab.pixelColor(at).name())));
+                qPrintable(QStringLiteral("quadrant %1 at %2,%3 is %4")
+                               .arg(i)
+                               .arg(at.x())
+                               .arg(at.y())
+                               .arg(grab.pixelColor(at).name())));
         }
         // Just outside the picture on all four sides: canvas.
         const QPoint outside[4] = {ptToWidget(-3, 24), ptToWidget(67, 24), ptToWidget(32, -3), ptToWidget(32, 51)};
         for (const QPoint& at : outside) {
             if (grab.rect().contains(at))
                 QVERIFY2(bGlvNear(grab.pixelColor(at), kGlvCanvas),
-                         qPrintable(QStringLiteral("%1,%2 is %3").arg(at.x()).arg(at.y()).arg(grab.pixelColor(at).name())));
+                    qPrintable(QStringLiteral("%1,%2 is %3").arg(at.x()).arg(at.y()).arg(grab.pixelColor(at).name())));
         }
     }
 
@@ -148,8 +155,8 @@ private slots:
         QVERIFY(bGlvNear(grab.pixelColor(10 + 40, 36), QColor(255, 255, 0), 30));
         QVERIFY(bGlvNear(grab.pixelColor(10 + 40, 46), QColor(255, 0, 0)));
         // A hidden layer leaves the frame alone.
-        standin::testing::vEditViewerState(m_pProject,
-                                           [](standin::ViewerState& state) { state.mapLayerOutlines[1].bHidden = true; });
+        standin::testing::vEditViewerState(
+            m_pProject, [](standin::ViewerState& state) { state.mapLayerOutlines[1].bHidden = true; });
         QVERIFY(bGlvNear(imgGrab().pixelColor(10 + 40, 36), QColor(255, 0, 0)));
     }
 
@@ -246,6 +253,69 @@ private slots:
         QCOMPARE(fGetZoom(m_pProject), 1.5f);
         viewer.vResize(1600, 1200);
         QCOMPARE(fGetZoom(m_pProject), 3.0f);
+    }
+
+    void framesShownAgainAreNotReadOrUploadedAgain()
+    {
+        vSetZoom(m_pProject, 1.0f);
+        vSetOrigin(m_pProject, 10.0f, 20.0f);
+        vBRD_GLInitialiseTextures(64, 48, 4);
+        standin::testing::vSetDecodedFrameBudget(size_t(1) << 30);
+        standin::testing::vResetRenderTimings();
+        for (unsigned int frame : {0u, 1u, 0u, 1u}) {
+            QVERIFY(bMakeFrameCurrent(m_pProject, frame));
+            m_pViewer->glDraw();
+        }
+        vCheckQuadrants(1);
+        standin::testing::RenderTimings timings = standin::testing::stctGetRenderTimings();
+        QVERIFY(timings.uiFrames >= 4);
+        QCOMPARE(timings.uiUploads, 2u);
+        QVERIFY(timings.uiReads <= 2u);
+
+        // Without the display cache only a changed frame is uploaded; a bounded decoded
+        // cache rereads what it let go.
+        vBRD_GLInitialiseTextures(64, 48, 0);
+        standin::testing::vSetDecodedFrameBudget(64 * 48 * 4);
+        QCOMPARE(standin::testing::uiGetDecodedFrameCount(), size_t(1));
+        standin::testing::vResetRenderTimings();
+        m_pViewer->glDraw();
+        m_pViewer->glDraw();
+        QVERIFY(bMakeFrameCurrent(m_pProject, 0));
+        m_pViewer->glDraw();
+        timings = standin::testing::stctGetRenderTimings();
+        QCOMPARE(timings.uiUploads, 2u);
+        QCOMPARE(timings.uiReads, 1u);
+        QCOMPARE(standin::testing::uiGetDecodedFrameCount(), size_t(1));
+        vCheckQuadrants(0);
+        standin::testing::vSetDecodedFrameBudget(size_t(1) << 30);
+    }
+
+    void overrideImageReplacesTheFrame()
+    {
+        QImage picture(20, 10, QImage::Format_RGBA8888);
+        picture.fill(QColor(255, 0, 255));
+        Tam_Image* image = tam_image_form_gen(20, 10, int(picture.bytesPerLine()), TAM_RGBA, TAM_UINT8, picture.bits());
+        m_pViewer->vSetImageB(image);
+        m_pPage->m_iOverlayCount = 0;
+        // Shown at once, without the merged repaint, and without the page's overlays.
+        m_pViewer->updateGL();
+        const QImage grab = imgGrab();
+        m_pViewer->vSetImageB(nullptr);
+        image->free(image);
+        QCOMPARE(m_pPage->m_iOverlayCount, 0);
+        QVERIFY(bGlvNear(grab.pixelColor(m_pViewer->width() / 2, m_pViewer->height() / 2), QColor(255, 0, 255)));
+        QVERIFY(bGlvNear(grab.pixelColor(2, 2), kGlvCanvas));
+    }
+
+    void canvasColourIsStoredAndShown()
+    {
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+        m_pViewer->vSetCanvasColour(0.0f, 0.5f, 1.0f);
+        const QImage grab = imgGrab();
+        m_pViewer->vSetCanvasColour(0.2f, 0.2f, 0.2f);
+        QVERIFY(bGlvNear(grab.pixelColor(2, 2), QColor(0, 128, 255), 2));
+        QSettings* settings = pGetUserSettings();
+        QCOMPARE(settings->value(QStringLiteral("CanvasColorG")).toFloat(), 0.2f);
     }
 
     void switchingClipGoesThroughViewOptions()

@@ -64,16 +64,16 @@ private:
     void vMoveTo(const QPoint& at)
     {
         QMouseEvent move(QEvent::MouseMove, QPointF(at), m_pViewer->mapToGlobal(QPointF(at)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+            Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(m_pViewer, &move);
     }
 
     void vUncheckTools()
     {
-        for (const char* name : {"actZoomTool", "actPanTool", "actRotateTool", "actScaleTool", "actTranslateTool",
-                                 "actPointerTool", "actInsertMode", "actAddXSplineLayerTool", "actAddBezierLayerTool",
-                                 "actAddXSplineContourTool", "actAddBezierContourTool", "actSoftConstraintTool",
-                                 "actTangentsLockedMode"})
+        for (const char* name :
+            {"actZoomTool", "actPanTool", "actRotateTool", "actScaleTool", "actTranslateTool", "actPointerTool",
+                "actInsertMode", "actAddXSplineLayerTool", "actAddBezierLayerTool", "actAddXSplineContourTool",
+                "actAddBezierContourTool", "actSoftConstraintTool", "actTangentsLockedMode"})
             pToolAction(name)->setChecked(false);
     }
 
@@ -129,8 +129,8 @@ private slots:
 
         QTest::newRow("left") << int(Qt::LeftButton) << int(Qt::NoModifier) << 0 << (0x20 | 0x700);
         QTest::newRow("right, point mode 2") << int(Qt::RightButton) << int(Qt::NoModifier) << 2 << (0x80 | 0x200);
-        QTest::newRow("shift and control")
-            << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << 1 << (0x2 | 0x4 | 0x2000 | 0x20 | 0x100);
+        QTest::newRow("shift and control") << int(Qt::LeftButton) << int(Qt::ShiftModifier | Qt::ControlModifier) << 1
+                                           << (0x2 | 0x4 | 0x2000 | 0x20 | 0x100);
         QTest::newRow("alt, point mode 3") << int(Qt::LeftButton) << int(Qt::AltModifier) << 3 << (0x8 | 0x20 | 0x300);
     }
 
@@ -140,14 +140,14 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(int, pointMode);
         QFETCH(int, flags);
-        standin::testing::vEditViewerState(m_pProject,
-                                           [pointMode](standin::ViewerState& state) { state.ePointMode = pointMode; });
+        standin::testing::vEditViewerState(
+            m_pProject, [pointMode](standin::ViewerState& state) { state.ePointMode = pointMode; });
         const auto mouseButton = Qt::MouseButton(button);
         const auto keys = Qt::KeyboardModifiers(modifiers);
         // Widget (50, 60) is image ((50 - 10) / 2, (60 - 20) / 2).
         QTest::mousePress(m_pViewer, mouseButton, keys, QPoint(50, 60));
         QMouseEvent move(QEvent::MouseMove, QPointF(70, 80), m_pViewer->mapToGlobal(QPointF(70, 80)), Qt::NoButton,
-                         mouseButton, keys);
+            mouseButton, keys);
         QCoreApplication::sendEvent(m_pViewer, &move);
         QTest::mouseRelease(m_pViewer, mouseButton, keys, QPoint(90, 100));
 
@@ -221,8 +221,7 @@ private slots:
         QTest::mouseRelease(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
         QVERIFY(m_pPage->m_inputs.empty());
         QCOMPARE(m_pViewer->iGetHeldMouseButton(), 0);
-        standin::testing::vEditViewerState(m_pProject,
-                                           [](standin::ViewerState& state) { state.eTool = CW_TOOL_PAN; });
+        standin::testing::vEditViewerState(m_pProject, [](standin::ViewerState& state) { state.eTool = CW_TOOL_PAN; });
         QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
         QTest::mouseRelease(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
         m_pViewer->vSetBusy(false);
@@ -233,8 +232,7 @@ private slots:
     {
         pToolAction("actPointerTool")->setChecked(false);
         pToolAction("actZoomTool")->setChecked(true);
-        standin::testing::vEditViewerState(m_pProject,
-                                           [](standin::ViewerState& state) { state.eTool = CW_TOOL_ZOOM; });
+        standin::testing::vEditViewerState(m_pProject, [](standin::ViewerState& state) { state.eTool = CW_TOOL_ZOOM; });
         m_pPage->m_iOverlayCount = 0;
         QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
         const standin::ViewerState state = standin::testing::stctGetViewerState(m_pProject);
@@ -262,8 +260,7 @@ private slots:
         QAction* pan = pToolAction("actPanTool");
         QVERIFY(!pan->isChecked());
         QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
-        standin::testing::vEditViewerState(m_pProject,
-                                           [](standin::ViewerState& state) { state.eTool = CW_TOOL_PAN; });
+        standin::testing::vEditViewerState(m_pProject, [](standin::ViewerState& state) { state.eTool = CW_TOOL_PAN; });
         QTest::mouseRelease(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
         QVERIFY(pan->isChecked());
     }
@@ -288,7 +285,7 @@ private slots:
         frmMainGLWidget::vSetInvertScrollWheel(invert);
         const QPointF at(50, 60);
         QWheelEvent wheel(at, m_pViewer->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+            Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(m_pViewer, &wheel);
         QCoreApplication::processEvents();
         QCOMPARE(m_recorder.m_events, posted);
@@ -324,7 +321,7 @@ private slots:
         QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(40, 40));
         m_pPage->m_eCursor = 17;
         QMouseEvent move(QEvent::MouseMove, QPointF(60, 60), m_pViewer->mapToGlobal(QPointF(60, 60)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+            Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(m_pViewer, &move);
         // Id 17 has a cursor of its own: it applies even during a drag.
         QCOMPARE(m_pViewer->cursor().shape(), Qt::CrossCursor);

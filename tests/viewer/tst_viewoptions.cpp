@@ -57,11 +57,11 @@ private slots:
     {
         ViewOptionsManager& o = *m_pOptions;
         o.showGrid = o.showSurface = o.showWarperMesh = true;
-        QVERIFY(o.bShowGrid() && o.bShowLayers() && o.bShowAllLayers() && o.bShowTangents() && o.bShowAllTangents() &&
-                o.bShowLayerExtras() && o.bShowSurface() && o.bShowWarperMesh());
+        QVERIFY(o.bShowGrid() && o.bShowLayers() && o.bShowAllLayers() && o.bShowTangents() && o.bShowAllTangents()
+            && o.bShowLayerExtras() && o.bShowSurface() && o.bShowWarperMesh());
         o.setShowOverlays(false);
-        QVERIFY(!o.bShowGrid() && !o.bShowLayers() && !o.bShowAllLayers() && !o.bShowTangents() &&
-                !o.bShowAllTangents() && !o.bShowLayerExtras() && !o.bShowSurface() && !o.bShowWarperMesh());
+        QVERIFY(!o.bShowGrid() && !o.bShowLayers() && !o.bShowAllLayers() && !o.bShowTangents() && !o.bShowAllTangents()
+            && !o.bShowLayerExtras() && !o.bShowSurface() && !o.bShowWarperMesh());
         o.setShowOverlays(true);
         o.setShowLayers(false);
         QVERIFY(o.showTangents);
@@ -149,7 +149,7 @@ private slots:
         standin::testing::vSetEventAllowed(m_pProject, CW_MODULE_TRACK, 27, allow27);
         std::vector<CW_Instance> told;
         const QMetaObject::Connection connection = connect(m_pOptions, &ViewOptionsManager::projectChanged, this,
-                                                           [&told](CW_Instance project) { told.push_back(project); });
+            [&told](CW_Instance project) { told.push_back(project); });
         m_pOptions->setProject(m_pProject);
         QCOMPARE(hideAll->isEnabled(), enabled);
         // A closed project still tells the listeners, and leaves the action alone.

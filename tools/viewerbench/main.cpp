@@ -97,8 +97,8 @@ void vBenchPrint(const char* name, const BenchPass& pass, int frames)
     const double other = perFrame - (t.dReadMs + t.dUploadMs + t.dDrawMs) / frames;
     std::printf("%-22s %7.1f fps  %6.2f ms/frame  read %6.2f  upload %6.2f  draw %6.2f  rest %6.2f ms"
                 "  (%u drawn, %u read, %u uploaded)\n",
-                name, frames / pass.dSeconds, perFrame, t.dReadMs / frames, t.dUploadMs / frames, t.dDrawMs / frames,
-                other, t.uiFrames, t.uiReads, t.uiUploads);
+        name, frames / pass.dSeconds, perFrame, t.dReadMs / frames, t.dUploadMs / frames, t.dDrawMs / frames, other,
+        t.uiFrames, t.uiReads, t.uiUploads);
 }
 
 } // namespace
@@ -143,8 +143,7 @@ int main(int argc, char** argv)
     files.iFirstFileNumber = 1;
     files.iLastFileNumber = frames;
     files.iThirdNumber = 4;
-    standin::testing::vEditViewerState(project,
-                                       [&](standin::ViewerState& state) { state.mapClipFiles[1] = files; });
+    standin::testing::vEditViewerState(project, [&](standin::ViewerState& state) { state.mapClipFiles[1] = files; });
     ProjectManagerInstance::instance()->setInstance(project);
     // Every frame of the clip fits in the decoded-frame cache.
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
@@ -169,8 +168,7 @@ int main(int argc, char** argv)
     vBenchEvictFiles(folder.path(), frames);
 
     std::printf("viewer %dx%d, zoom %.3f, %s\n", viewer.width(), viewer.height(), double(fGetZoom(project)),
-                qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores"
-                                                    : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")));
+        qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores" : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")));
     const BenchPass cold = stctBenchStep(viewer, project, frames, false);
     BenchPass cached = stctBenchStep(viewer, project, frames, false);
     for (int repeat = qEnvironmentVariableIntValue("BENCH_REPEAT"); repeat > 0; --repeat)

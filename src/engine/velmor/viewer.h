@@ -63,7 +63,7 @@ CW_BOOL bRenderCurrentFrameToVideoIO(CW_Instance project, std::string& errorText
 CW_BOOL bRenderPreviewFrame(CW_Instance project, CW_CLIP_ID clip, CW_BOOL forOutput, std::string& errorText);
 // The layers' shapes over the frame, as a page asks for them.
 CW_BOOL bRenderSelections(CW_Instance project, CW_MODULE module, CW_BOOL showLayers, CW_BOOL showAllLayers,
-                          CW_BOOL showSplines, CW_BOOL showTangents, std::string& errorText);
+    CW_BOOL showSplines, CW_BOOL showTangents, std::string& errorText);
 
 void vSetChannelsToDisplay(CW_Instance project, bool rgb, CW_MATTE_VIEW_STATE matteView, bool alpha);
 void vSetProxyScale(CW_Instance project, CW_PROXY_SCALE scale);
@@ -76,8 +76,8 @@ CW_BOOL bGetSelectionsChanged(CW_Instance project);
 CW_BOOL bGetHideOverlays(CW_Instance project);
 // A press handled by the engine itself (zoom, pan and the transformation tools).
 void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, bool* menuItems, CW_BOOL autoKey,
-                 float x, float y, CW_BOOL b1, CW_BOOL b2, CW_BOOL b3, CW_BOOL b4, CW_BOOL b5, CW_BOOL b6, CW_BOOL b7,
-                 CW_BOOL b8, CW_BOOL b9, CW_BOOL b10, CW_BOOL b11, unsigned int u1, CW_BOOL b12, CW_BOOL b13, int i1,
-                 CW_BOOL b14, CW_BOOL b15, CW_BOOL b16, CW_BOOL zoomWindow2, CW_BOOL zoomWindow3);
+    float x, float y, CW_BOOL b1, CW_BOOL b2, CW_BOOL b3, CW_BOOL b4, CW_BOOL b5, CW_BOOL b6, CW_BOOL b7, CW_BOOL b8,
+    CW_BOOL b9, CW_BOOL b10, CW_BOOL b11, unsigned int u1, CW_BOOL b12, CW_BOOL b13, int i1, CW_BOOL b14, CW_BOOL b15,
+    CW_BOOL b16, CW_BOOL zoomWindow2, CW_BOOL zoomWindow3);
 // A popup-menu item (0 to 26); true when the engine handled it.
 bool implementMenuAction(CW_Instance project, int index);
