@@ -87,9 +87,13 @@ unsigned int g_vgDisplayCacheCount = 0;
 // The texture that shows the file's image: one from the display cache when it is on.
 VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path, const QImage& image, bool preview)
 {
-    if (g_vgDisplayCacheCount < 2)
-        return preview ? resources.preview : resources.frame;
     auto& cached = resources.cachedFrames;
+    if (g_vgDisplayCacheCount < 2) {
+        for (auto& entry : cached)
+            vVgDeleteTexture(entry.second);
+        cached.clear();
+        return preview ? resources.preview : resources.frame;
+    }
     for (auto it = cached.begin(); it != cached.end(); ++it) {
         if (it->first == path && it->second.iImageKey == image.cacheKey()) {
             cached.splice(cached.begin(), cached, it);
