@@ -75,7 +75,7 @@ QString qstrGetRenderFunctionName(const QString& p) { return qstrField(p, &Produ
 QString qstrGetProductColor(const QString& p) { return qstrField(p, &ProductRecord::colour); }
 QString qstrGetFeatures(const QString& p) { return qstrField(p, &ProductRecord::features); }
 QString qstrGetLoadableProjects(const QString& p) { return qstrField(p, &ProductRecord::loadable); }
-QString qstrGetUpdateProductName(const QString& p) { return qstrField(p, &ProductRecord::registryName); }
+QString qstrGetUpdateProductName(const QString& p) { return qstrField(p, &ProductRecord::name); }
 
 QString qstrGetProductList(const QString& p)
 {

@@ -41,6 +41,8 @@ public slots:
     void sltFirstRun();
     // Opens the quick start guide.
     void actHelp_activated();
+    // Runs the error report dialog.
+    void actReportError_activated();
 
 private:
     // Custom-event handlers by code range; each returns whether it handled the code. The

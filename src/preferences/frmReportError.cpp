@@ -1,0 +1,144 @@
+#include "frmReportError.h"
+
+#include "Vosk.h"
+#include "WebServices.h"
+#include "app/ProgramState.h"
+#include "app/Settings.h"
+#include "mainwindow/frmMain.h"
+#include "preferences/frmPreferences.h"
+#include "velmor.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QSettings>
+
+namespace {
+
+// Reports outlive the dialog that sent them. Their connections must close while the
+// application object still exists, so the main window owns them when there is one.
+QNetworkAccessManager* pGetReportNetwork()
+{
+    static QPointer<QNetworkAccessManager> s_network;
+    if (!s_network)
+        s_network = new QNetworkAccessManager(
+            g_pMainWindow ? static_cast<QObject*>(g_pMainWindow) : QCoreApplication::instance());
+    return s_network;
+}
+
+void vSendErrorReport(const QByteArray& body)
+{
+    const QUrl address
+        = urlGetServiceAddress(qstrGetReportHost(), QStringLiteral("/servlet/servlet.WebToCase?encoding=UTF-8"));
+    if (address.isEmpty()) {
+        vPostWebServiceMessage(10000,
+            frmReportError::tr("The error report was not sent: this build has no "
+                               "support address."));
+        return;
+    }
+    QNetworkRequest request = reqMakeSecureRequest(address);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    QNetworkReply* reply = pGetReportNetwork()->post(request, body);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply] {
+        reply->deleteLater();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
+            vPostWebServiceMessage(10100, frmReportError::tr("Your error report has been sent."));
+            return;
+        }
+        const QString reason = status >= 300 ? frmReportError::tr("the server answered with status %1.").arg(status)
+                                             : reply->errorString();
+        vPostWebServiceMessage(10000, frmReportError::tr("The error report could not be sent: %1").arg(reason));
+    });
+}
+
+const char* const kapszContactKeys[] = {"ContactName", "ContactCompany", "ContactEmail", "ContactPhone"};
+
+} // namespace
+
+frmReportError::frmReportError(QWidget* parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags | Qt::Sheet)
+{
+    setupUi(this);
+    QString intro = tr("You can use this form to report an error to Corvane technical support. If you include your "
+                       "contact details you will receive an acknowledgement by e-mail.");
+    const QString support = QStringLiteral(PLINTRA_SUPPORT_EMAIL);
+    if (!support.isEmpty())
+        intro += tr(" If you have any difficulties using this form, please email")
+            + QStringLiteral(" <a href=\"mailto:%1\" style=\"text-decoration: underline; color:#0000ff;\">%1</a>.")
+                  .arg(support.toHtmlEscaped());
+    textBrowser->setHtml(QStringLiteral("<p>") + intro + QStringLiteral("</p>"));
+}
+
+QString frmReportError::qstrGetLogFilePath()
+{
+    if (g_pMainWindow) {
+        if (auto* preferences = g_pMainWindow->findChild<frmPreferences*>()) {
+            if (auto* field = preferences->findChild<QLineEdit*>(QStringLiteral("edtPreferencesLogFile")))
+                return field->text();
+        }
+    }
+    return pGetUserSettings()
+        ->value(QStringLiteral("ErrorLogFile"), QDir::homePath() + QStringLiteral("/.corvane_log.txt"))
+        .toString();
+}
+
+void frmReportError::readLog()
+{
+    const QString path = qstrGetLogFilePath();
+    QFile log(path);
+    if (!log.open(QIODevice::ReadOnly)) {
+        edtErrorLog->setPlainText(tr("The error log could not be opened. Path: ") + log.fileName());
+        return;
+    }
+    qint64 start = 0;
+    if (rbtnLastLog->isChecked()) {
+        const QByteArray marker
+            = (QStringLiteral("(") + qstrGetProductName(qstrGetProduct()) + QStringLiteral(") Commenced logging"))
+                  .toUtf8();
+        qint64 offset = 0;
+        while (!log.atEnd()) {
+            const QByteArray line = log.readLine();
+            if (line.contains(marker))
+                start = offset;
+            offset += line.size();
+        }
+    }
+    log.seek(start);
+    edtErrorLog->setPlainText(QString::fromUtf8(log.readAll()));
+}
+
+QByteArray frmReportError::baBuildReport() const
+{
+    const QString product = qstrGetProduct();
+    const QString description = edtComments->toPlainText() + QStringLiteral("\n\n") + edtErrorLog->toPlainText();
+    return "orgid=" + baEncodeFormValue(qstrGetReportOrgId()) + "&name=" + baEncodeFormValue(edtName->text())
+        + "&email=" + baEncodeFormValue(edtEmail->text()) + "&phone=" + baEncodeFormValue(edtPhone->text())
+        + "&company=" + baEncodeFormValue(edtCompany->text()) + "&subject=" + baEncodeFormValue(edtSubject->text())
+        + "&description=" + baEncodeFormValue(description) + "&type=Problem" + "&"
+        + baEncodeFormValue(qstrGetReportProductField()) + "=" + baEncodeFormValue(qstrGetProductName(product)) + "&"
+        + baEncodeFormValue(qstrGetReportVersionField()) + "="
+        + baEncodeFormValue(qstrGetProductVersion(product).mid(1));
+}
+
+int frmReportError::exec()
+{
+    readLog();
+    QLineEdit* const fields[] = {edtName, edtCompany, edtEmail, edtPhone};
+    QSettings* settings = pGetUserSettings();
+    for (int i = 0; i < 4; ++i)
+        fields[i]->setText(settings->value(QLatin1String(kapszContactKeys[i]), QString()).toString());
+
+    const int result = QDialog::exec();
+    if (result == QDialog::Accepted) {
+        vSendErrorReport(baBuildReport());
+        for (int i = 0; i < 4; ++i)
+            settings->setValue(QLatin1String(kapszContactKeys[i]), fields[i]->text());
+    }
+    return result;
+}
