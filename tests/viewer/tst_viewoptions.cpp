@@ -158,6 +158,38 @@ private slots:
         QCOMPARE(told, std::vector<CW_Instance>({m_pProject, nullptr}));
         QCOMPARE(hideAll->isEnabled(), enabled);
     }
+    void layerToolsFallBackToThePointerOnAnUnrelatedClip_data()
+    {
+        QTest::addColumn<int>("tool");
+        QTest::addColumn<int>("parent");
+        QTest::addColumn<bool>("pointer");
+        QTest::newRow("X-spline layer tool, own base") << int(CW_TOOL_ADD_XSPLINE_LAYER) << 0 << true;
+        QTest::newRow("Bezier layer tool, own base") << int(CW_TOOL_ADD_BEZIER_LAYER) << 0 << true;
+        QTest::newRow("layer tool, derived from clip 1") << int(CW_TOOL_ADD_XSPLINE_LAYER) << 1 << false;
+        QTest::newRow("contour tool, own base") << int(CW_TOOL_ADD_XSPLINE_CONTOUR) << 0 << false;
+    }
+
+    void layerToolsFallBackToThePointerOnAnUnrelatedClip()
+    {
+        QFETCH(int, tool);
+        QFETCH(int, parent);
+        QFETCH(bool, pointer);
+        QAction* pointerTool = m_pWindow->findChild<QAction*>(QStringLiteral("actPointerTool"));
+        if (!pointerTool) {
+            pointerTool = new QAction(m_pWindow);
+            pointerTool->setObjectName(QStringLiteral("actPointerTool"));
+        }
+        pointerTool->setCheckable(true);
+        pointerTool->setChecked(false);
+        CW_BaseClipInfo base = *pcstctGetBaseClipInfo(m_pProject, 1);
+        base.eParentClip = CW_CLIP_ID(parent);
+        standin::testing::vRegisterClip(m_pProject, 3, base);
+        standin::testing::vEditViewerState(m_pProject,
+                                           [tool](standin::ViewerState& state) { state.eTool = CW_TOOL(tool); });
+        m_pOptions->setClipToDisplay(3, false);
+        QCOMPARE(eGetClipIDToDisplay(m_pProject), CW_CLIP_ID(3));
+        QCOMPARE(pointerTool->isChecked(), pointer);
+    }
 };
 
 PLINTRA_TEST_MAIN(TstViewOptions)
