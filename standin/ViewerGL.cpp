@@ -172,11 +172,19 @@ bool bVgUpload(VgTexture& texture, const QImage& image)
     return true;
 }
 
-void vVgTexturedQuad(GLuint texture, float x0, float y0, float x1, float y1, float t0, float t1)
+void vVgTexturedQuad(
+    GLuint texture, float x0, float y0, float x1, float y1, float t0, float t1, bool alphaAsGrey = false)
 {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (alphaAsGrey) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_ALPHA);
+    } else {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    }
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, t0);
     glVertex2f(x0, y0);
@@ -298,8 +306,10 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
         errorText = "There is no OpenGL context to draw into.";
         return false;
     }
-    if (!view.state.bShowRGB)
-        return true; // no channel asked for: the canvas stays
+    // Alpha alone shows as grey; with neither channel the canvas stays.
+    const bool alphaOnly = !view.state.bShowRGB && view.state.bShowAlpha;
+    if (!view.state.bShowRGB && !alphaOnly)
+        return true;
 
     QElapsedTimer timer;
     timer.start();
@@ -316,7 +326,7 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
     const float height = view.base.uiHeight ? float(view.base.uiHeight) : float(image.height());
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    vVgTexturedQuad(texture.uiName, 0.0f, 0.0f, width, height, 0.0f, 1.0f);
+    vVgTexturedQuad(texture.uiName, 0.0f, 0.0f, width, height, 0.0f, 1.0f, alphaOnly);
     if (g_vgMeasureDraw)
         glFinish();
     vVgAddTime(&standin::testing::RenderTimings::dDrawMs, timer.nsecsElapsed());

@@ -318,6 +318,20 @@ private slots:
         QCOMPARE(settings->value(QStringLiteral("CanvasColorG")).toFloat(), 0.2f);
     }
 
+    void channelsChooseWhatTheFrameShows()
+    {
+        vSetZoom(m_pProject, 1.0f);
+        vSetOrigin(m_pProject, 10.0f, 20.0f);
+        const QPoint inside = ptToWidget(16, 12);
+        vSetChannelsToDisplay(m_pProject, false, 0, true);
+        // The generated frames are opaque: their alpha shows white.
+        QVERIFY(bGlvNear(imgGrab().pixelColor(inside), QColor(255, 255, 255)));
+        vSetChannelsToDisplay(m_pProject, false, 0, false);
+        QVERIFY(bGlvNear(imgGrab().pixelColor(inside), kGlvCanvas));
+        vSetChannelsToDisplay(m_pProject, true, 0, false);
+        QVERIFY(bGlvNear(imgGrab().pixelColor(inside), QColor(255, 0, 0)));
+    }
+
     void switchingClipGoesThroughViewOptions()
     {
         ViewOptionsManager* options = pGetViewOptionsManager();

@@ -184,8 +184,8 @@ private slots:
         CW_BaseClipInfo base = *pcstctGetBaseClipInfo(m_pProject, 1);
         base.eParentClip = CW_CLIP_ID(parent);
         standin::testing::vRegisterClip(m_pProject, 3, base);
-        standin::testing::vEditViewerState(m_pProject,
-                                           [tool](standin::ViewerState& state) { state.eTool = CW_TOOL(tool); });
+        standin::testing::vEditViewerState(
+            m_pProject, [tool](standin::ViewerState& state) { state.eTool = CW_TOOL(tool); });
         m_pOptions->setClipToDisplay(3, false);
         QCOMPARE(eGetClipIDToDisplay(m_pProject), CW_CLIP_ID(3));
         QCOMPARE(pointerTool->isChecked(), pointer);
