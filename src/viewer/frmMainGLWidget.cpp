@@ -666,10 +666,11 @@ void frmMainGLWidget::mousePressEvent(QMouseEvent* e)
     if (!valid)
         return;
 
+    bool refused = false;
     bCallReported(this, [&]() {
         const CW_TOOL tool = eGetCurrentToolType(project);
         if (m_bBusy && tool != CW_TOOL_PAN && tool != CW_TOOL_ZOOM) {
-            m_iMouseButton = 0;
+            refused = true;
             return;
         }
         const bool engineTool = bChecked("actZoomTool") || bChecked("actPanTool")
@@ -725,6 +726,8 @@ void frmMainGLWidget::mousePressEvent(QMouseEvent* e)
             }
         }
     });
+    if (refused)
+        return;
     m_iLastMouseX = e->position().toPoint().x();
     m_iLastMouseY = e->position().toPoint().y();
     updateGL();

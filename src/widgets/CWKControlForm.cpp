@@ -1,5 +1,7 @@
 #include "CWKControlForm.h"
 
+#include <QKeyEvent>
+
 CWKControlForm::CWKControlForm(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
 {
 }
@@ -22,4 +24,9 @@ void CWKControlForm::sltRenderOverlay(bool)
 
 void CWKControlForm::sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&)
 {
+}
+
+void CWKControlForm::keyPressEvent(QKeyEvent* e)
+{
+    e->ignore();
 }

@@ -17,6 +17,11 @@ public:
     virtual bool bWillHandleTransformationTools() { return false; }
     virtual bool bUseRenderCurrentFrame() { return true; }
 
+protected:
+    // Keys the viewer hands on. A page lives in the main window: Escape and Return must
+    // not close it as they would a dialog.
+    void keyPressEvent(QKeyEvent* e) override;
+
 public slots:
     // Viewer input in image coordinates. menuItems points to the 27 popup-menu flags.
     virtual void mousePress(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu,

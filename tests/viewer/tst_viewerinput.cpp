@@ -377,6 +377,26 @@ private slots:
         QCOMPARE(m_pViewer->iGetHeldMouseButton(), 0);
         QTest::mouseRelease(m_pViewer, Qt::RightButton, Qt::NoModifier, QPoint(50, 60));
     }
+    void keysReachThePageWithoutClosingIt()
+    {
+        m_pPage->show();
+        QVERIFY(m_pPage->isVisible());
+        QTest::keyClick(m_pViewer, Qt::Key_Escape);
+        QVERIFY(m_pPage->isVisible());
+    }
+
+    void busyPressDoesNotRepaint()
+    {
+        QTest::qWait(30);
+        m_pPage->m_iOverlayCount = 0;
+        m_pViewer->vSetBusy(true);
+        QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
+        QTest::qWait(30);
+        QCOMPARE(m_pPage->m_iOverlayCount, 0);
+        QTest::mouseRelease(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
+        m_pViewer->vSetBusy(false);
+        QVERIFY(m_pPage->m_inputs.empty());
+    }
 };
 
 PLINTRA_TEST_MAIN(TstViewerInput)
