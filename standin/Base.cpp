@@ -1,10 +1,19 @@
 #include "cwbase.h"
 
 #include <QMutex>
+#include <QRecursiveMutex>
 
 CW_AutoLock::CW_AutoLock(QMutex* mutex, const char*)
 {
     // A checkpoint only: wait for whoever holds the mutex, then let it go at once.
+    if (mutex) {
+        mutex->lock();
+        mutex->unlock();
+    }
+}
+
+CW_AutoLock::CW_AutoLock(QRecursiveMutex* mutex, const char*)
+{
     if (mutex) {
         mutex->lock();
         mutex->unlock();

@@ -21,15 +21,24 @@ CW_CallbackStruct g_callbacks;
 bool g_bHardwareRendering = false;
 void (*g_pfnThrow)(const char*, const char*) = nullptr;
 
+// File types come as the libraries name them, with or without the leading dot.
+QByteArray baIoType(const char* fileType)
+{
+    QByteArray type = QByteArray(fileType ? fileType : "").toLower();
+    if (type.startsWith('.'))
+        type.remove(0, 1);
+    return type;
+}
+
 int iIsWritable(void*, const char* fileType)
 {
-    const QByteArray type = QByteArray(fileType ? fileType : "").toLower();
+    const QByteArray type = baIoType(fileType);
     return QImageWriter::supportedImageFormats().contains(type) ? 1 : 0;
 }
 
 int iIsFormatSupported(void*, const char* fileType, int, int, int)
 {
-    const QByteArray type = QByteArray(fileType ? fileType : "").toLower();
+    const QByteArray type = baIoType(fileType);
     return QImageReader::supportedImageFormats().contains(type) ? 1 : 0;
 }
 

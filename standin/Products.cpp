@@ -23,13 +23,13 @@ struct ProductRecord {
 
 const ProductRecord kProducts[] = {
     {"plintra", "Plintra", "2.0", "Plintra 2.0.1 (build 4127)", ".pln", "Plintra", "/docs/", "4127", "Track",
-     "103 141 178", "layer_controls_onleft", ".pln"},
+     "103 141 178", "layer_controls_onleft", "plintra"},
     {"plintra4ae", "Plintra 4AE", "2.0", "Plintra 4AE 2.0.1 (build 4127)", ".pla", "Plintra4AE", "/docs/", "4127",
-     "Track", "154 107 208", "layer_controls_onleft", ".pla .pln"},
+     "Track", "154 107 208", "layer_controls_onleft", "plintra4ae plintra"},
     {"plintrapro", "Plintra Pro", "2.0", "Plintra Pro 2.0.1 (build 4127)", ".plp", "PlintraPro", "/docs/", "4127",
-     "Render", "224 160 64", "layer_controls_onleft histogram_controls_onleft", ".plp .pln .pla"},
+     "Render", "224 160 64", "layer_controls_onleft histogram_controls_onleft", "plintrapro plintra plintra4ae"},
     {"tarnix", "Tarnix", "1.2", "Tarnix 1.2.0 (build 4127)", ".tnx", "Tarnix", "/docs/", "4127", "Render",
-     "96 176 112", "layer_properties_onleft", ".tnx"},
+     "96 176 112", "layer_properties_onleft", "tarnix"},
 };
 
 const ProductRecord* pFind(const QString& product)

@@ -4,6 +4,8 @@
 
 #include "ViewerModel.h"
 #include "cwbase.h"
+#include "tolvane.h"
+#include "velmor/listing.h"
 
 #include <QMutex>
 #include <QString>
@@ -20,6 +22,13 @@ struct LoggedStep {
     std::string strOperation;
     unsigned int uiFrame = 0;
 };
+
+// A layer: its ID, name and general parameters.
+struct LayerRecord {
+    int iID = 0;
+    QString qstrName;
+    std::unique_ptr<CW_LayerParameterSet> pParameters;
+};
 } // namespace standin
 
 struct CW_ProjectRecord {
@@ -31,6 +40,25 @@ struct CW_ProjectRecord {
     std::vector<standin::LoggedStep> vecStepLog;
     // (module, event) pairs the engine refuses; everything else is allowed.
     std::set<std::pair<int, int>> setRefusedEvents;
+
+    // Project file, clip media and output folder (read and written by ProjectFile.cpp).
+    std::map<CW_CLIP_ID, CW_ClipInfo> mapClipFiles;
+    std::map<CW_CLIP_ID, QString> mapClipNames;
+    QString qstrOutputDirectory;
+    bool bOutputAbsolute = false;
+    QString qstrSecondText;
+    bool bPathConfirmed = false;
+    int iProxyScale = 0;
+    unsigned int uiForceAllocThreshold = 0;
+    std::unique_ptr<TOLV_ProjectManager> pManager;
+    // Clip listing, layers and their parameters.
+    bool bUseTimeCode = false;
+    // Derived clips and their base clip; a clip not listed here is its own base.
+    std::map<CW_CLIP_ID, CW_CLIP_ID> mapBaseClips;
+    std::set<CW_CLIP_ID> setGarbageMatteClips;
+    std::vector<standin::LayerRecord> vecLayers;
+    int iNextLayerID = 1;
+    std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
 
     // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
     standin::ViewerState viewer;

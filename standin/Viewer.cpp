@@ -61,23 +61,6 @@ void vSetClipIDToDisplay(CW_Instance project, CW_CLIP_ID clip)
     });
 }
 
-CW_CLIP_ID eGetBaseClipID(CW_Instance project, CW_CLIP_ID clip)
-{
-    return vwWithProject(project, "eGetBaseClipID", [clip](CW_ProjectRecord& r) -> CW_CLIP_ID {
-        // Follow the parents up to the clip that has none.
-        CW_CLIP_ID current = clip;
-        for (size_t guard = 0; guard <= r.mapClips.size(); ++guard) {
-            auto it = r.mapClips.find(current);
-            if (it == r.mapClips.end())
-                return 0;
-            if (it->second.eParentClip == 0 || it->second.eParentClip == current)
-                return current;
-            current = it->second.eParentClip;
-        }
-        return 0;
-    });
-}
-
 CW_BOOL bGetRenderState(CW_Instance project, CW_CLIP_ID clip, CW_RenderState& state)
 {
     return vwWithProject(project, "bGetRenderState", [&](CW_ProjectRecord& r) {
@@ -153,13 +136,6 @@ void vSetChannelsToDisplay(CW_Instance project, bool rgb, CW_MATTE_VIEW_STATE ma
         r.viewer.iMatteView = matteView;
         r.viewer.bShowAlpha = alpha;
     });
-}
-
-void vSetProxyScale(CW_Instance project, CW_PROXY_SCALE scale)
-{
-    if (scale < 0 || scale > 2)
-        throw CW_Exception("Unknown proxy scale.", "vSetProxyScale: " + std::to_string(scale));
-    vwWithProject(project, "vSetProxyScale", [=](CW_ProjectRecord& r) { r.viewer.iProxyScale = scale; });
 }
 
 void vSetAllClipsHaveChangedSinceRendering(CW_Instance project)

@@ -234,8 +234,8 @@ VgView stctVgView(CW_Instance project, CW_CLIP_ID clip, const char* operation)
         view.base = base->second;
         view.bHasBase = true;
     }
-    auto files = project->viewer.mapClipFiles.find(clip);
-    if (files != project->viewer.mapClipFiles.end()) {
+    auto files = project->mapClipFiles.find(clip);
+    if (files != project->mapClipFiles.end()) {
         view.files = files->second;
         view.bHasFiles = true;
     }

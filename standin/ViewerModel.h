@@ -1,5 +1,6 @@
 // What the stand-in keeps per project for the viewer: the displayed clip and its view,
-// the clips' image files, tools and input, and the outlines of layers' shapes.
+// tools and input, and the outlines of layers' shapes. The clips' image files are the
+// project's own.
 #pragma once
 
 #include "cwbase.h"
@@ -39,12 +40,9 @@ struct ViewerState {
     int iWindowWidth = 0;
     int iWindowHeight = 0;
     std::map<CW_CLIP_ID, CW_RenderState> mapRenderStates;
-    // Where each clip's images live; a clip without files cannot be drawn.
-    std::map<CW_CLIP_ID, CW_ClipInfo> mapClipFiles;
     bool bShowRGB = true;
     bool bShowAlpha = false;
     int iMatteView = 0;
-    int iProxyScale = 0;
     unsigned int uiClipsChangedCount = 0;
     CW_TOOL eTool = CW_TOOL_POINTER;
     CW_POINT_MODE ePointMode = 0;

@@ -14,6 +14,8 @@ void vReset()
     ProjectRegistry::instance().vCloseAll();
     vResetImageIO();
     vResetFrameSteps();
+    vResetProjectFiles();
+    vSetSubsystemDefinitions({});
 }
 
 } // namespace standin::testing

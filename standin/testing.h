@@ -4,6 +4,7 @@
 #include "ProjectModel.h"
 #include "cwbase.h"
 
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -60,5 +61,52 @@ void vResetRenderTimings(bool measureDrawing = false);
 // The memory the decoded frames may take, and how many are kept now.
 void vSetDecodedFrameBudget(size_t bytes);
 size_t uiGetDecodedFrameCount();
+
+// Clip listing: the clip's name, description, base clip (0: its own base) and whether it
+// is a garbage matte; registers the clip when needed and announces the change.
+void vSetClipListing(CW_Instance project, CW_CLIP_ID clip, const QString& name, const CW_ClipInfo& info,
+                     CW_CLIP_ID baseClip = 0, bool garbageMatte = false);
+// Forgets a clip and announces the change.
+void vUnregisterClip(CW_Instance project, CW_CLIP_ID clip);
+// Adds a layer with an empty parameter set; the new layer's ID, -1 for an invalid handle.
+int iAddLayer(CW_Instance project, const QString& name);
+// Removes a layer; its parameters send their removal notices.
+void vRemoveLayer(CW_Instance project, int layer);
+// Shows frames as time codes (true) or frame numbers.
+void vSetUseTimeCode(CW_Instance project, bool useTimeCode);
+
+} // namespace standin::testing
+
+namespace standin::testing {
+
+// Projects from real image files, and project files written on demand.
+// A project whose clip 1 is the image sequence the file belongs to; throws when unreadable.
+CW_Instance pCreateProjectFromClip(const QString& imagePath, const QString& name);
+// Writes the project file with the given format version and makes it the project's file.
+void vWriteProjectFile(CW_Instance project, const QString& path, unsigned int version);
+void vSetProjectFilePath(CW_Instance project, const QString& path);
+
+// What the close-down handed to the engine's clean-up, call by call.
+struct CleanUpCall {
+    int iSave = 0;
+    bool bRetain = false;
+    std::vector<CW_CLIP_ID> vecClips;
+};
+std::vector<CleanUpCall> vecGetCleanUpCalls();
+// Makes the clean-up refuse (return false).
+void vSetCleanUpRefused(bool refused);
+void vResetProjectFiles();
+
+// Replaces the image I/O subsystem definitions; an empty list restores the built-in ones.
+struct SubsystemSpec {
+    std::string strName;
+    unsigned int uiFlags = 0;
+    std::vector<std::pair<std::string, std::string>> vecRead;  // absent when empty and !bHasRead
+    std::vector<std::pair<std::string, std::string>> vecWrite;
+    bool bHasRead = true;
+    bool bHasWrite = true;
+    std::string strDefaultExtension;
+};
+void vSetSubsystemDefinitions(const std::vector<SubsystemSpec>& specs);
 
 } // namespace standin::testing

@@ -40,27 +40,14 @@ const QString& qstrRunnerStopping()
     return s_text;
 }
 
-// A frame event whose poster waits on the semaphore in its payload. Should the event be
-// dropped undelivered (its receiver gone), the waiting worker is let go all the same.
-class RunnerFrameEvent final : public CWKCustomEvent {
-public:
-    RunnerFrameEvent(int code, QSemaphore* semaphore) : CWKCustomEvent(code, quintptr(semaphore)) {}
-    ~RunnerFrameEvent() override
-    {
-        if (uiGetPayload() != 0)
-            static_cast<QSemaphore*>(pGetPayload())->release(1);
-    }
-};
-
 bool bRunnerPost(QEvent* event)
 {
-    if (!g_pMainWindow) {
-        delete event;
-        return false;
-    }
-    QCoreApplication::postEvent(g_pMainWindow, event);
-    return true;
+    return bPostToMainWindow(event);
 }
+
+// Foreground runs are numbered so that a run-ended event still queued from one run cannot
+// end the next. User-interface thread only.
+quintptr g_uiForegroundRunNumber = 0;
 
 // Handles events until the thread has ended: a worker may be waiting for the main window
 // to handle one of its events, so a plain wait could never return.
@@ -103,6 +90,14 @@ CWKGUIThreadedProcess::~CWKGUIThreadedProcess()
 {
     delete m_pFirstEvent;
     delete m_pEndEvent;
+    qDeleteAll(m_vecFinalEvents);
+}
+
+void CWKGUIThreadedProcess::vQueueFinalEvent(QEvent*& pEvent)
+{
+    if (pEvent)
+        m_vecFinalEvents.push_back(pEvent);
+    pEvent = nullptr;
 }
 
 void CWKGUIThreadedProcess::vPostOwnedEvent(QEvent*& pEvent)
@@ -118,9 +113,28 @@ void CWKGUIThreadedProcess::vPostFrameEventAndWait(int iCode)
 {
     QSemaphore semaphore(1);
     semaphore.acquire();
-    if (!bRunnerPost(new RunnerFrameEvent(iCode, &semaphore)))
-        return;
+    // Dropped or handled, the event lets this thread go.
+    bRunnerPost(CWKCustomEvent::pWithWaiter(iCode, &semaphore));
     semaphore.acquire();
+}
+
+void CWKGUIThreadedProcess::vQueueRunEnded()
+{
+    if (!m_bBackground && m_bPostRunEnded) {
+        QEvent* event = new CWKCustomEvent(2006, m_uiRunNumber);
+        vQueueFinalEvent(event);
+    }
+}
+
+void CWKGUIThreadedProcess::vPostFinalEvents()
+{
+    // Whoever reacts to these (a save after its completion event, a run chained from the
+    // end event) must find this worker done with its work.
+    std::vector<QEvent*> events;
+    events.swap(m_vecFinalEvents);
+    m_bEverythingPosted = true;
+    for (QEvent* event : events)
+        bRunnerPost(event);
 }
 
 void CWKGUIThreadedProcess::run()
@@ -131,13 +145,13 @@ void CWKGUIThreadedProcess::run()
         else
             vRunForeground();
     } catch (...) {
-        auto* message = new QString(qstrCurrentExceptionMessage());
-        if (!bRunnerPost(new CWKCustomEvent(kiWorkerFailedEvent, quintptr(message))))
-            delete message;
-        if (!m_bBackground && m_bPostRunEnded)
-            bRunnerPost(new CWKCustomEvent(2006));
+        qDeleteAll(m_vecFinalEvents);
+        m_vecFinalEvents.clear();
+        m_vecFinalEvents.push_back(CWKCustomEvent::pWithOwned(
+            kiWorkerFailedEvent, std::make_unique<QString>(qstrCurrentExceptionMessage())));
+        vQueueRunEnded();
     }
-    m_bEverythingPosted = true;
+    vPostFinalEvents();
 }
 
 void CWKGUIThreadedProcess::vRunBackground()
@@ -146,7 +160,7 @@ void CWKGUIThreadedProcess::vRunBackground()
     CW_Instance project = ProjectManagerInstance::instance()->getInstance();
     if (bIsValidInstance(project) && m_pFirstFunc)
         m_pFirstFunc(project);
-    vPostOwnedEvent(m_pFirstEvent);
+    vQueueFinalEvent(m_pFirstEvent);
 }
 
 void CWKGUIThreadedProcess::vRunForeground()
@@ -233,11 +247,9 @@ void CWKGUIThreadedProcess::vRunForeground()
                 CW_AutoLock(&g_mtxEngine, "m_pPostFunc");
             m_pPostFunc(project);
         }
-        vPostOwnedEvent(m_pEndEvent);
+        vQueueFinalEvent(m_pEndEvent);
     }
-
-    if (m_bPostRunEnded)
-        bRunnerPost(new CWKCustomEvent(2006));
+    vQueueRunEnded();
 }
 
 bool bExecuteThreaded(bool bLockEngine, bool bBackupBuffers, CW_StepFunction pFunc, int iFrameEvent,
@@ -264,6 +276,7 @@ bool bExecuteThreaded(bool bLockEngine, bool bBackupBuffers, CW_StepFunction pFu
         slot->setStackSize(g_uiWorkerStackSize);
 
     if (!bBackground) {
+        slot->m_uiRunNumber = ++g_uiForegroundRunNumber;
         vSetStopRequested(false);
         vRunnerSetWidgetsState(3);
     }
@@ -295,24 +308,32 @@ bool bIsExecutingThreaded()
 void vWaitForExecutingThreadedToFinish(bool bQuiet)
 {
     CW_AutoLock(&g_mtxRunner, "vWaitForExecutingThreadedToFinish1");
-    CWKGUIThreadedProcess* worker = g_pForegroundWorker;
-    if (!worker)
-        return;
-    if (worker->isRunning()) {
-        QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->statusBar() : nullptr;
-        if (statusBar)
-            statusBar->showMessage(QStringLiteral("Waiting for previous process to finish..."));
-        QPointer<CWKGUIThreadedProcess> guarded(worker);
-        vRunnerWaitHandlingEvents(worker);
-        if (statusBar)
-            statusBar->clearMessage();
-        // An event handled meanwhile may have waited for the same worker and deleted it.
-        if (!guarded || g_pForegroundWorker != worker)
-            return;
+    // A run chained from the end event of the one waited for is waited for as well.
+    while (CWKGUIThreadedProcess* worker = g_pForegroundWorker) {
+        if (worker->isRunning()) {
+            QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->statusBar() : nullptr;
+            if (statusBar)
+                statusBar->showMessage(QStringLiteral("Waiting for previous process to finish..."));
+            QPointer<CWKGUIThreadedProcess> guarded(worker);
+            vRunnerWaitHandlingEvents(worker);
+            if (statusBar)
+                statusBar->clearMessage();
+            // An event handled meanwhile may have waited for the same worker and deleted it.
+            if (!guarded || g_pForegroundWorker != worker)
+                continue;
+        }
+        CW_AutoLock(&g_mtxRunner, "vWaitForExecutingThreadedToFinish2");
+        g_pForegroundWorker = nullptr;
+        delete worker;
+        // What the worker posted last (its end event) may chain the next run.
+        if (g_pMainWindow)
+            QCoreApplication::sendPostedEvents(g_pMainWindow);
     }
-    CW_AutoLock(&g_mtxRunner, "vWaitForExecutingThreadedToFinish2");
-    g_pForegroundWorker = nullptr;
-    delete worker;
+}
+
+bool bIsCurrentForegroundRun(quintptr uiRunNumber)
+{
+    return uiRunNumber == g_uiForegroundRunNumber;
 }
 
 void vStopExecutingThreaded(bool bStop)
@@ -411,4 +432,27 @@ void vRefreshProgressDisplay()
 void vSetWorkerStackSize(unsigned int uiBytes)
 {
     g_uiWorkerStackSize = uiBytes;
+}
+
+bool bWaitWhileExecutingThreaded(bool bQuiet)
+{
+    CW_AutoLock(&g_mtxRunner, "bWaitWhileExecutingThreaded");
+    CWKGUIThreadedProcess* worker = g_pBackgroundWorker;
+    if (!worker)
+        return false;
+    const bool running = worker->isRunning();
+    if (running) {
+        QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->statusBar() : nullptr;
+        if (statusBar)
+            statusBar->showMessage(QStringLiteral("Waiting for previous process to finish..."));
+        QPointer<CWKGUIThreadedProcess> guarded(worker);
+        vRunnerWaitHandlingEvents(worker);
+        if (statusBar)
+            statusBar->clearMessage();
+        if (!guarded || g_pBackgroundWorker != worker)
+            return running;
+    }
+    g_pBackgroundWorker = nullptr;
+    delete worker;
+    return running;
 }

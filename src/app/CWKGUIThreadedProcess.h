@@ -8,6 +8,7 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <vector>
 
 class QEvent;
 class QLabel;
@@ -44,6 +45,13 @@ private:
     // Posts a frame event carrying a semaphore and waits until the main window handled it.
     void vPostFrameEventAndWait(int iCode);
     void vPostOwnedEvent(QEvent*& pEvent);
+    // The last events of a run go out together, after the flag that says the work is done.
+    void vQueueFinalEvent(QEvent*& pEvent);
+    void vQueueRunEnded();
+    void vPostFinalEvents();
+
+    friend bool bExecuteThreaded(bool, bool, CW_StepFunction, int, CW_StepFunction, QEvent*, unsigned int,
+                                 CW_PostFunction, QEvent*, bool, bool, unsigned int, bool);
 
     bool m_bLockEngine;
     bool m_bBackupBuffers;
@@ -62,6 +70,9 @@ private:
     // because the settings object is not to be used from a worker.
     bool m_bSaveImagesAfterSingleFrames;
     std::atomic<bool> m_bEverythingPosted{false};
+    // Which foreground run this is; its run-ended event carries the number.
+    quintptr m_uiRunNumber = 0;
+    std::vector<QEvent*> m_vecFinalEvents;
 };
 
 // Starts a run; user-interface thread only. True when the worker runs or has already
@@ -73,8 +84,11 @@ bool bExecuteThreaded(bool bLockEngine, bool bBackupBuffers, CW_StepFunction pFu
                       QEvent* pEndEvent, bool bBackground, bool bShowFailure, unsigned int uiStep, bool bPostRunEnded);
 // True while a foreground worker runs; the background worker does not count.
 bool bIsExecutingThreaded();
+// Whether a run-ended event with this number belongs to the latest foreground run.
+bool bIsCurrentForegroundRun(quintptr uiRunNumber);
 // Waits for the foreground worker, handling events meanwhile (the worker waits for the
-// main window after each frame), then deletes it. Unless quiet, the status bar says so.
+// main window after each frame), then deletes it; a run chained from its last events is
+// waited for too. Unless quiet, the status bar says so.
 void vWaitForExecutingThreadedToFinish(bool bQuiet);
 // When a foreground worker runs: sets the stop request to bStop and waits for it.
 void vStopExecutingThreaded(bool bStop);
@@ -100,3 +114,7 @@ void vRefreshProgressDisplay();
 
 // Stack size of the workers started from now on; 0 is the platform's default.
 void vSetWorkerStackSize(unsigned int uiBytes);
+
+// Waits, handling events, while the background worker writes; then deletes it. Returns
+// whether a background worker had to be waited for. Unless quiet, the status bar says so.
+bool bWaitWhileExecutingThreaded(bool bQuiet);

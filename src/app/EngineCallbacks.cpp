@@ -17,10 +17,7 @@ namespace {
 
 bool bCbPost(int code, quintptr payload)
 {
-    if (!g_pMainWindow)
-        return false;
-    QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(code, payload));
-    return true;
+    return bPostToMainWindow(new CWKCustomEvent(code, payload));
 }
 
 QString qstrCbText(const char* text)
@@ -30,9 +27,8 @@ QString qstrCbText(const char* text)
 
 void vCbPostMessage(int code, const char* translationContext, const char* text)
 {
-    auto* message = new QStringList{qstrCbText(translationContext), qstrCbText(text)};
-    if (!bCbPost(code, quintptr(message)))
-        delete message;
+    bPostToMainWindow(CWKCustomEvent::pWithOwned(
+        code, std::make_unique<QStringList>(QStringList{qstrCbText(translationContext), qstrCbText(text)})));
 }
 
 // A message box may take the mouse release; the viewer must not stay in a drag. Off the
@@ -78,24 +74,8 @@ void vCbCurveEditorActivate(void*, int a, int b)
             g_pCurveEditor->vSetActive(a, b);
         return;
     }
-    auto* record = new CWKActivationRecord{a, b};
-    if (!bCbPost(10500, quintptr(record)))
-        delete record;
+    bPostToMainWindow(CWKCustomEvent::pWithOwned(10500, std::make_unique<CWKActivationRecord>(CWKActivationRecord{a, b})));
 }
-
-// Event 10600. Dropped undelivered (the main window gone), it still lets the caller go.
-class CbSynchronousEvent final : public CWKCustomEvent {
-public:
-    explicit CbSynchronousEvent(CWKSynchronousRecord* record) : CWKCustomEvent(10600, quintptr(record)) {}
-    ~CbSynchronousEvent() override
-    {
-        auto* record = static_cast<CWKSynchronousRecord*>(pGetPayload());
-        if (!record)
-            return;
-        record->pSemaphore->release(1);
-        delete record;
-    }
-};
 
 void vCbCurveEditorSynchronous(void*, int a)
 {
@@ -104,11 +84,10 @@ void vCbCurveEditorSynchronous(void*, int a)
             g_pCurveEditor->vUndo(a);
         return;
     }
-    if (!g_pMainWindow)
-        return;
     QSemaphore semaphore(1);
     semaphore.acquire();
-    QCoreApplication::postEvent(g_pMainWindow, new CbSynchronousEvent(new CWKSynchronousRecord{&semaphore, a}));
+    // Handled or dropped (the main window gone), the event lets this thread go.
+    bPostToMainWindow(CWKCustomEvent::pWithWaiter(10600, &semaphore, quintptr(qintptr(a))));
     semaphore.acquire();
 }
 

@@ -20,11 +20,5 @@ struct CWKActivationRecord {
     int b;
 };
 
-// Payload of event 10600: the poster waits on the semaphore until the handler releases it.
-struct CWKSynchronousRecord {
-    QSemaphore* pSemaphore;
-    int a;
-};
-
 // Whether the calling thread is the user-interface thread.
 bool bIsUserInterfaceThread();

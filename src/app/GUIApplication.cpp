@@ -7,6 +7,7 @@
 #include "mainwindow/frmMain.h"
 #include "velmor.h"
 
+#include <QFileInfo>
 #include <QFileOpenEvent>
 #include <QThread>
 
@@ -22,9 +23,12 @@ bool GUIApplication::event(QEvent* e)
     if (e->type() != QEvent::FileOpen)
         return QApplication::event(e);
 
+    // A hand-over that arrives after the main window has gone has nowhere to go.
+    if (!m_pMainWindow)
+        return true;
     vCloseSplashScreen(nullptr);
     const QString path = static_cast<QFileOpenEvent*>(e)->file();
-    if (path.contains(qstrGetFileExtension(qstrGetProduct()), Qt::CaseSensitive)) {
+    if (QFileInfo(path).fileName().endsWith(qstrGetFileExtension(qstrGetProduct()), Qt::CaseSensitive)) {
         m_pMainWindow->sltFileOpenProject(path);
     } else if (bIsReadableClip(path)) {
         m_pMainWindow->sltFileNewProject(path);
@@ -34,5 +38,6 @@ bool GUIApplication::event(QEvent* e)
 
 void GUIApplication::vHandleCloseEvent(QCloseEvent* e)
 {
-    m_pMainWindow->closeEvent(e);
+    if (m_pMainWindow)
+        m_pMainWindow->closeEvent(e);
 }

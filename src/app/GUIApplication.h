@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 
 class frmMain;
 class QCloseEvent;
@@ -11,10 +12,12 @@ class GUIApplication : public QApplication {
 public:
     GUIApplication(int& argc, char** argv);
 
+    // Null once the main window has been closed and deleted.
     frmMain* pGetMainWindow() const { return m_pMainWindow; }
     bool event(QEvent* e) override;
     virtual void vHandleCloseEvent(QCloseEvent* e);
 
 private:
-    frmMain* m_pMainWindow;
+    // The window deletes itself on close; the guard forgets it then.
+    QPointer<frmMain> m_pMainWindow;
 };

@@ -2,7 +2,8 @@
 
 #include "Vosk.h"
 
-void vLogMessage(const QString& line)
+void vLogMessage(const QString& text)
 {
-    Vosk::Logger::instance()->Log(line.toUtf8().toStdString());
+    const QByteArray bytes = text.toUtf8();
+    Vosk::Logger::instance()->Log(std::string(bytes.constData()));
 }

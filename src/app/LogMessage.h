@@ -3,5 +3,5 @@
 
 #include <QString>
 
-// Passed to the log as UTF-8; dropped while logging is off.
-void vLogMessage(const QString& line);
+// Passed to the log as UTF-8, up to the first zero character; dropped while logging is off.
+void vLogMessage(const QString& text);

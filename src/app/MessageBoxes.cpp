@@ -46,8 +46,17 @@ QWidget* pBoxParent(QWidget* parent)
 
 void vCloseSplashScreen(QWidget* widget)
 {
-    if (!g_pSplashScreen)
+    // A splash waiting for a window to appear still closes at once when anything else,
+    // such as a message box, needs the screen first.
+    static QPointer<QSplashScreen> s_pWaitingSplash;
+    if (!g_pSplashScreen) {
+        if (!widget && s_pWaitingSplash) {
+            s_pWaitingSplash->close();
+            s_pWaitingSplash->deleteLater();
+            s_pWaitingSplash = nullptr;
+        }
         return;
+    }
     QSplashScreen* splash = g_pSplashScreen;
     g_pSplashScreen = nullptr;
     // QSplashScreen::finish() spins the event loop until the widget is exposed, which would
@@ -56,6 +65,7 @@ void vCloseSplashScreen(QWidget* widget)
     if (widget && !widget->isVisible()) {
         auto* closer = new SplashCloser(splash, widget);
         widget->installEventFilter(closer);
+        s_pWaitingSplash = splash;
         return;
     }
     splash->close();

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QMutex>
+#include <QRecursiveMutex>
 
+class QEvent;
 class QThread;
 class QSplashScreen;
 class GUIApplication;
@@ -13,8 +15,9 @@ class frmMain;
 class frmCurveEditor;
 
 // The engine mutex: entry points pass it to CW_AutoLock; only the main window's event
-// dispatch and panel refresh hold it, with tryLock.
-extern QMutex g_mtxEngine;
+// dispatch and panel refresh hold it, with tryLock. Re-entrant, because engine calls nest
+// on one thread: a checkpoint inside a held section must not wait for itself.
+extern QRecursiveMutex g_mtxEngine;
 
 // The thread that constructed GUIApplication; engine call-backs compare against it.
 extern QThread* g_pUserInterfaceThread;
@@ -26,9 +29,15 @@ extern CWKStyle* g_pStyle;
 extern frmSoftwareUpdate* g_pSoftwareUpdate;
 // The welcome dialog; the main window creates it and it lives as long as the main window.
 extern frmSplash* g_pWelcomeDialog;
-// The main window from its initialisation to its destruction; workers and engine
-// call-backs post their events to it.
+// The main window from its initialisation to its destruction, for the user-interface
+// thread. Other threads reach it only through bPostToMainWindow.
 extern frmMain* g_pMainWindow;
+// Sets (or, with null, withdraws) the window that events are posted to; user-interface
+// thread. Once withdrawn, nothing more reaches the window.
+void vSetMainWindow(frmMain* window);
+// Posts to the main window while it exists, from any thread; otherwise the event is
+// deleted (which lets a waiting poster go) and false is returned.
+bool bPostToMainWindow(QEvent* event);
 // The curve-editor page while it exists.
 extern frmCurveEditor* g_pCurveEditor;
 

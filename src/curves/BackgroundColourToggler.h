@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPalette>
 #include <QPointer>
+#include <QString>
 
 class QAbstractButton;
 
@@ -23,4 +24,9 @@ private:
     QPointer<QAbstractButton> m_pButton;
     QPalette m_palChecked;
     QPalette m_palUnchecked;
+    // The program's style sheets give buttons a background of their own, which outranks a
+    // palette; a sheet on the button itself outranks theirs.
+    QString m_qstrOwnSheet;
+    QString m_qstrCheckedSheet;
+    QString m_qstrUncheckedSheet;
 };

@@ -16,7 +16,7 @@ QString qstrGetFileExtension(const QString& product);          // with the leadi
 QString qstrGetRegistryProductName(const QString& product);
 QString qstrGetProductDocDir(const QString& product);
 QString qstrGetProductList(const QString& product);            // space-separated identities
-QString qstrGetLoadableProjects(const QString& product);       // space-separated extensions
+QString qstrGetLoadableProjects(const QString& product);       // space-separated product identities
 QString qstrGetProductBuildNumber(const QString& product);     // decimal text
 QString qstrGetRenderFunctionName(const QString& product);     // "Track" or "Render"
 QString qstrGetProductColor(const QString& product);           // "r g b"
@@ -57,6 +57,47 @@ private:
     int m_iFramesPerSecond;
     bool m_bInterlaced;
     bool m_bLowerFieldFirst;
+};
+
+} // namespace Vosk
+
+#include <vector>
+
+namespace Vosk {
+
+// A change that an observed object reports to its observers. The subject is the object
+// that changed; the type says what changed.
+class Change {
+public:
+    enum Type {
+        KEY_ADDED = 1,
+        KEY_REMOVED = 2,
+        KEY_VALUE_CHANGED = 3,
+        KEY_TIME_CHANGED = 4,
+        KEY_TANGENTS_CHANGED = 5,
+        INTERPOLATION_CHANGED = 6,
+        EXTRAPOLATION_BEFORE_CHANGED = 7,
+        EXTRAPOLATION_AFTER_CHANGED = 8,
+        STATIC_VALUE_CHANGED = 9,
+        KEY_MOVED_PAST_OTHERS = 14,
+        // The subject is going away; observers must let go of it.
+        REMOVED = 16
+    };
+
+    Change(const void* subject, int type, int affectedIndex = -1, std::vector<int> affectedIndices = {});
+
+    const void* getSubject() const { return m_pSubject; }
+    int getType() const { return m_iType; }
+    int getAffectedIndex() const { return m_iAffectedIndex; }
+    const std::vector<int>& getAffectedIndices() const { return m_vecAffectedIndices; }
+    // A short description for debug lines.
+    QString getText() const;
+
+private:
+    const void* m_pSubject;
+    int m_iType;
+    int m_iAffectedIndex;
+    std::vector<int> m_vecAffectedIndices;
 };
 
 } // namespace Vosk

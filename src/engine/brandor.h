@@ -91,3 +91,5 @@ protected:
 };
 
 BRD_ImageIO_Router* pGetImageIORouter();
+
+#include "brandor/Subsystems.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QMutex;
+class QRecursiveMutex;
 
 using CW_BOOL = bool;
 
@@ -55,11 +56,12 @@ struct CW_Color {
     float b = 0.0f;
 };
 
-// A checkpoint on the engine mutex: it waits until no one holds the mutex and returns
-// with it free. Calls nest freely on one thread.
+// A checkpoint on the engine mutex: it waits until no other thread holds the mutex and
+// returns with it free. With a re-entrant mutex, a thread that holds it passes at once.
 class CW_AutoLock {
 public:
     CW_AutoLock(QMutex* mutex, const char* tag);
+    CW_AutoLock(QRecursiveMutex* mutex, const char* tag);
 };
 
 class CW_Exception : public std::exception {
@@ -150,4 +152,13 @@ struct CW_ClipInfo {
     CW_ColourspaceParameters colourspace;
     int iProxyResolution = 0;
     bool bPulldown = false;
+
+    // An input clip rather than a rendered result; disposable clips are deleted on close.
+    bool bSourceClip = true;
+    bool bDisposable = false;
+    // Listing marks the clip choosers test: a clip kept out of every list, a clip the
+    // engine derived from another one, and a further listing mark of the engine's own.
+    bool bExcludedFromLists = false;
+    bool bDerived = false;
+    bool bSecondListingMark = false;
 };

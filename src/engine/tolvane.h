@@ -4,3 +4,6 @@
 #include "cwbase.h"
 
 class TOLV_ProjectManager;
+
+#include "tolvane/ProjectManager.h"
+#include "tolvane/ParameterManager.h"

@@ -35,4 +35,6 @@ CW_BOOL bFreeTemporaryMemoryBuffers(CW_Instance project);
 CW_BOOL bTrackSelectionToNextFrame(CW_Instance project);
 CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 
+#include "velmor/project.h"
+#include "velmor/listing.h"
 #include "velmor/viewer.h"

@@ -6,11 +6,14 @@
 #include "app/MessageBoxes.h"
 #include "app/ProductStrings.h"
 #include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
 #include "app/frmSplash.h"
 #include "brandor.h"
+#include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -23,10 +26,12 @@ frmMain::frmMain(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, f
 
 frmMain::~frmMain()
 {
-    // Workers post to this window until they end.
-    vEndAllWorkers();
+    // From here on nothing reaches this window: events still queued are dropped, which lets
+    // their waiting posters go, so no handler runs on a half-destroyed window.
     if (g_pMainWindow == this)
-        g_pMainWindow = nullptr;
+        vSetMainWindow(nullptr);
+    QCoreApplication::removePostedEvents(this);
+    vEndAllWorkers();
     if (pstctBRD_GetCallbackStruct()->pMainWindow == this)
         pstctBRD_GetCallbackStruct()->pMainWindow = nullptr;
 }
@@ -35,7 +40,7 @@ void frmMain::init()
 {
     connect(actFileExit, &QAction::triggered, this, &QWidget::close);
     g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
-    g_pMainWindow = this;
+    vSetMainWindow(this);
 
     auto* progressLabel = new QLabel(statusBar());
     auto* progressBar = new QProgressBar(statusBar());
@@ -82,11 +87,6 @@ void frmMain::vUpdateWindowTitle(CW_Instance, bool force)
     setWindowTitle(qstrGetApplicationTitle(force));
 }
 
-void frmMain::sltFileOpenProject(const QString& path)
-{
-    vShowInformation(this, tr("The project %1 cannot be opened: this version does not open projects yet.").arg(path));
-}
-
 void frmMain::sltFileNewProject(const QString& clipPath)
 {
     vShowInformation(this,
@@ -105,5 +105,10 @@ void frmMain::sltStoreSettings()
 void frmMain::closeEvent(QCloseEvent* e)
 {
     vStopExecutingThreaded(true);
+    // Quitting closes the project the way File / Close does; Cancel keeps the window.
+    if (bIsValidInstance(ProjectManagerInstance::instance()->getInstance()) && !sltFileCloseProject()) {
+        e->ignore();
+        return;
+    }
     e->accept();
 }

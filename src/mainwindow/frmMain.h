@@ -5,10 +5,12 @@
 #include "ui_frmMain.h"
 
 #include <QMainWindow>
+#include <memory>
 
 class CWKCustomEvent;
 class QTabWidget;
 class frmMainGLWidget;
+class ProjectOpener;
 
 class frmMain : public QMainWindow, public Ui_frmMain {
     Q_OBJECT
@@ -43,6 +45,22 @@ public slots:
     void actHelp_activated();
     // Runs the error report dialog.
     void actReportError_activated();
+
+    // Opening and closing projects.
+public slots:
+    // File / Open: the opener asks for the file.
+    void sltFileOpenProject();
+    // Opens a named project; the second text is not used.
+    void sltFileOpenProject(const QString& path, const QString& unused);
+    // File / Close: asks through the close-project dialog; false when the user cancelled
+    // or the engine refused.
+    bool sltFileCloseProject();
+
+private:
+    void vOpenWithNewOpener(const QString& path);
+    // Event 4000: a project was opened and prepared.
+    bool bHandleProjectOpenedEvent(bool projectValid);
+    std::shared_ptr<ProjectOpener> m_pOpener;
 
 private:
     // Custom-event handlers by code range; each returns whether it handled the code. The

@@ -8,32 +8,7 @@
 #include "app/ProjectManagerInstance.h"
 #include "velmor.h"
 
-#include <QSemaphore>
-
-namespace {
-
-// Codes whose payload is a clip id, never a semaphore, whether handled or not.
-bool bCarriesClipId(int code)
-{
-    return code >= 3000 && code <= 3012;
-}
-
-// Releases a poster that still waits on the event's semaphore, also when a handler throws.
-class PayloadReleaser {
-public:
-    explicit PayloadReleaser(CWKCustomEvent* e) : m_pEvent(e) {}
-    ~PayloadReleaser()
-    {
-        if (m_pEvent->uiGetPayload() != 0 && !bCarriesClipId(m_pEvent->iGetCode()))
-            static_cast<QSemaphore*>(m_pEvent->pGetPayload())->release(1);
-        m_pEvent->vSetPayload(nullptr);
-    }
-
-private:
-    CWKCustomEvent* m_pEvent;
-};
-
-} // namespace
+#include <exception>
 
 bool frmMain::event(QEvent* e)
 {
@@ -43,7 +18,6 @@ bool frmMain::event(QEvent* e)
     if (!custom)
         return QMainWindow::event(e);
 
-    PayloadReleaser releaser(custom);
     bool projectValid = false;
     if (g_mtxEngine.tryLock()) {
         projectValid = bIsValidInstance(ProjectManagerInstance::instance()->getInstance());
@@ -51,7 +25,8 @@ bool frmMain::event(QEvent* e)
     }
 
     bool handled = false;
-    bCallReported(this, [&] {
+    std::exception_ptr failure;
+    try {
         const int code = custom->iGetCode();
         if (code < 3000)
             handled = bHandleRunEvent(custom, projectValid);
@@ -63,7 +38,14 @@ bool frmMain::event(QEvent* e)
             handled = bHandleWelcomeEvent(custom);
         else if (code >= 10000)
             handled = bHandleEngineCallbackEvent(custom, projectValid);
-    });
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // A worker waiting on this event goes on before any box is shown: whatever waits for
+    // the worker meanwhile (a close, a termination signal) must not hang behind the box.
+    custom->vReleaseWaiter();
+    if (failure)
+        bCallReported(this, [&] { std::rethrow_exception(failure); });
     if (handled)
         e->accept();
     return handled;
@@ -74,7 +56,9 @@ bool frmMain::bHandleModuleOutputEvent(CWKCustomEvent*, bool)
     return false;
 }
 
-bool frmMain::bHandleProjectEvent(CWKCustomEvent*, bool)
+bool frmMain::bHandleProjectEvent(CWKCustomEvent* e, bool projectValid)
 {
+    if (e->iGetCode() == 4000)
+        return bHandleProjectOpenedEvent(projectValid);
     return false;
 }

@@ -10,23 +10,8 @@
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCoreApplication>
-#include <QSemaphore>
 #include <QStringList>
 #include <memory>
-
-namespace {
-
-// Takes a heap payload out of the event before anything can throw, so that the dispatch
-// never mistakes it for a semaphore to release.
-template <typename T>
-std::unique_ptr<T> pRunEventsTakePayload(CWKCustomEvent* e)
-{
-    std::unique_ptr<T> payload(static_cast<T*>(e->pGetPayload()));
-    e->vSetPayload(nullptr);
-    return payload;
-}
-
-} // namespace
 
 bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool)
 {
@@ -42,6 +27,10 @@ bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool)
             m_pGLWidget->glDraw();
         return true;
     case 2006:
+        // Queued behind the start of a newer run, it would end that run instead.
+        if (!bIsCurrentForegroundRun(e->uiGetPayload()))
+            return true;
+        [[fallthrough]];
     case 2007:
         // The run has ended: the window is usable again whether or not the project could
         // be checked just now.
@@ -65,7 +54,7 @@ bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool)
         // the window has one.
         return true;
     case kiWorkerFailedEvent: {
-        std::unique_ptr<QString> message = pRunEventsTakePayload<QString>(e);
+        std::unique_ptr<QString> message = e->pTakeOwned<QString>();
         vShowWarning(this, message ? *message : QString());
         return true;
     }
@@ -80,7 +69,7 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool)
     case 10000:
     case 10100:
     case 10200: {
-        std::unique_ptr<QStringList> message = pRunEventsTakePayload<QStringList>(e);
+        std::unique_ptr<QStringList> message = e->pTakeOwned<QStringList>();
         // The box may take the mouse release, so the viewer must not stay in a drag.
         if (e->iGetCode() != 10200 && m_pGLWidget)
             m_pGLWidget->vSetHeldMouseButton(0);
@@ -100,42 +89,32 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool)
         return true;
     }
     case 10300:
-        // The clip id is no semaphore; the relink offer comes with the relink dialog.
-        e->vSetPayload(nullptr);
+        // The relink offer comes with the relink dialog.
         sltUpdateGUI(2);
         if (m_pGLWidget)
             m_pGLWidget->updateGL();
         vStopExecutingThreaded(true);
         return true;
     case 10500: {
-        std::unique_ptr<CWKActivationRecord> record = pRunEventsTakePayload<CWKActivationRecord>(e);
+        std::unique_ptr<CWKActivationRecord> record = e->pTakeOwned<CWKActivationRecord>();
         if (record && record->b != 0 && g_pCurveEditor)
             g_pCurveEditor->vSetActive(record->a, record->b);
         return true;
     }
-    case 10600: {
-        std::unique_ptr<CWKSynchronousRecord> record = pRunEventsTakePayload<CWKSynchronousRecord>(e);
-        if (!record)
-            return true;
-        // The engine thread waits until the curve editor has been told, also if that throws.
-        struct Release {
-            QSemaphore* pSemaphore;
-            ~Release() { pSemaphore->release(1); }
-        } release{record->pSemaphore};
+    case 10600:
+        // The engine thread waits until the curve editor has been told; the dispatch lets
+        // it go afterwards, also if this throws.
         if (g_pCurveEditor)
-            g_pCurveEditor->vUndo(record->a);
+            g_pCurveEditor->vUndo(int(qintptr(e->uiGetPayload())));
         return true;
-    }
     case 10900: {
         auto* parameter = static_cast<Murn::ParameterWithoutType*>(e->pGetPayload());
-        e->vSetPayload(nullptr);
         if (g_pCurveEditor)
             g_pCurveEditor->vSetSelectedParameter(parameter);
         return true;
     }
     case 11000: {
         auto* parameter = static_cast<Murn::ParameterWithoutType*>(e->pGetPayload());
-        e->vSetPayload(nullptr);
         if (parameter && g_pCurveEditor)
             g_pCurveEditor->vRemoveParameter(parameter);
         return true;

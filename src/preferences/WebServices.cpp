@@ -145,12 +145,8 @@ int iCompareVersions(const QString& a, const QString& b)
 void vPostWebServiceMessage(int code, const QString& text)
 {
     // Without a main window (early start-up, shut-down) the log keeps it.
-    if (!g_pMainWindow) {
+    if (!bPostToMainWindow(CWKCustomEvent::pWithOwned(code, std::make_unique<QStringList>(QStringList{QString(), text}))))
         vLogMessage(text);
-        return;
-    }
-    auto* message = new QStringList {QString(), text};
-    QCoreApplication::postEvent(g_pMainWindow, new CWKCustomEvent(code, quintptr(message)));
 }
 
 namespace webservicetesting {

@@ -31,4 +31,7 @@ public slots:
     // Draws the page's overlays into the viewer's current OpenGL context.
     virtual void sltRenderOverlay(bool interactive);
     virtual void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third);
+    // While the project closes: lets go of the engine parameters the page's widgets are
+    // bound to. Nothing by default.
+    virtual void vReleaseProject() {}
 };

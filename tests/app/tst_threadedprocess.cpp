@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QRegularExpression>
+#include <QDeadlineTimer>
 #include <QStatusBar>
 #include <atomic>
 #include <thread>
@@ -348,6 +349,73 @@ private slots:
         QVERIFY(bExecuteThreaded(true, false, nullptr, 0, &bTstHeldWrite, nullptr, 1, nullptr, nullptr, true, false,
                                  1, false));
         QTRY_COMPARE(g_iBackgroundCalls.load(), 2);
+    }
+
+    // A run that ends while its run-ended event is still queued, then a new run at once: the
+    // old event must not clear the new run's stop request nor make the window idle.
+    void runEndedEventEndsOnlyItsOwnRun()
+    {
+        // A lost stop runs into the clip's end, whose failure box must not block the suite.
+        testenv::ModalAnswerer answerer;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            QVERIFY(bRun(1, 1, 2000));
+            QDeadlineTimer deadline(5000);
+            while (bIsExecutingThreaded() && !deadline.hasExpired())
+                std::this_thread::yield();
+            QVERIFY(!bIsExecutingThreaded());
+
+            const unsigned int callsBefore = standin::testing::uiGetCallCount("bTrackSelectionToNextFrame");
+            QVERIFY(bRun(100, 1));
+            vSetStopRequested(true);
+            // The first run's 2006 and the second run's first frame event are handled now.
+            QTRY_VERIFY_WITH_TIMEOUT(!bIsExecutingThreaded(), 5000);
+            QCoreApplication::processEvents();
+            QVERIFY2(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame") - callsBefore <= 1,
+                     "the stop request of the second run was lost");
+            QCOMPARE(m_pWindow->iGetWidgetsState(), 2);
+            QVERIFY(!bIsStopRequested());
+        }
+        QVERIFY(answerer.boxes().isEmpty());
+    }
+
+    // A run chained from the end event of the one waited for is waited for as well.
+    void waitCoversARunChainedFromTheEndEvent()
+    {
+        bool chained = false;
+        m_recorder.onEvent = [&](int code) {
+            if (code == 4003 && !chained)
+                chained = bRun(4, 1, 2001, &bTrackSelectionToNextFrame, nullptr, new CWKCustomEvent(4004));
+        };
+        QVERIFY(bRun(3, 1, 2001, &bTrackSelectionToNextFrame, nullptr, new CWKCustomEvent(4003)));
+        vWaitForExecutingThreadedToFinish(true);
+        QVERIFY(chained);
+        QVERIFY(!bIsExecutingThreaded());
+        QCOMPARE(g_iClosingCalls.load(), 2);
+        QCOMPARE(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame"), 7u);
+        QVERIFY(m_recorder.qlCodes.contains(4004));
+    }
+
+    // A project write started from the completion event of the previous one is accepted every
+    // time: the worker has done all its work by the time that event can be handled.
+    void backgroundRunChainedFromItsCompletionIsAccepted()
+    {
+        g_iBackgroundCalls = 0;
+        int accepted = 0;
+        int refused = 0;
+        m_recorder.onEvent = [&](int code) {
+            if (code != 4002 || accepted + refused >= 50)
+                return;
+            if (bExecuteThreaded(true, false, nullptr, 0, &bTstHeldWrite, new CWKCustomEvent(4002), 1, nullptr,
+                                 nullptr, true, false, 1, false))
+                ++accepted;
+            else
+                ++refused;
+        };
+        QVERIFY(bExecuteThreaded(true, false, nullptr, 0, &bTstHeldWrite, new CWKCustomEvent(4002), 1, nullptr,
+                                 nullptr, true, false, 1, false));
+        QTRY_COMPARE_WITH_TIMEOUT(accepted + refused, 50, 20000);
+        QCOMPARE(refused, 0);
+        QTRY_COMPARE(g_iBackgroundCalls.load(), 51);
     }
 
     void progressTextWhileStopping()

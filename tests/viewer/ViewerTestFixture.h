@@ -59,15 +59,11 @@ inline CW_Instance pMakeViewerTestProject(
     files.iFirstFileNumber = 1;
     files.iLastFileNumber = frames;
     files.iThirdNumber = 4;
+    standin::testing::vSetClipListing(project, 1, QStringLiteral("generated"), files);
     if (secondClip) {
-        base.eParentClip = 1;
         standin::testing::vRegisterClip(project, 2, base);
+        standin::testing::vSetClipListing(project, 2, QStringLiteral("generated copy"), files, 1);
     }
-    standin::testing::vEditViewerState(project, [&](standin::ViewerState& state) {
-        state.mapClipFiles[1] = files;
-        if (secondClip)
-            state.mapClipFiles[2] = files;
-    });
     ProjectManagerInstance::instance()->setInstance(project);
     return project;
 }

@@ -94,7 +94,7 @@ private slots:
         m_pOptions->setProxyScale(2);
         const standin::ViewerState state = standin::testing::stctGetViewerState(m_pProject);
         QCOMPARE(state.uiClipsChangedCount, 1u);
-        QCOMPARE(state.iProxyScale, 2);
+        QCOMPARE(m_pProject->iProxyScale, 2);
         QCOMPARE(m_pOptions->proxyScale(), 2);
         QTest::qWait(30);
         QCOMPARE(m_pPage->m_iOverlayCount, 0);
@@ -181,9 +181,8 @@ private slots:
         }
         pointerTool->setCheckable(true);
         pointerTool->setChecked(false);
-        CW_BaseClipInfo base = *pcstctGetBaseClipInfo(m_pProject, 1);
-        base.eParentClip = CW_CLIP_ID(parent);
-        standin::testing::vRegisterClip(m_pProject, 3, base);
+        standin::testing::vRegisterClip(m_pProject, 3, *pcstctGetBaseClipInfo(m_pProject, 1));
+        standin::testing::vSetClipListing(m_pProject, 3, QStringLiteral("third"), CW_ClipInfo(), CW_CLIP_ID(parent));
         standin::testing::vEditViewerState(
             m_pProject, [tool](standin::ViewerState& state) { state.eTool = CW_TOOL(tool); });
         m_pOptions->setClipToDisplay(3, false);

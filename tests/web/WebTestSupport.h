@@ -36,8 +36,7 @@ protected:
         if (code != 10000 && code != 10100)
             return false;
         auto* event = static_cast<CWKCustomEvent*>(e);
-        std::unique_ptr<QStringList> message(static_cast<QStringList*>(event->pGetPayload()));
-        event->vSetPayload(nullptr);
+        std::unique_ptr<QStringList> message = event->pTakeOwned<QStringList>();
         lstMessages << PostedMessage {
             code, message ? message->value(0) : QString(), message ? message->value(1) : QString()};
         return true;

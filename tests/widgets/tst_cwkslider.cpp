@@ -229,10 +229,17 @@ private slots:
     void hoverOverARangeEndShowsTheSizingCursor()
     {
         m_slider->setPrimaryRange(20, 80);
-        QTest::mouseMove(m_slider, at(20));
-        QTRY_COMPARE(m_slider->cursor().shape(), Qt::SizeHorCursor);
-        QTest::mouseMove(m_slider, at(35));
-        QTRY_COMPARE(m_slider->cursor().shape(), Qt::ArrowCursor);
+        // The move goes to the slider itself: suites share one X server, and a real pointer
+        // move can land on another suite's window lying over this one.
+        const auto cursorAfterMoveTo = [this](int frame) {
+            const QPoint pos = at(frame);
+            QMouseEvent move(QEvent::MouseMove, pos, m_slider->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(m_slider, &move);
+            return m_slider->cursor().shape();
+        };
+        QCOMPARE(cursorAfterMoveTo(20), Qt::SizeHorCursor);
+        QCOMPARE(cursorAfterMoveTo(35), Qt::ArrowCursor);
     }
 
     void paintsRangesMarksAndDiamonds_data()

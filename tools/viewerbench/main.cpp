@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     files.iFirstFileNumber = 1;
     files.iLastFileNumber = frames;
     files.iThirdNumber = 4;
-    standin::testing::vEditViewerState(project, [&](standin::ViewerState& state) { state.mapClipFiles[1] = files; });
+    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
     ProjectManagerInstance::instance()->setInstance(project);
     // Every frame of the clip fits in the decoded-frame cache.
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));

@@ -41,8 +41,6 @@ struct CW_RenderState {
 
 CW_CLIP_ID eGetClipIDToDisplay(CW_Instance project);
 void vSetClipIDToDisplay(CW_Instance project, CW_CLIP_ID clip);
-// The clip a clip derives from; a base clip is its own base.
-CW_CLIP_ID eGetBaseClipID(CW_Instance project, CW_CLIP_ID clip);
 // The view last used for a clip; false when the clip was never shown.
 CW_BOOL bGetRenderState(CW_Instance project, CW_CLIP_ID clip, CW_RenderState& state);
 
@@ -66,7 +64,6 @@ CW_BOOL bRenderSelections(CW_Instance project, CW_MODULE module, CW_BOOL showLay
     CW_BOOL showSplines, CW_BOOL showTangents, std::string& errorText);
 
 void vSetChannelsToDisplay(CW_Instance project, bool rgb, CW_MATTE_VIEW_STATE matteView, bool alpha);
-void vSetProxyScale(CW_Instance project, CW_PROXY_SCALE scale);
 void vSetAllClipsHaveChangedSinceRendering(CW_Instance project);
 
 // Tools and input.

@@ -1,0 +1,48 @@
+// The one object through which the user interface works on keyframes of whatever is being
+// keyframed at the moment (the keyframe focus), and the keyframe switches every edit reads.
+#pragma once
+
+#include <QObject>
+
+namespace Vosk {
+class Change;
+}
+
+// What the keyframe operations act on.
+enum CWKGUI_KEYFRAME_FOCUS {
+    CWKGUI_KEYFRAME_FOCUS_NONE = 0,
+    CWKGUI_KEYFRAME_FOCUS_LAYER_SHAPE = 1,
+    CWKGUI_KEYFRAME_FOCUS_REFERENCE_POINT = 2,
+    // The parameter bound to the main window's current keyframed parameter widget.
+    CWKGUI_KEYFRAME_FOCUS_PARAMETER = 3,
+    CWKGUI_KEYFRAME_FOCUS_INTERNAL = 4
+};
+Q_DECLARE_METATYPE(CWKGUI_KEYFRAME_FOCUS)
+
+class KeyframeManager : public QObject {
+    Q_OBJECT
+public:
+    // The one instance; made before main runs and never destroyed.
+    static KeyframeManager* instance();
+
+    void setKeyframeFocus(CWKGUI_KEYFRAME_FOCUS focus);
+    CWKGUI_KEYFRAME_FOCUS eGetKeyframeFocus() const { return m_eFocus; }
+    bool bGetAutokey() const { return m_bAutokey; }
+    bool bGetUberkey() const { return m_bUberkey; }
+
+signals:
+    void keyframeFocusChanged(CWKGUI_KEYFRAME_FOCUS focus);
+
+public slots:
+    // Attached to the focused parameter as its observer; nothing to do on a change.
+    void onCurrentKeyframedParameterChanged(Vosk::Change& change);
+
+private:
+    KeyframeManager() = default;
+
+    CWKGUI_KEYFRAME_FOCUS m_eFocus = CWKGUI_KEYFRAME_FOCUS_NONE;
+    bool m_bAutokey = true;
+    bool m_bUberkey = false;
+    bool m_bUnifiedSplineKeyframing = false;
+    bool m_bInitialised = true;
+};

@@ -1,0 +1,483 @@
+#include "ProjectFile.h"
+
+#include "velmor.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+
+namespace standin::projectfile {
+
+namespace {
+
+const QByteArray kPfMagic = QByteArrayLiteral("PLINTRA PROJECT FILE");
+const QByteArray kPfChecksumKey = QByteArrayLiteral("checksum=");
+constexpr qint64 kPfMaximumFileSize = 256LL * 1024 * 1024;
+
+[[noreturn]] void vPfDamaged(const QString& detail)
+{
+    throw CW_BadFile(__FILE__, __LINE__, "project file: " + detail.toStdString(),
+        ("The project file is damaged and cannot be opened: " + detail + ".").toStdString());
+}
+
+QString qstrPfEscape(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+bool bPfUnescape(const QString& value, QString& out)
+{
+    out.clear();
+    for (int i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != QLatin1Char('\\')) {
+            out += c;
+            continue;
+        }
+        if (++i >= value.size())
+            return false;
+        const QChar next = value.at(i);
+        if (next == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        else if (next == QLatin1Char('n'))
+            out += QLatin1Char('\n');
+        else if (next == QLatin1Char('r'))
+            out += QLatin1Char('\r');
+        else
+            return false;
+    }
+    return true;
+}
+
+QString qstrPfNumber(double value)
+{
+    return QString::number(value, 'g', 17);
+}
+
+QString qstrPfSectionTitle(const Section& section)
+{
+    return section.qstrArgument.isEmpty() ? QStringLiteral("[%1]").arg(section.qstrKind)
+                                          : QStringLiteral("[%1 %2]").arg(section.qstrKind, section.qstrArgument);
+}
+
+// ---- Sections. To keep a new part of the model, add a writer and a reader here and one
+// row to kPfCodecs; the reader gets every section of its kind, in file order.
+
+void vPfWriteProject(const CW_ProjectRecord& project, std::vector<Section>& out)
+{
+    Section section {QStringLiteral("project"), QString(), {}};
+    section.vAdd(QStringLiteral("current_frame"), QString::number(project.uiCurrentFrame));
+    section.vAdd(QStringLiteral("output_absolute"), QString::number(project.bOutputAbsolute ? 1 : 0));
+    section.vAdd(QStringLiteral("output_directory"), project.qstrOutputDirectory);
+    section.vAdd(QStringLiteral("second_text"), project.qstrSecondText);
+    out.push_back(std::move(section));
+}
+
+void vPfReadProject(const Section& section, CW_ProjectRecord& project)
+{
+    project.uiCurrentFrame = section.uiValue(QStringLiteral("current_frame"));
+    project.bOutputAbsolute = section.bValue(QStringLiteral("output_absolute"));
+    project.qstrOutputDirectory = section.qstrValue(QStringLiteral("output_directory"));
+    project.qstrSecondText = section.qstrValue(QStringLiteral("second_text"), QString());
+}
+
+void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)
+{
+    for (const auto& [id, base] : project.mapClips) {
+        Section section {QStringLiteral("clip"), QString::number(id), {}};
+        auto nameIt = project.mapClipNames.find(id);
+        section.vAdd(QStringLiteral("name"), nameIt == project.mapClipNames.end() ? QString() : nameIt->second);
+        section.vAdd(QStringLiteral("width"), QString::number(base.uiWidth));
+        section.vAdd(QStringLiteral("height"), QString::number(base.uiHeight));
+        section.vAdd(QStringLiteral("frame_rate"), qstrPfNumber(base.fFrameRate));
+        section.vAdd(QStringLiteral("field_mode"), QString::number(base.iFieldMode));
+        section.vAdd(QStringLiteral("film_type"), QString::fromStdString(base.filmType.strName));
+        section.vAdd(QStringLiteral("film_width"), QString::number(base.filmType.uiWidth));
+        section.vAdd(QStringLiteral("film_height"), QString::number(base.filmType.uiHeight));
+        section.vAdd(QStringLiteral("frame_aspect"), qstrPfNumber(base.dFrameAspectRatio));
+        section.vAdd(QStringLiteral("pixel_aspect"), qstrPfNumber(base.dPixelAspectRatio));
+        section.vAdd(QStringLiteral("borders"),
+            QStringLiteral("%1 %2 %3 %4")
+                .arg(base.uiBorderLeft)
+                .arg(base.uiBorderRight)
+                .arg(base.uiBorderTop)
+                .arg(base.uiBorderBottom));
+        section.vAdd(QStringLiteral("colour"),
+            QStringLiteral("%1 %2 %3")
+                .arg(base.aucDisplayColour[0])
+                .arg(base.aucDisplayColour[1])
+                .arg(base.aucDisplayColour[2]));
+        section.vAdd(QStringLiteral("parent"), QString::number(base.eParentClip));
+        section.vAdd(QStringLiteral("first_index"), QString::number(base.iFirstIndex));
+        section.vAdd(QStringLiteral("count"), QString::number(base.uiCount));
+        section.vAdd(QStringLiteral("frame_offset"), QString::number(base.iFrameOffset));
+        section.vAdd(QStringLiteral("timecode_offset"), QString::number(base.iTimecodeOffset));
+        section.vAdd(QStringLiteral("proxy_level"), QString::number(base.iProxyLevel));
+        section.vAdd(QStringLiteral("image_files"), QString::number(base.uiGetNumImageFilesInClip()));
+
+        auto fileIt = project.mapClipFiles.find(id);
+        const CW_ClipInfo clip = fileIt == project.mapClipFiles.end() ? CW_ClipInfo() : fileIt->second;
+        section.vAdd(QStringLiteral("folder"), clip.qstrFolder);
+        section.vAdd(QStringLiteral("prefix"), clip.qstrFileName);
+        section.vAdd(QStringLiteral("postfix"), clip.qstrThirdPart);
+        section.vAdd(QStringLiteral("first_file"), QString::number(clip.iFirstFileNumber));
+        section.vAdd(QStringLiteral("last_file"), QString::number(clip.iLastFileNumber));
+        section.vAdd(QStringLiteral("digits"), QString::number(clip.iThirdNumber));
+        section.vAdd(QStringLiteral("movie"), QString::number(clip.bMovie ? 1 : 0));
+        section.vAdd(QStringLiteral("image_format"), QString::number(clip.iImageFormat));
+        section.vAdd(QStringLiteral("image_type"), QString::number(clip.iImageType));
+        section.vAdd(QStringLiteral("file_format"), QString::number(clip.iFileFormat));
+        section.vAdd(QStringLiteral("header_info"), clip.qstrHeaderInfo);
+        section.vAdd(QStringLiteral("colourspace"),
+            QStringLiteral("%1 %2").arg(clip.colourspace.iInputColourspace).arg(clip.colourspace.iOutputColourspace));
+        section.vAdd(QStringLiteral("proxy_resolution"), QString::number(clip.iProxyResolution));
+        section.vAdd(QStringLiteral("pulldown"), QString::number(clip.bPulldown ? 1 : 0));
+        section.vAdd(QStringLiteral("source"), QString::number(clip.bSourceClip ? 1 : 0));
+        section.vAdd(QStringLiteral("disposable"), QString::number(clip.bDisposable ? 1 : 0));
+        out.push_back(std::move(section));
+    }
+}
+
+void vPfReadClipSection(const Section& section, CW_ProjectRecord& project)
+{
+    bool ok = false;
+    const CW_CLIP_ID id = section.qstrArgument.toUInt(&ok);
+    if (!ok || id == 0)
+        vPfDamaged(QStringLiteral("a clip has no valid number"));
+    if (project.mapClips.count(id))
+        vPfDamaged(QStringLiteral("clip %1 is recorded twice").arg(id));
+    CW_BaseClipInfo base;
+    CW_ClipInfo clip;
+    QString name;
+    vReadClip(section, base, clip, name);
+    project.mapClips[id] = base;
+    project.mapClipFiles[id] = clip;
+    project.mapClipNames[id] = name;
+}
+
+struct PfCodec {
+    const char* kind;
+    void (*write)(const CW_ProjectRecord&, std::vector<Section>&);
+    void (*read)(const Section&, CW_ProjectRecord&);
+    bool required;
+};
+
+const PfCodec kPfCodecs[] = {
+    {"project", &vPfWriteProject, &vPfReadProject, true},
+    {"clip", &vPfWriteClips, &vPfReadClipSection, true},
+};
+
+std::vector<unsigned int> vecPfNumbers(const QString& text, int count)
+{
+    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != count)
+        vPfDamaged(QStringLiteral("a value list has the wrong length"));
+    std::vector<unsigned int> numbers;
+    for (const QString& part : parts) {
+        bool ok = false;
+        numbers.push_back(part.toUInt(&ok));
+        if (!ok)
+            vPfDamaged(QStringLiteral("a value list holds no number"));
+    }
+    return numbers;
+}
+
+} // namespace
+
+QString Section::qstrValue(const QString& key) const
+{
+    for (const auto& [k, v] : vecEntries) {
+        if (k == key)
+            return v;
+    }
+    vPfDamaged(QStringLiteral("%1 lacks \"%2\"").arg(qstrPfSectionTitle(*this), key));
+}
+
+QString Section::qstrValue(const QString& key, const QString& fallback) const
+{
+    for (const auto& [k, v] : vecEntries) {
+        if (k == key)
+            return v;
+    }
+    return fallback;
+}
+
+int Section::iValue(const QString& key) const
+{
+    bool ok = false;
+    const int value = qstrValue(key).toInt(&ok);
+    if (!ok)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is not a number").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
+unsigned int Section::uiValue(const QString& key) const
+{
+    bool ok = false;
+    const unsigned int value = qstrValue(key).toUInt(&ok);
+    if (!ok)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is not a number").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
+double Section::dValue(const QString& key) const
+{
+    bool ok = false;
+    const double value = qstrValue(key).toDouble(&ok);
+    if (!ok)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is not a number").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
+bool Section::bValue(const QString& key) const
+{
+    return iValue(key) != 0;
+}
+
+void vReadClip(const Section& section, CW_BaseClipInfo& base, CW_ClipInfo& clip, QString& name)
+{
+    name = section.qstrValue(QStringLiteral("name"));
+    base.uiWidth = section.uiValue(QStringLiteral("width"));
+    base.uiHeight = section.uiValue(QStringLiteral("height"));
+    base.fFrameRate = float(section.dValue(QStringLiteral("frame_rate")));
+    base.iFieldMode = section.iValue(QStringLiteral("field_mode"));
+    if (base.iFieldMode < 0 || base.iFieldMode > 2)
+        vPfDamaged(QStringLiteral("a clip has an unknown field mode"));
+    base.filmType.strName = section.qstrValue(QStringLiteral("film_type")).toStdString();
+    base.filmType.uiWidth = section.uiValue(QStringLiteral("film_width"));
+    base.filmType.uiHeight = section.uiValue(QStringLiteral("film_height"));
+    base.dFrameAspectRatio = section.dValue(QStringLiteral("frame_aspect"));
+    base.dPixelAspectRatio = section.dValue(QStringLiteral("pixel_aspect"));
+    const auto borders = vecPfNumbers(section.qstrValue(QStringLiteral("borders")), 4);
+    base.uiBorderLeft = borders[0];
+    base.uiBorderRight = borders[1];
+    base.uiBorderTop = borders[2];
+    base.uiBorderBottom = borders[3];
+    const auto colour = vecPfNumbers(section.qstrValue(QStringLiteral("colour")), 3);
+    for (int i = 0; i < 3; ++i) {
+        if (colour[i] > 255)
+            vPfDamaged(QStringLiteral("a clip colour is out of range"));
+        base.aucDisplayColour[i] = static_cast<unsigned char>(colour[i]);
+    }
+    base.eParentClip = section.uiValue(QStringLiteral("parent"));
+    base.iFirstIndex = section.iValue(QStringLiteral("first_index"));
+    base.uiCount = section.uiValue(QStringLiteral("count"));
+    base.iFrameOffset = section.iValue(QStringLiteral("frame_offset"));
+    base.iTimecodeOffset = section.iValue(QStringLiteral("timecode_offset"));
+    base.iProxyLevel = section.iValue(QStringLiteral("proxy_level"));
+    base.setNumImageFilesInClip(section.uiValue(QStringLiteral("image_files")));
+
+    clip.qstrFolder = section.qstrValue(QStringLiteral("folder"));
+    clip.qstrFileName = section.qstrValue(QStringLiteral("prefix"));
+    clip.qstrThirdPart = section.qstrValue(QStringLiteral("postfix"));
+    clip.iFirstFileNumber = section.iValue(QStringLiteral("first_file"));
+    clip.iLastFileNumber = section.iValue(QStringLiteral("last_file"));
+    if (clip.iLastFileNumber < clip.iFirstFileNumber)
+        vPfDamaged(QStringLiteral("a clip ends before it begins"));
+    clip.iThirdNumber = section.iValue(QStringLiteral("digits"));
+    clip.bMovie = section.bValue(QStringLiteral("movie"));
+    clip.iImageFormat = section.iValue(QStringLiteral("image_format"));
+    clip.iImageType = section.iValue(QStringLiteral("image_type"));
+    clip.iFileFormat = section.iValue(QStringLiteral("file_format"));
+    clip.qstrHeaderInfo = section.qstrValue(QStringLiteral("header_info"));
+    const auto colourspace = vecPfNumbers(section.qstrValue(QStringLiteral("colourspace")), 2);
+    clip.colourspace.iInputColourspace = int(colourspace[0]);
+    clip.colourspace.iOutputColourspace = int(colourspace[1]);
+    clip.iProxyResolution = section.iValue(QStringLiteral("proxy_resolution"));
+    clip.bPulldown = section.bValue(QStringLiteral("pulldown"));
+    clip.bSourceClip = section.bValue(QStringLiteral("source"));
+    clip.bDisposable = section.bValue(QStringLiteral("disposable"));
+}
+
+QByteArray baWrite(const CW_ProjectRecord& project, unsigned int version)
+{
+    std::vector<Section> sections;
+    for (const PfCodec& codec : kPfCodecs)
+        codec.write(project, sections);
+
+    QString text;
+    text += QString::fromLatin1(kPfMagic) + QLatin1Char('\n');
+    text += QStringLiteral("version %1\n").arg(version);
+    text += QStringLiteral("product %1\n").arg(qstrGetProduct());
+    for (const Section& section : sections) {
+        text += qstrPfSectionTitle(section) + QLatin1Char('\n');
+        for (const auto& [key, value] : section.vecEntries)
+            text += key + QLatin1Char('=') + qstrPfEscape(value) + QLatin1Char('\n');
+    }
+    QByteArray bytes = text.toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+    bytes += kPfChecksumKey + digest + '\n';
+    return bytes;
+}
+
+bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error)
+{
+    parsed = ParsedFile();
+    int lineStart = 0;
+    auto nextLine = [&](QByteArray& line) {
+        if (lineStart >= bytes.size())
+            return false;
+        int end = bytes.indexOf('\n', lineStart);
+        const bool complete = end >= 0;
+        if (!complete)
+            end = bytes.size();
+        line = bytes.mid(lineStart, end - lineStart);
+        lineStart = end + 1;
+        return complete;
+    };
+
+    QByteArray line;
+    if (!nextLine(line) || line != kPfMagic) {
+        error = QStringLiteral("not a project file");
+        return false;
+    }
+    if (!nextLine(line) || !line.startsWith("version ")) {
+        error = QStringLiteral("the version is missing");
+        return false;
+    }
+    bool ok = false;
+    parsed.uiVersion = line.mid(8).toUInt(&ok);
+    if (!ok) {
+        error = QStringLiteral("the version is not a number");
+        return false;
+    }
+    if (!nextLine(line) || !line.startsWith("product ")) {
+        error = QStringLiteral("the product is missing");
+        return false;
+    }
+    parsed.qstrProduct = QString::fromUtf8(line.mid(8));
+
+    // Sections follow. In a file cut short, a line cut in two is dropped; a section cut
+    // short lacks keys, which its reader reports.
+    std::vector<Section> sections;
+    Section current;
+    bool inSection = false;
+    while (true) {
+        const int thisLineStart = lineStart;
+        const bool complete = nextLine(line);
+        if (!complete) {
+            if (inSection)
+                sections.push_back(current);
+            error = QStringLiteral("the file ends early");
+            break;
+        }
+        if (line.startsWith(kPfChecksumKey)) {
+            if (inSection)
+                sections.push_back(current);
+            const QByteArray expected
+                = QCryptographicHash::hash(bytes.left(thisLineStart), QCryptographicHash::Sha1).toHex();
+            parsed.bIntact = line.mid(kPfChecksumKey.size()) == expected && lineStart >= bytes.size();
+            if (!parsed.bIntact)
+                error = QStringLiteral("its checksum does not match its contents");
+            break;
+        }
+        if (line.startsWith('[')) {
+            if (!line.endsWith(']')) {
+                error = QStringLiteral("a section title is broken");
+                break;
+            }
+            if (inSection)
+                sections.push_back(current);
+            const QString title = QString::fromUtf8(line.mid(1, line.size() - 2));
+            const int space = title.indexOf(QLatin1Char(' '));
+            current = Section {space < 0 ? title : title.left(space), space < 0 ? QString() : title.mid(space + 1), {}};
+            inSection = true;
+            continue;
+        }
+        const int equals = line.indexOf('=');
+        QString value;
+        if (!inSection || equals <= 0 || !bPfUnescape(QString::fromUtf8(line.mid(equals + 1)), value)) {
+            error = QStringLiteral("a line cannot be read");
+            break;
+        }
+        current.vAdd(QString::fromUtf8(line.left(equals)), value);
+    }
+    parsed.vecSections = std::move(sections);
+    return true;
+}
+
+void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const QString& sourceName)
+{
+    Q_UNUSED(sourceName);
+    if (parsed.uiVersion > kuiProjectFileVersion)
+        throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
+            "The project was written by a newer version of the program and cannot be opened.");
+    if (parsed.uiVersion < kuiProjectFileVersion)
+        throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
+            "The project file is of an old format that cannot be opened.");
+    if (!parsed.bIntact)
+        vPfDamaged(QStringLiteral("it is incomplete or has been altered"));
+
+    for (const Section& section : parsed.vecSections) {
+        bool known = false;
+        for (const PfCodec& codec : kPfCodecs)
+            known = known || section.qstrKind == QLatin1String(codec.kind);
+        if (!known)
+            vPfDamaged(QStringLiteral("it holds an unknown section [%1]").arg(section.qstrKind));
+    }
+    for (const PfCodec& codec : kPfCodecs) {
+        bool seen = false;
+        for (const Section& section : parsed.vecSections) {
+            if (section.qstrKind == QLatin1String(codec.kind)) {
+                codec.read(section, project);
+                seen = true;
+            }
+        }
+        if (codec.required && !seen)
+            vPfDamaged(QStringLiteral("it has no [%1] section").arg(QLatin1String(codec.kind)));
+    }
+    if (!project.mapClips.count(1))
+        vPfDamaged(QStringLiteral("it has no main clip"));
+}
+
+bool bReadFileBytes(const QString& path, QByteArray& bytes)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > kPfMaximumFileSize)
+        return false;
+    bytes = file.readAll();
+    return true;
+}
+
+void vWriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw CW_Exception(("The project could not be written to " + path + ": " + file.errorString()).toStdString(),
+            "vWriteFileAtomically failed");
+}
+
+QString qstrClipFilePath(const CW_ClipInfo& clip, int number)
+{
+    QString index;
+    if (clip.iThirdNumber > 0)
+        index = QStringLiteral("%1").arg(number, clip.iThirdNumber, 10, QLatin1Char('0'));
+    else if (clip.iThirdNumber == 0)
+        index = QString::number(number);
+    return QDir(clip.qstrFolder).filePath(clip.qstrFileName + index + clip.qstrThirdPart);
+}
+
+bool bClipMediaReadable(const CW_ClipInfo& clip)
+{
+    if (clip.qstrFolder == QLatin1String("CWK-Resource:Unique?"))
+        return true;
+    QImageReader reader(qstrClipFilePath(clip, clip.iFirstFileNumber));
+    return reader.canRead();
+}
+
+} // namespace standin::projectfile

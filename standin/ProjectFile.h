@@ -1,0 +1,74 @@
+// The project file: the whole project model as text sections behind a version header,
+// closed by a checksum line so that a cut or altered file is recognised.
+//
+// Layout:
+//   PLINTRA PROJECT FILE
+//   version 2018
+//   product plintra
+//   [project]
+//   key=value
+//   [clip 1]
+//   key=value
+//   ...
+//   checksum=<SHA-1 of every byte before this line>
+//
+// Every part of the model has its own section kind, written and read by one pair of
+// functions in the codec table of ProjectFile.cpp.
+#pragma once
+
+#include "ProjectModel.h"
+
+#include <QByteArray>
+#include <QString>
+#include <utility>
+#include <vector>
+
+namespace standin::projectfile {
+
+struct Section {
+    QString qstrKind; // "project", "clip", ...
+    QString qstrArgument; // e.g. the clip id; may be empty
+    std::vector<std::pair<QString, QString>> vecEntries;
+
+    void vAdd(const QString& key, const QString& value) { vecEntries.emplace_back(key, value); }
+    // The value of a key; throws CW_BadFile when it is missing.
+    QString qstrValue(const QString& key) const;
+    QString qstrValue(const QString& key, const QString& fallback) const;
+    int iValue(const QString& key) const;
+    unsigned int uiValue(const QString& key) const;
+    double dValue(const QString& key) const;
+    bool bValue(const QString& key) const;
+};
+
+struct ParsedFile {
+    unsigned int uiVersion = 0;
+    QString qstrProduct;
+    std::vector<Section> vecSections;
+    // The checksum line was present and matched.
+    bool bIntact = false;
+};
+
+// The project as file bytes.
+QByteArray baWrite(const CW_ProjectRecord& project, unsigned int version);
+// Reads the header and as many whole sections as the bytes hold. False when the bytes are
+// not a project file at all (no header); the error names what is wrong.
+bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error);
+// Fills a fresh record from a parsed file that must be intact and of a readable version;
+// throws CW_BadFile naming the fault otherwise.
+void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const QString& sourceName);
+
+// The clip descriptions as the file keeps them, for the header read.
+void vReadClip(const Section& section, CW_BaseClipInfo& base, CW_ClipInfo& clip, QString& name);
+
+// Reads a whole file; false when it cannot be read or is larger than a project can be.
+bool bReadFileBytes(const QString& path, QByteArray& bytes);
+// Writes atomically: a temporary file that replaces the target only when complete.
+// Throws CW_Exception when it cannot be written.
+void vWriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Path of one image file of a clip; number is the file number.
+QString qstrClipFilePath(const CW_ClipInfo& clip, int number);
+// Whether the first image of the clip can be read; resource clips always can.
+bool bClipMediaReadable(const CW_ClipInfo& clip);
+
+} // namespace standin::projectfile
