@@ -13,9 +13,11 @@ ProjectRegistry& ProjectRegistry::instance()
 CW_Instance ProjectRegistry::pCreate()
 {
     QMutexLocker lock(&m_mutex);
-    auto record = std::make_unique<CW_ProjectRecord>();
-    CW_Instance handle = record.get();
-    m_projects.emplace(handle, std::move(record));
+    // Each record gets memory of its own that is never handed out again, so a handle kept
+    // after its project closed can never come back to life as another project's.
+    m_vecStorage.emplace_back(new RecordStorage);
+    CW_Instance handle = new (m_vecStorage.back()->bytes) CW_ProjectRecord();
+    m_projects.insert(handle);
     return handle;
 }
 
@@ -28,13 +30,15 @@ bool ProjectRegistry::bIsLive(CW_Instance project) const
 void ProjectRegistry::vClose(CW_Instance project)
 {
     QMutexLocker lock(&m_mutex);
-    m_projects.erase(project);
+    if (m_projects.erase(project) != 0)
+        project->~CW_ProjectRecord();
 }
 
 void ProjectRegistry::vCloseAll()
 {
     QMutexLocker lock(&m_mutex);
-    m_projects.clear();
+    while (!m_projects.empty())
+        vClose(*m_projects.begin());
 }
 
 } // namespace standin

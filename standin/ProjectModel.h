@@ -59,6 +59,7 @@ struct CW_ProjectRecord {
     std::vector<standin::LayerRecord> vecLayers;
     int iNextLayerID = 1;
     std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
+    QString qstrProjectNotes;
 
     // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
     standin::ViewerState viewer;
@@ -80,8 +81,14 @@ public:
     QRecursiveMutex& mutex() { return m_mutex; }
 
 private:
+    struct RecordStorage {
+        alignas(CW_ProjectRecord) unsigned char bytes[sizeof(CW_ProjectRecord)];
+    };
+
     mutable QRecursiveMutex m_mutex;
-    std::map<CW_Instance, std::unique_ptr<CW_ProjectRecord>> m_projects;
+    std::set<CW_Instance> m_projects;
+    // Never freed: the addresses of closed projects stay taken.
+    std::vector<std::unique_ptr<RecordStorage>> m_vecStorage;
 };
 
 } // namespace standin

@@ -311,7 +311,7 @@ void vWaitForExecutingThreadedToFinish(bool bQuiet)
     // A run chained from the end event of the one waited for is waited for as well.
     while (CWKGUIThreadedProcess* worker = g_pForegroundWorker) {
         if (worker->isRunning()) {
-            QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->statusBar() : nullptr;
+            QStatusBar* statusBar = g_pMainWindow && !bQuiet ? g_pMainWindow->pGetStatusBar() : nullptr;
             if (statusBar)
                 statusBar->showMessage(QStringLiteral("Waiting for previous process to finish..."));
             QPointer<CWKGUIThreadedProcess> guarded(worker);

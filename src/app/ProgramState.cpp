@@ -17,6 +17,10 @@ frmCurveEditor* g_pCurveEditor = nullptr;
 float g_fCommandLineFrameRate = 0.0f;
 bool g_bCommandLineOverwrite = false;
 
+frmPreferences* g_pPreferences = nullptr;
+QFrame* g_pParametersFrame = nullptr;
+frmProjectNotes* g_pProjectNotes = nullptr;
+
 namespace {
 // Held across the check and the post, so the window cannot go in between.
 QMutex g_mtxMainWindowPost;

@@ -45,3 +45,13 @@ extern frmCurveEditor* g_pCurveEditor;
 // given) and the request to cache the original clip whatever the preference says.
 extern float g_fCommandLineFrameRate;
 extern bool g_bCommandLineOverwrite;
+
+class frmPreferences;
+class frmProjectNotes;
+class QFrame;
+// The preferences dialog the main window's configuration makes; null before it.
+extern frmPreferences* g_pPreferences;
+// The frame inside the Parameters dock that holds the page tabs.
+extern QFrame* g_pParametersFrame;
+// The project-notes dock; one for the whole run.
+extern frmProjectNotes* g_pProjectNotes;

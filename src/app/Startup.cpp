@@ -33,6 +33,7 @@ QString qstrProductFromExecutable(const QString& executablePath)
 
 int iRunApplication(int argc, char** argv)
 {
+    vCatchTerminationSignals();
     vSetProduct(qstrProductFromExecutable(QString::fromLocal8Bit(argc > 0 ? argv[0] : "plintra")));
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane Works Ltd"));
     QCoreApplication::setApplicationName(qstrGetRegistryProductName(qstrGetProduct()));
@@ -47,7 +48,6 @@ int iRunApplication(int argc, char** argv)
     auto application = std::make_unique<GUIApplication>(argc, argv);
     g_pApplication = application.get();
     frmMain* mainWindow = application->pGetMainWindow();
-    vQuitOnTerminationSignals(application.get());
 
     if (callbacks->pResources)
         QObject::connect(application.get(), &QCoreApplication::aboutToQuit, callbacks->pResources.get(),
@@ -131,6 +131,7 @@ int iRunApplication(int argc, char** argv)
 
     QObject::connect(application.get(), &QCoreApplication::aboutToQuit, mainWindow, &frmMain::sltStoreSettings);
     QApplication::setQuitOnLastWindowClosed(true);
+    vQuitOnTerminationSignals(application.get());
     const int result = QApplication::exec();
 
     pGetUserSettings()->setValue(QStringLiteral("LastRunBuildNumber"), pGetApplicationInfo()->uiBuildNumber);

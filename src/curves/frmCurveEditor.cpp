@@ -2,6 +2,8 @@
 
 #include "app/ProgramState.h"
 
+#include <QKeyEvent>
+
 frmCurveEditor::frmCurveEditor(QWidget* parent, Qt::WindowFlags flags) : CWKControlForm(parent, flags)
 {
 }
@@ -39,4 +41,9 @@ void frmCurveEditor::vRemoveParameter(Murn::ParameterWithoutType* parameter)
     m_pLastRemovedParameter = parameter;
     if (m_pSelectedParameter == parameter)
         m_pSelectedParameter = nullptr;
+}
+
+void frmCurveEditor::keyPressEvent(QKeyEvent* e)
+{
+    e->ignore();
 }

@@ -14,6 +14,7 @@ public:
     ~frmCurveEditor() override;
 
     CW_MODULE eGetModule() const override { return CW_MODULE_CURVEEDITOR; }
+    bool bSupportsLayerDisplay() override { return true; }
 
     // The engine's notifications, direct on the user-interface thread or through the
     // main window's events 10500, 10600, 10900 and 11000.
@@ -30,6 +31,20 @@ public:
     int iGetUndoCount() const { return m_iUndoCount; }
     Murn::ParameterWithoutType* pGetSelectedParameter() const { return m_pSelectedParameter; }
     Murn::ParameterWithoutType* pGetLastRemovedParameter() const { return m_pLastRemovedParameter; }
+
+signals:
+    // The editor moved the current frame.
+    void sigPlayPositionChanged(int frame);
+
+public slots:
+    void vInitialize() override { }
+    void sltSetWidgetsState(CWKGUI_STATE) override { }
+    void sltRestoreParameters(CW_Instance) override { }
+    void mousePress(float, float, CW_INPUTDEVICEFLAGS, bool&, bool&, bool*) override { }
+    void mouseMove(float, float, CW_INPUTDEVICEFLAGS, bool&, CW_CURSOR&) override { }
+    void mouseRelease(float, float, CW_INPUTDEVICEFLAGS, bool&) override { }
+    void keyPressEvent(QKeyEvent* e) override;
+    void sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&) override { }
 
 private:
     bool m_bActive = false;

@@ -37,4 +37,5 @@ CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 
 #include "velmor/project.h"
 #include "velmor/listing.h"
+#include "velmor/PageInput.h"
 #include "velmor/viewer.h"

@@ -12,11 +12,18 @@
 #include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
 
+#include "app/ResourceLoading.h"
+#include "frmProjectNotes.h"
+#include "widgets/CWKRecentFilesMenu.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDockWidget>
+#include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
-#include <QVBoxLayout>
+#include <QStatusBar>
+#include <QToolBar>
 
 frmMain::frmMain(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 {
@@ -26,31 +33,61 @@ frmMain::frmMain(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, f
 
 frmMain::~frmMain()
 {
+    if (m_bConfigured)
+        sltStoreRestoreSettings(true);
     // From here on nothing reaches this window: events still queued are dropped, which lets
     // their waiting posters go, so no handler runs on a half-destroyed window.
     if (g_pMainWindow == this)
         vSetMainWindow(nullptr);
     QCoreApplication::removePostedEvents(this);
     vEndAllWorkers();
+    // The children below go with the window; nobody may reach them afterwards.
+    if (g_pProjectNotes && g_pProjectNotes->parent() == this)
+        g_pProjectNotes = nullptr;
+    if (g_pPreferences && g_pPreferences == m_pPreferences)
+        g_pPreferences = nullptr;
+    if (g_pParametersFrame && m_pParametersDock && g_pParametersFrame->parent() == m_pParametersDock)
+        g_pParametersFrame = nullptr;
     if (pstctBRD_GetCallbackStruct()->pMainWindow == this)
         pstctBRD_GetCallbackStruct()->pMainWindow = nullptr;
 }
 
 void frmMain::init()
 {
-    connect(actFileExit, &QAction::triggered, this, &QWidget::close);
-    g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
-    vSetMainWindow(this);
+    m_pFullScreenTitleAction = nullptr;
+    m_pStatusBar = nullptr;
+    setWindowIcon(QIcon(qpixGetResourcePixmap(qstrGetProduct() + QStringLiteral("Icon.png"))));
 
-    auto* progressLabel = new QLabel(statusBar());
-    auto* progressBar = new QProgressBar(statusBar());
+    m_pStatusToolBar = new QToolBar(QStringLiteral("Status"), this);
+    m_pStatusToolBar->setObjectName(QStringLiteral("Status"));
+    m_pStatusToolBar->addWidget(pGetStatusBar());
+    addToolBar(Qt::TopToolBarArea, m_pStatusToolBar);
+
+    auto* progressLabel = new QLabel(pGetStatusBar());
+    auto* progressBar = new QProgressBar(pGetStatusBar());
     progressBar->setValue(0);
     progressBar->setMinimumSize(200, progressBar->sizeHint().height());
     progressBar->setSizePolicy(QSizePolicy::Fixed, progressBar->sizePolicy().verticalPolicy());
-    statusBar()->addPermanentWidget(progressLabel, 0);
-    statusBar()->addPermanentWidget(progressBar, 0);
-    progressLabel->hide();
+    pGetStatusBar()->addPermanentWidget(progressLabel, 0);
+    pGetStatusBar()->addPermanentWidget(progressBar, 0);
+    m_pStatusLabel = progressLabel;
     vRegisterProgressDisplay(progressLabel, progressBar);
+    vHideStatusMessage();
+
+    m_pRecentFilesMenu = new CWKRecentFilesMenu(tr("Recent &Files..."), MenuFile);
+    MenuFile->insertMenu(actFileRecentFiles, m_pRecentFilesMenu);
+    MenuFile->removeAction(actFileRecentFiles);
+
+    // A second main window shares the one notes dock.
+    if (!g_pProjectNotes) {
+        g_pProjectNotes = new frmProjectNotes(this, {});
+        g_pProjectNotes->setObjectName(QStringLiteral("spfrmProjectNotes"));
+        g_pProjectNotes->hide();
+        addDockWidget(Qt::TopDockWidgetArea, g_pProjectNotes);
+    }
+
+    vSetMainWindow(this);
+    connect(actFileExit, &QAction::triggered, this, &QWidget::close);
 
     CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
     vInitMessageCallbacks(callbacks);
@@ -58,17 +95,8 @@ void frmMain::init()
     vInitDisplayCallbacks(callbacks);
     vInitCommandCallback(callbacks);
     vInitProgressCallbacks(callbacks);
-}
 
-void frmMain::sltConfigureGUI()
-{
-    vInitChoiceTables();
-
-    auto* renderLayout = new QVBoxLayout(fmeRenderArea);
-    renderLayout->setContentsMargins(0, 0, 0, 0);
-    renderLayout->setSpacing(3);
-    m_pGLWidget = new frmMainGLWidget(fmeRenderArea, this);
-    renderLayout->addWidget(m_pGLWidget);
+    g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
 }
 
 void frmMain::sltSetWidgetsState(int state)
@@ -96,10 +124,6 @@ void frmMain::sltFileNewProject(const QString& clipPath)
 void frmMain::sltAutoRecoverProject(const QString& path)
 {
     vShowInformation(this, tr("The project %1 cannot be recovered: this version does not open projects yet.").arg(path));
-}
-
-void frmMain::sltStoreSettings()
-{
 }
 
 void frmMain::closeEvent(QCloseEvent* e)

@@ -4,13 +4,29 @@
 #include "cwbase.h"
 #include "ui_frmMain.h"
 
+#include "widgets/CWKControlForm.h"
+
+#include <QIcon>
 #include <QMainWindow>
+#include <QMap>
+#include <array>
 #include <memory>
 
 class CWKCustomEvent;
+class CWKRecentFilesMenu;
+class NewProjectDialog;
+class QDockWidget;
+class QFrame;
+class QLabel;
+class QMetaObject;
+class QStatusBar;
 class QTabWidget;
+class QToolBar;
+class frmKeyframeControls;
 class frmMainGLWidget;
 class ProjectOpener;
+class frmPreferences;
+class frmViewerPreferences;
 
 class frmMain : public QMainWindow, public Ui_frmMain {
     Q_OBJECT
@@ -74,4 +90,111 @@ private:
     int m_iWidgetsState = 0;
     frmMainGLWidget* m_pGLWidget = nullptr;
     QTabWidget* m_pModuleTabWidget = nullptr;
+
+    // Main window set-up: status line, docks, pages and layouts.
+public:
+    static constexpr int kiLayoutCount = 10;
+
+    // The window's own status bar, made on first request and held by the "Status" tool bar.
+    virtual QStatusBar* pGetStatusBar();
+    virtual void vShowStatusMessage(const QString& message);
+    virtual void vHideStatusMessage();
+
+    void vCreateDockWidgets();
+    QDockWidget* pGetParametersDock() const { return m_pParametersDock; }
+    QTabWidget* pGetOuterTabWidget() const { return m_pOuterTabWidget; }
+    CWKControlForm* pGetFirstLayerPage() const { return m_pFirstLayerPage; }
+    CWKRecentFilesMenu* pGetRecentFilesMenu() const { return m_pRecentFilesMenu; }
+    frmPreferences* pGetPreferences() const { return m_pPreferences; }
+    QAction* pGetLayoutAction(int index) const { return m_arrLayoutActions.at(size_t(index)); }
+    QAction* pGetResetLayoutAction(int index) const { return m_arrResetLayoutActions.at(size_t(index)); }
+    QMenu* pGetResetLayoutMenu() const { return m_pResetLayoutMenu; }
+    QAction* pGetNextLayoutAction() const { return m_pNextLayoutAction; }
+    QAction* pGetPreviousLayoutAction() const { return m_pPreviousLayoutAction; }
+    QAction* pGetRenameLayoutAction() const { return m_pRenameLayoutAction; }
+    QAction* pGetDefaultLayoutAction() const { return m_pDefaultLayoutAction; }
+    QAction* pGetLockLayoutAction() const { return m_pLockLayoutAction; }
+    QAction* pGetResetAllVisibleAction() const { return m_pResetAllVisibleAction; }
+    QAction* pGetResetAllHiddenAction() const { return m_pResetAllHiddenAction; }
+    const QMap<QString, QAction*>& mapGetOneKeyTools() const { return m_mapOneKeyTools; }
+
+    void vRestoreWindowGeometry();
+    void vRestoreDockState(unsigned int layout, const QString& key);
+    void vUpdateLayoutMenus();
+    void vSelectLayout(int index);
+    void vStepLayout(int delta);
+    // The caption of a layout: its stored name, or "Layout N" when none (or a blank one) is stored.
+    static QString qstrGetLayoutName(int index);
+    // The current layout, kept within the ten that exist.
+    static int iGetCurrentLayout();
+
+signals:
+    void updateModuleUI(CWKGUI_STATE state);
+
+public slots:
+    int sltStoreRestoreSettings(bool store);
+    void menuView_triggered(QAction* action);
+    void menuResetLayoutTo_triggered(QAction* action);
+    void actResetLayoutAllVisible_triggered(bool checked);
+    void actResetLayoutAllHidden_triggered(bool checked);
+    void actNextLayout_triggered(bool checked);
+    void actPreviousLayout_triggered(bool checked);
+    void actRenameLayout_triggered(bool checked);
+    void actDefaultLayout_triggered(bool checked);
+    void actLockLayout_toggled(bool lock);
+
+protected:
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    QWidget* pCreateDockPanel(const QMetaObject& panelClass, QDockWidget*& dock, const QString& title,
+        const QString& objectName, const QString* sideKey, Qt::DockWidgetArea defaultArea);
+    void vAssignIcons();
+    void vCreateLayoutActions();
+    void vBuildViewMenu();
+    void vCreatePages();
+    void vAddPage(CWKControlForm* page, const QString& caption, bool offerAsLayerPage, bool rangeConnection);
+    void vFillOneKeyTools();
+    // The layouts without stored arrangements start from these.
+    void vApplyBuiltInLayout(int layout);
+    void vUpdateLayoutIcons();
+
+    QStatusBar* m_pStatusBar = nullptr;
+    QToolBar* m_pStatusToolBar = nullptr;
+    CWKRecentFilesMenu* m_pRecentFilesMenu = nullptr;
+    QAction* m_pFullScreenTitleAction = nullptr;
+    std::shared_ptr<NewProjectDialog> m_pNewProjectDialog;
+    std::shared_ptr<frmViewerPreferences> m_pViewerPreferences;
+    frmPreferences* m_pPreferences = nullptr;
+    QTabWidget* m_pOuterTabWidget = nullptr;
+    CWKControlForm* m_pFirstLayerPage = nullptr;
+    QDockWidget* m_pParametersDock = nullptr;
+    QDockWidget* m_pLayerControlsDock = nullptr;
+    QDockWidget* m_pHistogramControlsDock = nullptr;
+    QDockWidget* m_pLayerPropertiesDock = nullptr;
+    QDockWidget* m_pEdgePropertiesDock = nullptr;
+    QDockWidget* m_pOverlayColoursDock = nullptr;
+    QDockWidget* m_pProxyControlsDock = nullptr;
+    QDockWidget* m_pKeyframeControlsDock = nullptr;
+    frmKeyframeControls* m_pKeyframePanel = nullptr;
+    std::array<QAction*, kiLayoutCount> m_arrLayoutActions {};
+    std::array<QAction*, kiLayoutCount> m_arrResetLayoutActions {};
+    QMenu* m_pResetLayoutMenu = nullptr;
+    QAction* m_pNextLayoutAction = nullptr;
+    QAction* m_pPreviousLayoutAction = nullptr;
+    QAction* m_pRenameLayoutAction = nullptr;
+    QAction* m_pDefaultLayoutAction = nullptr;
+    QAction* m_pLockLayoutAction = nullptr;
+    QAction* m_pResetAllVisibleAction = nullptr;
+    QAction* m_pResetAllHiddenAction = nullptr;
+    QIcon m_iconLayout;
+    QIcon m_iconCurrentLayout;
+    QMap<QString, QAction*> m_mapOneKeyTools;
+    // Where the dock factory put each panel dock; the first built-in layout keeps it there.
+    QMap<QDockWidget*, Qt::DockWidgetArea> m_mapFactoryDockAreas;
+    QLabel* m_pStatusLabel = nullptr;
+    // Set once the configuration has run: only a configured window stores its arrangement.
+    bool m_bConfigured = false;
 };

@@ -20,9 +20,22 @@ void vOnSignal(int)
 
 } // namespace
 
-void vQuitOnTerminationSignals(QApplication* application)
+void vCatchTerminationSignals()
 {
     if (g_aiSignalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_aiSignalPipe) != 0)
+        return;
+    struct sigaction action = {};
+    action.sa_handler = &vOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+void vQuitOnTerminationSignals(QApplication* application)
+{
+    vCatchTerminationSignals();
+    if (g_aiSignalPipe[1] < 0)
         return;
     auto* notifier = new QSocketNotifier(g_aiSignalPipe[1], QSocketNotifier::Read, application);
     QObject::connect(notifier, &QSocketNotifier::activated, application, [notifier] {
@@ -32,11 +45,4 @@ void vQuitOnTerminationSignals(QApplication* application)
         QApplication::closeAllWindows();
         QApplication::quit();
     });
-
-    struct sigaction action = {};
-    action.sa_handler = &vOnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
 }

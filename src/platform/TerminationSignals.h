@@ -4,4 +4,9 @@
 
 class QApplication;
 
+// Catches the signals from the very start, so that one arriving early is kept, not fatal.
+void vCatchTerminationSignals();
+// Acts on caught signals from now on; call right before the event loop runs, since closing
+// the windows while start-up still builds them would leave it working on a deleted window.
+// A signal caught before waits until then.
 void vQuitOnTerminationSignals(QApplication* application);

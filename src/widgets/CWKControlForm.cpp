@@ -1,20 +1,128 @@
 #include "CWKControlForm.h"
 
-#include <QKeyEvent>
+#include "GhostableButton.h"
+#include "app/CWKGUIThreadedProcess.h"
+#include "app/ProductStrings.h"
+#include "app/ProgramState.h"
+#include "mainwindow/frmMain.h"
 
-CWKControlForm::CWKControlForm(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
+#include <QAction>
+#include <QPushButton>
+#include <limits>
+
+CWKControlForm::CWKControlForm(QWidget* parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags)
+    , lastPointerX(std::numeric_limits<float>::max())
+    , lastPointerY(std::numeric_limits<float>::max())
+    , btnRenderThis(nullptr)
+    , btnRenderForwards(nullptr)
+    , btnRenderBackwards(nullptr)
+    , btnRenderNext(nullptr)
+    , btnRenderPrevious(nullptr)
+    , btnStopRendering(nullptr)
+{
+    if (frmMain* window = g_pMainWindow) {
+        btnRenderThis = window->btnRenderThis;
+        btnRenderForwards = window->btnRenderForwards;
+        btnRenderBackwards = window->btnRenderBackwards;
+        btnRenderNext = window->btnRenderNext;
+        btnRenderPrevious = window->btnRenderPrevious;
+        btnStopRendering = window->btnStopRendering;
+    }
+}
+
+bool CWKControlForm::bHasKeyframedParameters()
+{
+    return false;
+}
+
+void CWKControlForm::vReleaseProject()
 {
 }
 
-void CWKControlForm::mousePress(float, float, CW_INPUTDEVICEFLAGS, bool&, bool&, bool*)
+QString CWKControlForm::qstrGetRenderCaption()
+{
+    return qstrGetRenderActionText(qstrGetProduct());
+}
+
+void CWKControlForm::vConnectRenderButtons()
+{
+    if (btnRenderThis)
+        connect(btnRenderThis, &QPushButton::clicked, this, &CWKControlForm::btnRenderThis_clicked);
+    if (btnRenderForwards)
+        connect(btnRenderForwards, &QPushButton::clicked, this, &CWKControlForm::btnRenderForwards_clicked);
+    if (btnRenderBackwards)
+        connect(btnRenderBackwards, &QPushButton::clicked, this, &CWKControlForm::btnRenderBackwards_clicked);
+    if (btnRenderNext)
+        connect(btnRenderNext, &QPushButton::clicked, this, &CWKControlForm::btnRenderNext_clicked);
+    if (btnRenderPrevious)
+        connect(btnRenderPrevious, &QPushButton::clicked, this, &CWKControlForm::btnRenderPrevious_clicked);
+    if (btnStopRendering)
+        connect(btnStopRendering, &QPushButton::clicked, this, &CWKControlForm::btnStopRendering_clicked);
+}
+
+void CWKControlForm::vEnableRenderThis(bool enable)
+{
+    if (btnRenderThis)
+        btnRenderThis->setEnabled(enable);
+}
+
+void CWKControlForm::vEnableRenderForwards(bool enable)
+{
+    if (btnRenderForwards)
+        btnRenderForwards->setEnabled(enable);
+    if (btnRenderNext)
+        btnRenderNext->setEnabled(enable);
+}
+
+void CWKControlForm::vEnableRenderBackwards(bool enable)
+{
+    if (btnRenderBackwards)
+        btnRenderBackwards->setEnabled(enable);
+    if (btnRenderPrevious)
+        btnRenderPrevious->setEnabled(enable);
+}
+
+void CWKControlForm::vShowStepButtons(bool show)
+{
+    for (GhostableButton* button : {btnRenderNext, btnRenderPrevious}) {
+        if (!button)
+            continue;
+        button->setGhosted(!show);
+        button->update();
+    }
+}
+
+void CWKControlForm::vDisableRenderControls()
+{
+    if (frmMain* window = g_pMainWindow) {
+        for (QAction* action :
+            {window->actRenderForwards, window->actRenderBackwards, window->actStopRendering, window->actRenderNext,
+                window->actRenderPrevious, window->actUndoRenderThis, window->actUndoRenderAll, window->actPreview})
+            action->setEnabled(false);
+    }
+    vEnableRenderThis(false);
+    if (btnRenderForwards)
+        btnRenderForwards->setEnabled(false);
+    if (btnRenderBackwards)
+        btnRenderBackwards->setEnabled(false);
+    if (btnStopRendering)
+        btnStopRendering->hide();
+    if (btnRenderNext)
+        btnRenderNext->setEnabled(false);
+    if (btnRenderPrevious)
+        btnRenderPrevious->setEnabled(false);
+}
+
+void CWKControlForm::sltControlFormChanged(int)
 {
 }
 
-void CWKControlForm::mouseMove(float, float, CW_INPUTDEVICEFLAGS, bool&, CW_CURSOR&)
+void CWKControlForm::sltStoreParameters()
 {
 }
 
-void CWKControlForm::mouseRelease(float, float, CW_INPUTDEVICEFLAGS, bool&)
+void CWKControlForm::sltStoreGlobalParameters()
 {
 }
 
@@ -22,11 +130,124 @@ void CWKControlForm::sltRenderOverlay(bool)
 {
 }
 
-void CWKControlForm::sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&)
+void CWKControlForm::sltResetParameters()
 {
 }
 
-void CWKControlForm::keyPressEvent(QKeyEvent* e)
+bool CWKControlForm::bSupportsMesh()
 {
-    e->ignore();
+    return false;
+}
+
+bool CWKControlForm::bSupportsPreview()
+{
+    return false;
+}
+
+bool CWKControlForm::bSupportsTrace()
+{
+    return false;
+}
+
+bool CWKControlForm::bSupportsLayerDisplay()
+{
+    return false;
+}
+
+bool CWKControlForm::bSupportsKeyframeableParameters()
+{
+    return true;
+}
+
+bool CWKControlForm::bWillHandleTransformationTools()
+{
+    return false;
+}
+
+void CWKControlForm::vUpdateOutputClipRange(CW_Instance)
+{
+}
+
+void CWKControlForm::sltInputClipRangeChanged(int, bool, int)
+{
+}
+
+void CWKControlForm::sltReRenderCurrentFrame()
+{
+}
+
+CW_CLIP_ID CWKControlForm::eGetReadbackClipID()
+{
+    return 0;
+}
+
+bool CWKControlForm::bUseRenderCurrentFrame()
+{
+    return true;
+}
+
+bool CWKControlForm::showInternalKeyframes()
+{
+    return false;
+}
+
+void CWKControlForm::sltAddKeyframe()
+{
+}
+
+void CWKControlForm::sltDeleteKeyframe()
+{
+}
+
+void CWKControlForm::bsltKeyframeable(CW_Instance, bool&, bool&)
+{
+}
+
+void CWKControlForm::sltDeleteAllKeyframes()
+{
+}
+
+void CWKControlForm::sltGetKeyframes(CW_Instance, int&, int&)
+{
+}
+
+void CWKControlForm::sltGetKeyframes(CW_Instance, CW_KEYFRAME_TYPE*)
+{
+}
+
+void CWKControlForm::btnRenderThis_clicked()
+{
+}
+
+void CWKControlForm::btnRenderForwards_clicked()
+{
+}
+
+void CWKControlForm::btnRenderBackwards_clicked()
+{
+}
+
+void CWKControlForm::btnRenderNext_clicked()
+{
+}
+
+void CWKControlForm::btnRenderPrevious_clicked()
+{
+}
+
+void CWKControlForm::btnStopRendering_clicked()
+{
+    vSetStopRequested(true);
+}
+
+void CWKControlForm::btnUndoRenderAll_clicked()
+{
+}
+
+void CWKControlForm::btnUndoRenderThis_clicked()
+{
+}
+
+void CWKControlForm::btnPreview_toggled()
+{
 }

@@ -1,37 +1,101 @@
-// The base of every module page and of the curve-editor page.
+// The base of every module page and of the curve-editor page. The main window drives the
+// current page only through the virtual slots below.
 #pragma once
 
 #include "cwbase.h"
-#include "velmor/viewer.h"
+#include "velmor.h"
 
 #include <QDialog>
+#include <string>
+
+class QAction;
+class QKeyEvent;
+class QPushButton;
+class GhostableButton;
+
+// The process-wide widget state: 0 restore window settings, 1 no project, 2 idle,
+// 3 module run, 4 playing; 5 keeps the current state.
+using CWKGUI_STATE = int;
 
 class CWKControlForm : public QDialog {
     Q_OBJECT
 public:
+    // The main window must exist: the page takes its shared render buttons.
     explicit CWKControlForm(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
 
-    // The engine module the page works in; the engine's action checks are asked for it.
-    virtual CW_MODULE eGetModule() const = 0;
-    // What the viewer asks of the current page.
-    virtual bool bWillHandleTransformationTools() { return false; }
-    virtual bool bUseRenderCurrentFrame() { return true; }
+    // Not slots.
+    virtual bool bHasKeyframedParameters();
+    // Called on the pages while a project closes, before the engine closes it.
+    virtual void vReleaseProject();
+    // The word for the main window's render captions: "Render", or "Track".
+    virtual QString qstrGetRenderCaption();
 
-protected:
-    // Keys the viewer hands on. A page lives in the main window: Escape and Return must
-    // not close it as they would a dialog.
-    void keyPressEvent(QKeyEvent* e) override;
+    void vConnectRenderButtons();
+    void vEnableRenderThis(bool enable);
+    // Also switches render-next.
+    void vEnableRenderForwards(bool enable);
+    // Also switches render-previous.
+    void vEnableRenderBackwards(bool enable);
+    // Hidden step buttons keep their place in the bar.
+    void vShowStepButtons(bool show);
+    void vDisableRenderControls();
+
+    // No position yet: the largest finite float.
+    float lastPointerX;
+    float lastPointerY;
 
 public slots:
-    // Viewer input in image coordinates. menuItems points to the 27 popup-menu flags.
-    virtual void mousePress(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu,
-                            bool* menuItems);
-    virtual void mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, CW_CURSOR& cursor);
-    virtual void mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw);
-    // Draws the page's overlays into the viewer's current OpenGL context.
+    virtual void vInitialize() = 0;
+    virtual void sltControlFormChanged(int index);
+    virtual void sltSetWidgetsState(CWKGUI_STATE state) = 0;
+    virtual void sltStoreParameters();
+    virtual void sltStoreGlobalParameters();
+    virtual void sltRestoreParameters(CW_Instance project) = 0;
+    virtual void mousePress(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu, bool* menuItems)
+        = 0;
+    virtual void mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, CW_CURSOR& cursor) = 0;
+    virtual void mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw) = 0;
+    void keyPressEvent(QKeyEvent* e) override = 0;
     virtual void sltRenderOverlay(bool interactive);
-    virtual void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third);
-    // While the project closes: lets go of the engine parameters the page's widgets are
-    // bound to. Nothing by default.
-    virtual void vReleaseProject() {}
+    virtual void sltResetParameters();
+    virtual CW_MODULE eGetModule() const = 0;
+    virtual bool bSupportsMesh();
+    virtual bool bSupportsPreview();
+    virtual bool bSupportsTrace();
+    virtual bool bSupportsLayerDisplay();
+    virtual bool bSupportsKeyframeableParameters();
+    virtual void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third) = 0;
+    virtual bool bWillHandleTransformationTools();
+    virtual void vUpdateOutputClipRange(CW_Instance project);
+    virtual void sltInputClipRangeChanged(int kind, bool inMark, int frame);
+    virtual void sltReRenderCurrentFrame();
+    virtual CW_CLIP_ID eGetReadbackClipID();
+    virtual bool bUseRenderCurrentFrame();
+    virtual bool showInternalKeyframes();
+    virtual void sltAddKeyframe();
+    virtual void sltDeleteKeyframe();
+    virtual void bsltKeyframeable(CW_Instance project, bool& keyframeable, bool& hasKey);
+    virtual void sltDeleteAllKeyframes();
+    virtual void sltGetKeyframes(CW_Instance project, int& previous, int& next);
+    virtual void sltGetKeyframes(CW_Instance project, CW_KEYFRAME_TYPE* flags);
+
+protected slots:
+    virtual void btnRenderThis_clicked();
+    virtual void btnRenderForwards_clicked();
+    virtual void btnRenderBackwards_clicked();
+    virtual void btnRenderNext_clicked();
+    virtual void btnRenderPrevious_clicked();
+    virtual void btnStopRendering_clicked();
+    virtual void btnUndoRenderAll_clicked();
+    virtual void btnUndoRenderThis_clicked();
+    virtual void btnPreview_toggled();
+
+protected:
+    // The main window's buttons; not owned, null when the window lacks one.
+    QPushButton* btnRenderThis;
+    QPushButton* btnRenderForwards;
+    QPushButton* btnRenderBackwards;
+    GhostableButton* btnRenderNext;
+    GhostableButton* btnRenderPrevious;
+    QPushButton* btnStopRendering;
 };

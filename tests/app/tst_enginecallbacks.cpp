@@ -48,8 +48,8 @@ private:
     frmCurveEditor* m_pEditor = nullptr;
     TstCallbackRecorder m_recorder;
 
-    QLabel* pProgressLabel() const { return m_pWindow->statusBar()->findChild<QLabel*>(); }
-    QProgressBar* pProgressBar() const { return m_pWindow->statusBar()->findChild<QProgressBar*>(); }
+    QLabel* pProgressLabel() const { return m_pWindow->pGetStatusBar()->findChild<QLabel*>(); }
+    QProgressBar* pProgressBar() const { return m_pWindow->pGetStatusBar()->findChild<QProgressBar*>(); }
 
 private slots:
     void initTestCase()

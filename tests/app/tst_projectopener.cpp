@@ -88,7 +88,8 @@ private slots:
     {
         pGetUserSettings()->setValue(QStringLiteral("LastOpenProjectFolder"), QStringLiteral("/earlier/a.pln"));
         testenv::DialogDriver driver;
-        m_pWindow->sltFileOpenProject();
+        // Through the File menu's action, as a user would.
+        m_pWindow->actFileOpenProject->trigger();
         QCOMPARE(driver.seen.size(), 1);
         QCOMPARE(driver.seen.first().qstrTitle, QStringLiteral("Choose a project file"));
         QVERIFY(!bIsValidInstance(pCurrent()));
@@ -212,7 +213,7 @@ private slots:
         QVERIFY(standin::testing::vecGetCleanUpCalls().empty());
 
         driver.closeButton = QDialogButtonBox::Discard;
-        QVERIFY(m_pWindow->sltFileCloseProject());
+        m_pWindow->actFileCloseProject->trigger();
         QVERIFY(!bIsValidInstance(project));
         QCOMPARE(pCurrent(), nullptr);
         QCOMPARE(m_pWindow->iGetWidgetsState(), 1);

@@ -5,6 +5,7 @@
 #include "clips/NewProjectDialog.h"
 #include "curves/frmCurveEditor.h"
 #include "mainwindow/frmMain.h"
+#include "pages/tracking/frmTrackPage.h"
 #include "standin/testing.h"
 #include "viewer/ViewOptionsManager.h"
 #include "widgets/CWKControlForm.h"
@@ -16,11 +17,6 @@
 #include <memory>
 
 namespace {
-
-class TstTrackPage : public CWKControlForm {
-public:
-    CW_MODULE eGetModule() const override { return CW_MODULE_TRACK; }
-};
 
 // "HH:MM:SS:FF" back into its parts: frames, seconds, minutes, hours.
 bool bTstTimecodeParts(const QString& text, int parts[4])
@@ -245,20 +241,23 @@ private slots:
         CW_Instance project = standin::testing::pCreateProject();
         standin::testing::vSetEventAllowed(project, CW_MODULE_TRACK, 27, false);
 
+        QTabWidget* configuredTabs = m_pWindow->pGetModuleTabWidget();
+        struct TabsGuard {
+            frmMain* pWindow;
+            QTabWidget* pTabs;
+            ~TabsGuard() { pWindow->vSetModuleTabWidget(pTabs); }
+        } guard {m_pWindow, configuredTabs};
+        m_pWindow->vSetModuleTabWidget(nullptr);
         QCOMPARE(pGetCurrentControlForm(), nullptr);
         QVERIFY(!bIsEventAllowed(project, 26));
         QCOMPARE(qstrGetCurrentTabText(), QString());
 
         QTabWidget tabs;
-        auto* page = new TstTrackPage;
+        auto* page = new frmTrackPage;
         tabs.addTab(page, QStringLiteral("Track"));
         tabs.addTab(new QWidget, QStringLiteral("Notes"));
         tabs.addTab(new frmCurveEditor, QStringLiteral("Curve Editor"));
         m_pWindow->vSetModuleTabWidget(&tabs);
-        struct TabsGuard {
-            frmMain* pWindow;
-            ~TabsGuard() { pWindow->vSetModuleTabWidget(nullptr); }
-        } guard{m_pWindow};
 
         QCOMPARE(pGetCurrentControlForm(), static_cast<CWKControlForm*>(page));
         QVERIFY(bIsEventAllowed(project, 26));

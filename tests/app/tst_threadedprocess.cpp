@@ -267,7 +267,7 @@ private slots:
         QVERIFY(!bIsExecutingThreaded());
         QCOMPARE(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame"), 6u);
         QCOMPARE(uiGetFrameNumber(m_project), 6u);
-        QVERIFY(m_pWindow->statusBar()->currentMessage().isEmpty());
+        QVERIFY(m_pWindow->pGetStatusBar()->currentMessage().isEmpty());
     }
 
     void failingStepEndsTheRun_data()
@@ -423,7 +423,7 @@ private slots:
         vSetProgressText(QStringLiteral("Tracking"));
         vSetStopRequested(true);
         QCOMPARE(qstrGetProgressText(), QStringLiteral("Stopping process..."));
-        auto* label = m_pWindow->statusBar()->findChild<QLabel*>();
+        auto* label = m_pWindow->pGetStatusBar()->findChild<QLabel*>();
         QVERIFY(label);
         QCOMPARE(label->text(), QStringLiteral("Stopping process..."));
         QVERIFY(label->isVisible());

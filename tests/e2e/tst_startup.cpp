@@ -6,6 +6,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
 
@@ -25,6 +28,19 @@ bool bWaitForWindow(const QString& title, int timeoutMs)
         if (qstrWindowTree().contains(QLatin1Char('"') + title + QLatin1Char('"')))
             return true;
         QTest::qWait(200);
+    }
+    return false;
+}
+
+// Whether the process has installed a handler for the signal (its caught-signals mask).
+bool bCatchesSignal(qint64 pid, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
     }
     return false;
 }
@@ -71,6 +87,31 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
 
+        QSettings written(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(written.value(QStringLiteral("LastRunBuildNumber")).toString(), QStringLiteral("4127"));
+    }
+
+    // Asked to end while start-up is still building the window, it finishes starting and
+    // then ends as a normal close would, instead of working on a window already gone.
+    void endingRequestedDuringStartUpEndsCleanly()
+    {
+        QFile::remove(settingsFile());
+        QProcess program;
+        program.setProcessEnvironment(environment());
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QStringLiteral(PLINTRA_BINARY), {});
+        QVERIFY(program.waitForStarted(10000));
+
+        QElapsedTimer clock;
+        clock.start();
+        while (!bCatchesSignal(program.processId(), SIGTERM) && clock.elapsed() < 30000)
+            QThread::usleep(200);
+        QVERIFY2(bCatchesSignal(program.processId(), SIGTERM), "the program never caught the ending signal");
+        program.terminate();
+
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
         QSettings written(settingsFile(), QSettings::IniFormat);
         QCOMPARE(written.value(QStringLiteral("LastRunBuildNumber")).toString(), QStringLiteral("4127"));
     }

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QString>
 #include <vector>
@@ -79,6 +80,11 @@ struct ViewerTestInput {
 class ViewerTestPage : public CWKControlForm {
 public:
     CW_MODULE eGetModule() const override { return CW_MODULE_TRACK; }
+    void vInitialize() override { }
+    void sltSetWidgetsState(CWKGUI_STATE) override { }
+    void sltRestoreParameters(CW_Instance) override { }
+    void keyPressEvent(QKeyEvent* e) override { e->ignore(); }
+    void sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&) override { }
 
     void mousePress(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu, bool* items) override
     {

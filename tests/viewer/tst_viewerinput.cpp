@@ -377,14 +377,6 @@ private slots:
         QCOMPARE(m_pViewer->iGetHeldMouseButton(), 0);
         QTest::mouseRelease(m_pViewer, Qt::RightButton, Qt::NoModifier, QPoint(50, 60));
     }
-    void keysReachThePageWithoutClosingIt()
-    {
-        m_pPage->show();
-        QVERIFY(m_pPage->isVisible());
-        QTest::keyClick(m_pViewer, Qt::Key_Escape);
-        QVERIFY(m_pPage->isVisible());
-    }
-
     void busyPressDoesNotRepaint()
     {
         QTest::qWait(30);

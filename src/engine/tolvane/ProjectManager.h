@@ -1,10 +1,28 @@
-// The project manager of an open project: its file and its in-memory checkpoint.
+// The project manager of an open project: its file, its in-memory checkpoint and the
+// properties kept in its file.
 #pragma once
+
+#include "cwbase.h"
 
 #include <QByteArray>
 #include <QString>
 
 struct CW_ProjectRecord;
+
+// Settings and texts kept in the project file.
+class ProjectProperties {
+public:
+    explicit ProjectProperties(CW_ProjectRecord* project)
+        : m_pProject(project)
+    {
+    }
+    // Rich text (HTML) the user keeps with the project.
+    void setProjectNotes(const QString& notes);
+    QString getProjectNotes() const;
+
+private:
+    CW_ProjectRecord* m_pProject;
+};
 
 class TOLV_ProjectManager {
 public:
@@ -20,7 +38,11 @@ public:
     void vSetPathConfirmed(bool confirmed);
     // Writes the whole project into the buffer, in the format of a project file.
     void vCheckpointProject(QByteArray& buffer, bool compact);
+    ProjectProperties getProjectProperties() const { return ProjectProperties(m_pProject); }
 
 private:
     CW_ProjectRecord* m_pProject;
 };
+
+// The project's manager; null for an invalid handle.
+TOLV_ProjectManager* pGetProjectManager(CW_Instance project);

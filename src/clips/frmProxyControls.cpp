@@ -1,0 +1,8 @@
+#include "frmProxyControls.h"
+
+frmProxyControls::frmProxyControls()
+    : QWidget(nullptr)
+{
+    setObjectName(QStringLiteral("frmProxyControls"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}

@@ -1,0 +1,8 @@
+#include "frmKeyframeControls.h"
+
+frmKeyframeControls::frmKeyframeControls()
+    : QWidget(nullptr)
+{
+    setObjectName(QStringLiteral("frmKeyframeControls"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}

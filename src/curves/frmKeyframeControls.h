@@ -1,0 +1,11 @@
+// The Keyframe Controls panel.
+#pragma once
+
+#include <QWidget>
+
+class frmKeyframeControls : public QWidget {
+    Q_OBJECT
+public:
+    // The main window's dock factory creates the panel through its meta-object.
+    Q_INVOKABLE frmKeyframeControls();
+};

@@ -1,0 +1,27 @@
+// The Add Grain page.
+#pragma once
+
+#include "ui_frmAddGrainPage.h"
+#include "widgets/CWKControlForm.h"
+
+class frmAddGrainPage : public CWKControlForm {
+    Q_OBJECT
+public:
+    explicit frmAddGrainPage(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    CW_MODULE eGetModule() const override;
+
+public slots:
+    void vInitialize() override;
+    void sltSetWidgetsState(CWKGUI_STATE state) override;
+    void sltRestoreParameters(CW_Instance project) override;
+    void mousePress(
+        float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu, bool* menuItems) override;
+    void mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, CW_CURSOR& cursor) override;
+    void mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third) override;
+
+private:
+    Ui::frmAddGrainPage ui;
+};

@@ -1,0 +1,28 @@
+// The Roto page: mattes drawn from splines.
+#pragma once
+
+#include "ui_frmSplineMattePage.h"
+#include "widgets/CWKControlForm.h"
+
+class frmSplineMattePage : public CWKControlForm {
+    Q_OBJECT
+public:
+    explicit frmSplineMattePage(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    CW_MODULE eGetModule() const override;
+    bool bSupportsLayerDisplay() override;
+
+public slots:
+    void vInitialize() override;
+    void sltSetWidgetsState(CWKGUI_STATE state) override;
+    void sltRestoreParameters(CW_Instance project) override;
+    void mousePress(
+        float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu, bool* menuItems) override;
+    void mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, CW_CURSOR& cursor) override;
+    void mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third) override;
+
+private:
+    Ui::frmSplineMattePage ui;
+};

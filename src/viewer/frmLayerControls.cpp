@@ -1,0 +1,8 @@
+#include "frmLayerControls.h"
+
+frmLayerControls::frmLayerControls()
+    : QWidget(nullptr)
+{
+    setObjectName(QStringLiteral("frmLayerControls"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}

@@ -1,0 +1,8 @@
+#include "frmLayerProperties.h"
+
+frmLayerProperties::frmLayerProperties()
+    : QWidget(nullptr)
+{
+    setObjectName(QStringLiteral("frmLayerProperties"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}

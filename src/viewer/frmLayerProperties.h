@@ -1,0 +1,11 @@
+// The Layer Properties panel: settings of the current layer.
+#pragma once
+
+#include <QWidget>
+
+class frmLayerProperties : public QWidget {
+    Q_OBJECT
+public:
+    // The main window's dock factory creates the panel through its meta-object.
+    Q_INVOKABLE frmLayerProperties();
+};

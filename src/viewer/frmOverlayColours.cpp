@@ -1,0 +1,8 @@
+#include "frmOverlayColours.h"
+
+frmOverlayColours::frmOverlayColours()
+    : QWidget(nullptr)
+{
+    setObjectName(QStringLiteral("frmOverlayColours"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
