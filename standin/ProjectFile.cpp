@@ -180,6 +180,9 @@ struct PfCodec {
 const PfCodec kPfCodecs[] = {
     {"project", &vPfWriteProject, &vPfReadProject, true},
     {"clip", &vPfWriteClips, &vPfReadClipSection, true},
+    {"listing", &vWriteListing, &vReadListing, false},
+    {"layer", &vWriteLayers, &vReadLayer, false},
+    {"parameter", &vWriteLayerParameters, &vReadLayerParameter, false},
 };
 
 std::vector<unsigned int> vecPfNumbers(const QString& text, int count)
@@ -198,6 +201,11 @@ std::vector<unsigned int> vecPfNumbers(const QString& text, int count)
 }
 
 } // namespace
+
+void vThrowDamaged(const QString& detail)
+{
+    vPfDamaged(detail);
+}
 
 QString Section::qstrValue(const QString& key) const
 {

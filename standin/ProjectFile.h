@@ -71,4 +71,16 @@ QString qstrClipFilePath(const CW_ClipInfo& clip, int number);
 // Whether the first image of the clip can be read; resource clips always can.
 bool bClipMediaReadable(const CW_ClipInfo& clip);
 
+// Throws CW_BadFile: "The project file is damaged and cannot be opened: <detail>."
+[[noreturn]] void vThrowDamaged(const QString& detail);
+
+// The clip listing, the layers and their parameters (ProjectFileLayers.cpp). Layers are
+// read before their parameters, so every row of these follows the clips in the table.
+void vWriteListing(const CW_ProjectRecord& project, std::vector<Section>& out);
+void vReadListing(const Section& section, CW_ProjectRecord& project);
+void vWriteLayers(const CW_ProjectRecord& project, std::vector<Section>& out);
+void vReadLayer(const Section& section, CW_ProjectRecord& project);
+void vWriteLayerParameters(const CW_ProjectRecord& project, std::vector<Section>& out);
+void vReadLayerParameter(const Section& section, CW_ProjectRecord& project);
+
 } // namespace standin::projectfile
