@@ -2,6 +2,7 @@
 // or unknown handle is simply invalid.
 #pragma once
 
+#include "ViewerModel.h"
 #include "cwbase.h"
 #include "tolvane.h"
 #include "velmor/listing.h"
@@ -59,6 +60,9 @@ struct CW_ProjectRecord {
     int iNextLayerID = 1;
     std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
     QString qstrProjectNotes;
+
+    // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
+    standin::ViewerState viewer;
 };
 
 namespace standin {

@@ -41,6 +41,27 @@ void vResetFrameSteps();
 // call-back that waits for the user-interface thread needs.
 void vCallFromOtherThread(const std::function<void(CW_CallbackStruct&)>& call, bool processEventsWhileWaiting = true);
 
+// The viewer's side of a project: read a copy of it, or change it (tool, point mode,
+// clip files, layer outlines, a planted render failure) in one locked edit.
+ViewerState stctGetViewerState(CW_Instance project);
+void vEditViewerState(CW_Instance project, const std::function<void(ViewerState&)>& edit);
+
+// Where the time of drawn frames went, summed since the last reset, in milliseconds.
+struct RenderTimings {
+    double dReadMs = 0.0;
+    double dUploadMs = 0.0;
+    double dDrawMs = 0.0;
+    unsigned int uiFrames = 0;
+    unsigned int uiReads = 0;
+    unsigned int uiUploads = 0;
+};
+RenderTimings stctGetRenderTimings();
+// With measureDrawing the upload and draw times wait for OpenGL to finish.
+void vResetRenderTimings(bool measureDrawing = false);
+// The memory the decoded frames may take, and how many are kept now.
+void vSetDecodedFrameBudget(size_t bytes);
+size_t uiGetDecodedFrameCount();
+
 // Clip listing: the clip's name, description, base clip (0: its own base) and whether it
 // is a garbage matte; registers the clip when needed and announces the change.
 void vSetClipListing(CW_Instance project, CW_CLIP_ID clip, const QString& name, const CW_ClipInfo& info,

@@ -2,6 +2,7 @@
 // interface, the shared resources, and the image I/O router that reads clips.
 #pragma once
 
+#include "brandor/gl.h"
 #include "cwbase.h"
 
 #include <QObject>
@@ -32,6 +33,8 @@ private:
 
 struct CW_CallbackStruct {
     std::shared_ptr<BRD_SharedResources> pResources;
+    // OpenGL drawing, supplied by the I/O library.
+    BRD_GLCallbacks stctGL;
 
     // Filled by the user interface.
     void (*pfnCriticalMessage)(void* context, const char* translationContext, const char* text) = nullptr;

@@ -38,3 +38,4 @@ CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 #include "velmor/project.h"
 #include "velmor/listing.h"
 #include "velmor/PageInput.h"
+#include "velmor/viewer.h"

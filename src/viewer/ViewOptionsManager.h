@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cwbase.h"
+#include "velmor/viewer.h"
 
 #include <QObject>
 
@@ -20,8 +21,19 @@ public:
     bool bShowWarperMesh() const { return showOverlays && showWarperMesh; }
 
     // 0 full, 1 half, 2 quarter resolution.
-    int proxyScale() const { return m_iProxyScale; }
-    void setProxyScale(int scale) { m_iProxyScale = scale; }
+    CW_PROXY_SCALE proxyScale() const { return m_iProxyScale; }
+    // Marks every clip as changed, then hands the scale to the engine; no redraw.
+    void setProxyScale(CW_PROXY_SCALE scale);
+    void setMatteViewState(CW_MATTE_VIEW_STATE state);
+    // The RGB, matte and alpha choice to the engine, then a redraw.
+    void applyChannelsToDisplay();
+    void setIntOption(int level);
+    // Enables the main window's hide-all-selections action by the engine's view events,
+    // and emits projectChanged.
+    void setProject(CW_Instance project);
+    // The one road for switching the clip the viewer shows: restores the clip's last view
+    // or fits it, and redraws when asked.
+    void setClipToDisplay(CW_CLIP_ID clip, bool redraw);
 
     void setShowLayers(bool show) { showLayers = show; }
     void setShowOverlays(bool show) { showOverlays = show; }
@@ -49,7 +61,7 @@ public:
     bool showTrace = false;
     CW_CLIP_ID clipToDisplay = 1;
     // 0 no mattes, 1 selected mattes, 2 all mattes.
-    int matteViewState = 0;
+    CW_MATTE_VIEW_STATE matteViewState = 0;
     bool colourise = true;
     float colouriseOpacity = 0.5f;
     // The one option the reset leaves alone.
@@ -65,7 +77,8 @@ public slots:
     // Every option back to its default but selectedTrackMattes; emits reset().
     void resetToInitialState();
     void setRenderOnParameterChange(bool render) { renderOnParameterChange = render; }
+    void setShowingWarperMesh(bool show);
 
 private:
-    int m_iProxyScale = 0;
+    CW_PROXY_SCALE m_iProxyScale = 0;
 };

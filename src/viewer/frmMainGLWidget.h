@@ -1,36 +1,135 @@
-// The OpenGL viewer in the main window's render area.
+// The OpenGL viewer in the main window's render area: the engine draws the current frame
+// into it, the current page its overlays; mouse, wheel and keys go to the page.
 #pragma once
 
+#include "cwbase.h"
+#include "velmor/viewer.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QMutex>
 #include <QOpenGLWidget>
+#include <functional>
+#include <vector>
 
 class frmMain;
+class QAction;
+class QTimer;
+struct Tam_Image;
 
 class frmMainGLWidget : public QOpenGLWidget {
     Q_OBJECT
 public:
     frmMainGLWidget(QWidget* parent, frmMain* mainWindow);
+    ~frmMainGLWidget() override;
 
-    // The mouse button held down while a press is in progress: 1 left, 2 right, 4 middle,
-    // 0 none.
-    int iGetHeldMouseButton() const { return m_iHeldMouseButton; }
-    void vSetHeldMouseButton(int button) { m_iHeldMouseButton = button; }
+    // The mouse button of the press in progress: 1 left, 2 right, 4 middle, 0 none.
+    int iGetHeldMouseButton() const { return m_iMouseButton; }
+    void vSetHeldMouseButton(int button) { m_iMouseButton = button; }
 
     // Draws now, not through the merged repaint.
     void glDraw();
-    // Asks for a repaint; requests that come before it happens are merged.
-    void updateGL();
+
+    // Stored in the settings; takes effect at the next repaint.
+    void vSetCanvasColour(float r, float g, float b);
+    void vSetImageA(void* image) { m_pImageA = image; }
+    void* pGetImageA() const { return m_pImageA; }
+    // While set, every repaint shows this image instead of the project's frame.
+    void vSetImageB(Tam_Image* image) { m_pOverrideImage = image; }
+    Tam_Image* pGetImageB() const { return m_pOverrideImage; }
+    void vSetBusy(bool busy) { m_bBusy = busy; }
+    void vSetSuppressFrameRender(bool suppress) { m_bSuppressFrameRender = suppress; }
+    void vSetViewerMode(bool mode) { m_bViewerMode = mode; }
+    void vSetPreviewMode(bool preview) { m_iPreviewMode = preview ? 1 : 0; }
+    void vSetPreviewClip(CW_CLIP_ID clip) { m_ePreviewClip = clip; }
+    void vSetPlaying(bool playing) { m_bPlaying = playing; }
+    bool bIsPlaying() const { return m_bPlaying; }
+
+    // Moves the displayed clip's centre to the widget's centre.
+    void vCentreImage(CW_Instance project);
+    // Zooms the displayed clip to fit the widget and centres it.
+    void vFitToClip(CW_Instance project);
+    // Yellow text over the image, centred, one line per '\n', the same size at any zoom.
+    void vDrawMessageText(CW_Instance project, const QString& text);
+
+    // Picks the cursor for the page's cursor id and the checked tool; during a drag some
+    // ids are replaced by the one applied last (written back).
+    void vSetCursorFor(CW_CURSOR& id);
+    void vSetCursorById(int id);
+    CW_CURSOR eGetCursorId() const { return m_eCursorId; }
+    static void vSetInvertScrollWheel(bool invert);
+    // Where the viewer reads the keyframe manager's auto-key and uber-key switches.
+    static void vSetKeyframeSwitchReaders(std::function<bool()> autoKey, std::function<bool()> uberKey);
+
+signals:
+    // A popup-menu item was chosen: the layer table must be brought up to date.
+    void layerTableRefreshRequested(CW_Instance project);
 
 public slots:
+    // Asks for a repaint; requests made while one is queued are merged.
+    virtual void updateGL();
+    // Repaints now, and once more when a request came while the merged one was queued.
     void sltUpdateGL();
 
 protected:
     void initializeGL() override;
+    void resizeGL(int width, int height) override;
     void paintGL() override;
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+    void tabletEvent(QTabletEvent* e) override;
 
 private:
+    CW_INPUTDEVICEFLAGS uiMakeInputFlags(Qt::KeyboardModifiers modifiers, bool projectValid) const;
+    QAction* pAction(const char* name) const;
+    bool bChecked(const char* name) const;
+    bool bGetInsertMode() const;
+    void vUpdateMainWindowGUI();
+    void vSendPanKey(QEvent::Type type);
+    void vPaintFrame(CW_Instance project);
+    void vDrawLogo();
+    void vReleaseLogo();
+    void vLoadCursors();
+
     frmMain* m_pMainWindow;
-    int m_iHeldMouseButton = 0;
+    float m_fCanvasRed = 0.2f;
+    float m_fCanvasGreen = 0.2f;
+    float m_fCanvasBlue = 0.2f;
+    std::vector<QCursor> m_vecCursors;
+    void* m_pImageA = nullptr;
+    Tam_Image* m_pOverrideImage = nullptr;
+    bool m_bBusy = false;
+    bool m_bSuppressFrameRender = false;
+    bool m_bViewerMode = false;
+    int m_iPreviewMode = 0;
+    CW_CLIP_ID m_ePreviewClip = 0;
+    bool m_bPlaying = false;
+    int m_iMouseButton = 0;
+    CW_CURSOR m_eCursorId = 0;
+    int m_iLastMouseX = 2147483647;
+    int m_iLastMouseY = 2147483647;
+    bool m_bPainting = false;
+    Tam_Image* m_pLogoImage = nullptr;
+
+    // Merged repaints.
+    QTimer* m_pRepaintTimer = nullptr;
+    QMutex m_mtxPendingRepaint;
+    bool m_bRepaintPending = false;
+    // The size before the last resize; 0 until the first one.
+    int m_iPreviousWidth = 0;
+    int m_iPreviousHeight = 0;
+    bool m_bResizedBefore = false;
+    // A middle press sent the main window the temporary-pan key; its release must follow.
+    bool m_bPanKeyDown = false;
     bool m_bGlewReady = false;
+    // glDraw drew the frame already; the toolkit's next paint only shows it.
+    bool m_bFrameDrawnAhead = false;
+    bool m_bInPaintEvent = false;
+
+    static bool s_bInvertScrollWheel;
 };

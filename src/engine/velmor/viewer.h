@@ -1,0 +1,80 @@
+// The engine's view of a project: the displayed clip, zoom and origin, drawing into the
+// current OpenGL context, tools and the viewer's mouse input.
+#pragma once
+
+#include "cwbase.h"
+
+#include <string>
+
+// Buttons, modifiers and modes of one viewer input event, as bits.
+using CW_INPUTDEVICEFLAGS = int;
+// A cursor a page asks the viewer for.
+using CW_CURSOR = int;
+// 0 full, 1 half, 2 quarter resolution.
+using CW_PROXY_SCALE = int;
+// 0 no mattes, 1 selected mattes, 2 all mattes.
+using CW_MATTE_VIEW_STATE = int;
+// 0 to 3.
+using CW_POINT_MODE = int;
+
+enum CW_TOOL {
+    CW_TOOL_NONE = 0,
+    CW_TOOL_ADD_XSPLINE_LAYER = 2,
+    CW_TOOL_ADD_BEZIER_LAYER = 3,
+    CW_TOOL_ADD_XSPLINE_CONTOUR = 4,
+    CW_TOOL_ADD_BEZIER_CONTOUR = 5,
+    CW_TOOL_POINTER = 6,
+    CW_TOOL_PAN = 7,
+    CW_TOOL_ZOOM = 8,
+    CW_TOOL_ROTATE = 9,
+    CW_TOOL_SCALE = 10,
+    CW_TOOL_TRANSLATE = 11,
+    CW_TOOL_SOFT_CONSTRAINT = 12
+};
+
+// The view of a clip as it was last shown.
+struct CW_RenderState {
+    float fOriginX = 0.0f;
+    float fOriginY = 0.0f;
+    float fZoom = 1.0f;
+};
+
+CW_CLIP_ID eGetClipIDToDisplay(CW_Instance project);
+void vSetClipIDToDisplay(CW_Instance project, CW_CLIP_ID clip);
+// The view last used for a clip; false when the clip was never shown.
+CW_BOOL bGetRenderState(CW_Instance project, CW_CLIP_ID clip, CW_RenderState& state);
+
+// Zoom and origin. A display point (x, y) shows the image point
+// ((x / pixelAspect - originX) / zoom, (y - originY) / (zoom * fieldFactor)).
+float fGetZoom(CW_Instance project);
+void vSetZoom(CW_Instance project, float zoom);
+float fGetOriginOffsetX(CW_Instance project);
+float fGetOriginOffsetY(CW_Instance project);
+void vSetOrigin(CW_Instance project, float originX, float originY);
+void vMoveFrame(CW_Instance project, float dx, float dy);
+void vResizeWindow(CW_Instance project, int width, int height);
+void convertDisplayToImageCoordinates(CW_Instance project, int x, int y, float& imageX, float& imageY);
+
+// Drawing into the current OpenGL context. False with the reason in errorText.
+CW_BOOL bRenderCurrentFrame(CW_Instance project, CW_BOOL forOutput, CW_BOOL viewerMode, std::string& errorText);
+CW_BOOL bRenderCurrentFrameToVideoIO(CW_Instance project, std::string& errorText);
+CW_BOOL bRenderPreviewFrame(CW_Instance project, CW_CLIP_ID clip, CW_BOOL forOutput, std::string& errorText);
+// The layers' shapes over the frame, as a page asks for them.
+CW_BOOL bRenderSelections(CW_Instance project, CW_MODULE module, CW_BOOL showLayers, CW_BOOL showAllLayers,
+    CW_BOOL showSplines, CW_BOOL showTangents, std::string& errorText);
+
+void vSetChannelsToDisplay(CW_Instance project, bool rgb, CW_MATTE_VIEW_STATE matteView, bool alpha);
+void vSetAllClipsHaveChangedSinceRendering(CW_Instance project);
+
+// Tools and input.
+CW_TOOL eGetCurrentToolType(CW_Instance project);
+CW_POINT_MODE eGetPointSelectionMode(CW_Instance project);
+CW_BOOL bGetSelectionsChanged(CW_Instance project);
+CW_BOOL bGetHideOverlays(CW_Instance project);
+// A press handled by the engine itself (zoom, pan and the transformation tools).
+void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, bool* menuItems, CW_BOOL autoKey,
+    float x, float y, CW_BOOL b1, CW_BOOL b2, CW_BOOL b3, CW_BOOL b4, CW_BOOL b5, CW_BOOL b6, CW_BOOL b7, CW_BOOL b8,
+    CW_BOOL b9, CW_BOOL b10, CW_BOOL b11, unsigned int u1, CW_BOOL b12, CW_BOOL b13, int i1, CW_BOOL b14, CW_BOOL b15,
+    CW_BOOL b16, CW_BOOL zoomWindow2, CW_BOOL zoomWindow3);
+// A popup-menu item (0 to 26); true when the engine handled it.
+bool implementMenuAction(CW_Instance project, int index);

@@ -1,0 +1,587 @@
+// Drawing of the project's view into the current OpenGL context: the displayed clip's
+// frame as a texture, layer outlines, text and images, with the decoded-frame cache.
+#include <GL/gl.h>
+
+#include "ProjectModel.h"
+#include "ViewerFrames.h"
+#include "brandor.h"
+#include "tamsin.h"
+#include "testing.h"
+#include "velmor.h"
+
+#include <QElapsedTimer>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImageReader>
+#include <QMutex>
+#include <QOpenGLContext>
+#include <QPainter>
+#include <cmath>
+#include <iterator>
+#include <list>
+#include <map>
+#include <unordered_map>
+
+namespace {
+
+// ---- decoded frames -------------------------------------------------------------------
+
+struct VgCacheEntry {
+    QString qstrPath;
+    QImage image;
+};
+
+QMutex g_vgCacheMutex;
+std::list<VgCacheEntry> g_vgCache; // most recently used first
+std::unordered_map<QString, std::list<VgCacheEntry>::iterator> g_vgCacheIndex;
+size_t g_vgCacheBytes = 0;
+// About 128 HD frames unless the display cache is given a size.
+size_t g_vgCacheBudget = size_t(1) << 30;
+
+QMutex g_vgTimingMutex;
+standin::testing::RenderTimings g_vgTimings;
+bool g_vgMeasureDraw = false;
+
+void vVgAddTime(double standin::testing::RenderTimings::*field, qint64 nanoseconds)
+{
+    QMutexLocker lock(&g_vgTimingMutex);
+    g_vgTimings.*field += double(nanoseconds) / 1.0e6;
+}
+
+size_t uiVgImageBytes(const QImage& image)
+{
+    return size_t(image.sizeInBytes());
+}
+
+void vVgTrimCache()
+{
+    while (g_vgCacheBytes > g_vgCacheBudget && !g_vgCache.empty()) {
+        g_vgCacheBytes -= uiVgImageBytes(g_vgCache.back().image);
+        g_vgCacheIndex.erase(g_vgCache.back().qstrPath);
+        g_vgCache.pop_back();
+    }
+}
+
+// ---- GL resources per context ----------------------------------------------------------
+
+struct VgTexture {
+    GLuint uiName = 0;
+    int iWidth = 0;
+    int iHeight = 0;
+    qint64 iImageKey = 0;
+};
+
+struct VgContextResources {
+    VgTexture frame;
+    VgTexture preview;
+    VgTexture scratch;
+    // The display cache: frames kept as textures by file, most recently shown first.
+    std::list<std::pair<QString, VgTexture>> cachedFrames;
+};
+
+void vVgDeleteTexture(VgTexture& texture);
+
+// Textures the display cache may keep per context; below 2 one texture is refilled.
+unsigned int g_vgDisplayCacheCount = 0;
+
+// The texture that shows the file's image: one from the display cache when it is on.
+VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path, const QImage& image, bool preview)
+{
+    auto& cached = resources.cachedFrames;
+    if (g_vgDisplayCacheCount < 2) {
+        for (auto& entry : cached)
+            vVgDeleteTexture(entry.second);
+        cached.clear();
+        return preview ? resources.preview : resources.frame;
+    }
+    for (auto it = cached.begin(); it != cached.end(); ++it) {
+        if (it->first == path && it->second.iImageKey == image.cacheKey()) {
+            cached.splice(cached.begin(), cached, it);
+            return cached.front().second;
+        }
+    }
+    if (cached.size() >= g_vgDisplayCacheCount) {
+        // The least recently shown texture takes the new frame.
+        cached.splice(cached.begin(), cached, std::prev(cached.end()));
+        cached.front().first = path;
+        cached.front().second.iImageKey = 0;
+    } else {
+        cached.emplace_front(path, VgTexture());
+    }
+    while (cached.size() > g_vgDisplayCacheCount) {
+        vVgDeleteTexture(cached.back().second);
+        cached.pop_back();
+    }
+    return cached.front().second;
+}
+
+std::map<QOpenGLContext*, VgContextResources> g_vgContexts;
+QFont g_vgFont(QStringLiteral("Arial"), 10);
+
+VgContextResources* pVgResources()
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (!context)
+        return nullptr;
+    auto it = g_vgContexts.find(context);
+    if (it == g_vgContexts.end()) {
+        it = g_vgContexts.emplace(context, VgContextResources()).first;
+        // The names die with the context; forget them then.
+        QObject::connect(
+            context, &QOpenGLContext::aboutToBeDestroyed, context, [context]() { g_vgContexts.erase(context); });
+    }
+    return &it->second;
+}
+
+void vVgDeleteTexture(VgTexture& texture)
+{
+    if (texture.uiName)
+        glDeleteTextures(1, &texture.uiName);
+    texture = VgTexture();
+}
+
+// Puts the image into the texture unless it is there already. Returns whether it uploaded.
+bool bVgUpload(VgTexture& texture, const QImage& image)
+{
+    if (texture.uiName && texture.iImageKey == image.cacheKey() && texture.iWidth == image.width()
+        && texture.iHeight == image.height())
+        return false;
+    if (!texture.uiName) {
+        glGenTextures(1, &texture.uiName);
+        glBindTexture(GL_TEXTURE_2D, texture.uiName);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, texture.uiName);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, int(image.bytesPerLine() / 4));
+    if (texture.iWidth != image.width() || texture.iHeight != image.height()) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+            image.constBits());
+        texture.iWidth = image.width();
+        texture.iHeight = image.height();
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width(), image.height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+            image.constBits());
+    }
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    texture.iImageKey = image.cacheKey();
+    return true;
+}
+
+void vVgTexturedQuad(
+    GLuint texture, float x0, float y0, float x1, float y1, float t0, float t1, bool alphaAsGrey = false)
+{
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    if (alphaAsGrey) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_ALPHA);
+    } else {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    }
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, t0);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1.0f, t0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(1.0f, t1);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0.0f, t1);
+    glVertex2f(x0, y1);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+}
+
+// What a render needs from the project, copied under the lock.
+struct VgView {
+    standin::ViewerState state;
+    CW_BaseClipInfo base;
+    bool bHasBase = false;
+    CW_ClipInfo files;
+    bool bHasFiles = false;
+    unsigned int uiFrame = 0;
+    std::vector<std::pair<int, standin::LayerOutline>> vecOutlines;
+};
+
+VgView stctVgView(CW_Instance project, CW_CLIP_ID clip, const char* operation)
+{
+    auto& registry = standin::ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    if (!registry.bIsLive(project))
+        throw CW_Exception("There is no open project.", std::string(operation) + ": invalid handle");
+    VgView view;
+    view.state.eDisplayedClip = project->viewer.eDisplayedClip;
+    view.state.fZoom = project->viewer.fZoom;
+    view.state.fOriginX = project->viewer.fOriginX;
+    view.state.fOriginY = project->viewer.fOriginY;
+    view.state.iWindowWidth = project->viewer.iWindowWidth;
+    view.state.iWindowHeight = project->viewer.iWindowHeight;
+    view.state.bShowRGB = project->viewer.bShowRGB;
+    view.state.bShowAlpha = project->viewer.bShowAlpha;
+    view.state.iCurrentLayer = project->viewer.iCurrentLayer;
+    view.state.strRenderFault = project->viewer.strRenderFault;
+    if (clip == 0)
+        clip = view.state.eDisplayedClip;
+    auto base = project->mapClips.find(clip);
+    if (base != project->mapClips.end()) {
+        view.base = base->second;
+        view.bHasBase = true;
+    }
+    auto files = project->mapClipFiles.find(clip);
+    if (files != project->mapClipFiles.end()) {
+        view.files = files->second;
+        view.bHasFiles = true;
+    }
+    view.uiFrame = project->uiCurrentFrame;
+    for (const auto& entry : project->viewer.mapLayerOutlines)
+        view.vecOutlines.emplace_back(entry.first, entry.second);
+    return view;
+}
+
+// Widget pixels to the view's image coordinates, on the current matrices.
+void vVgSetImageMatrices(const VgView& view)
+{
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double width = view.state.iWindowWidth > 0 ? view.state.iWindowWidth : viewport[2];
+    const double height = view.state.iWindowHeight > 0 ? view.state.iWindowHeight : viewport[3];
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const double aspect = view.base.dPixelAspectRatio > 0.0 ? view.base.dPixelAspectRatio : 1.0;
+    const bool fields = view.base.iFieldMode == CW_UPPER_FIELD_FIRST || view.base.iFieldMode == CW_LOWER_FIELD_FIRST;
+    glScaled(aspect, 1.0, 1.0);
+    glTranslated(view.state.fOriginX, view.state.fOriginY, 0.0);
+    glScaled(view.state.fZoom, view.state.fZoom * (fields ? 2.0 : 1.0), 1.0);
+}
+
+QString qstrVgFramePath(const CW_ClipInfo& files, unsigned int frame)
+{
+    QString folder = files.qstrFolder;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    if (files.iThirdNumber < 0)
+        return folder + files.qstrFileName + files.qstrThirdPart;
+    const int number = files.iFirstFileNumber + int(frame);
+    return folder + files.qstrFileName + QStringLiteral("%1").arg(number, files.iThirdNumber, 10, QLatin1Char('0'))
+        + files.qstrThirdPart;
+}
+
+bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::string& errorText, const char* operation)
+{
+    const VgView view = stctVgView(project, clip, operation);
+    vVgSetImageMatrices(view);
+    if (!view.state.strRenderFault.empty()) {
+        errorText = view.state.strRenderFault;
+        return false;
+    }
+    const CW_CLIP_ID shown = clip ? clip : view.state.eDisplayedClip;
+    if (!view.bHasBase || !view.bHasFiles) {
+        errorText = "Clip " + std::to_string(shown) + " has no images to show.";
+        return false;
+    }
+    const int frameCount
+        = view.files.iThirdNumber < 0 ? 1 : view.files.iLastFileNumber - view.files.iFirstFileNumber + 1;
+    if (int(view.uiFrame) >= frameCount) {
+        errorText = "Clip " + std::to_string(shown) + " has no frame " + std::to_string(view.uiFrame) + ".";
+        return false;
+    }
+    const QString path = qstrVgFramePath(view.files, view.uiFrame);
+    const QImage image = standin::imgGetDecodedFrame(path);
+    if (image.isNull()) {
+        errorText = "Unable to read " + path.toStdString();
+        return false;
+    }
+    VgContextResources* resources = pVgResources();
+    if (!resources) {
+        errorText = "There is no OpenGL context to draw into.";
+        return false;
+    }
+    // Alpha alone shows as grey; with neither channel the canvas stays.
+    const bool alphaOnly = !view.state.bShowRGB && view.state.bShowAlpha;
+    if (!view.state.bShowRGB && !alphaOnly)
+        return true;
+
+    QElapsedTimer timer;
+    timer.start();
+    VgTexture& texture = stctVgFrameTexture(*resources, path, image, preview);
+    if (bVgUpload(texture, image)) {
+        if (g_vgMeasureDraw)
+            glFinish();
+        vVgAddTime(&standin::testing::RenderTimings::dUploadMs, timer.nsecsElapsed());
+        QMutexLocker lock(&g_vgTimingMutex);
+        ++g_vgTimings.uiUploads;
+    }
+    timer.restart();
+    const float width = view.base.uiWidth ? float(view.base.uiWidth) : float(image.width());
+    const float height = view.base.uiHeight ? float(view.base.uiHeight) : float(image.height());
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    vVgTexturedQuad(texture.uiName, 0.0f, 0.0f, width, height, 0.0f, 1.0f, alphaOnly);
+    if (g_vgMeasureDraw)
+        glFinish();
+    vVgAddTime(&standin::testing::RenderTimings::dDrawMs, timer.nsecsElapsed());
+    QMutexLocker lock(&g_vgTimingMutex);
+    ++g_vgTimings.uiFrames;
+    return true;
+}
+
+// ---- the I/O library's drawing call-backs ------------------------------------------------
+
+void vVgSetColour(float r, float g, float b, float a)
+{
+    glColor4f(r, g, b, a);
+}
+
+int iVgTextHeight(const char*)
+{
+    return QFontMetrics(g_vgFont).height();
+}
+
+void vVgDrawText(const char* textUtf8, float x, float y, float scaleX, float scaleY)
+{
+    VgContextResources* resources = pVgResources();
+    const QString text = QString::fromUtf8(textUtf8 ? textUtf8 : "");
+    if (!resources || text.isEmpty())
+        return;
+    const QFontMetrics metrics(g_vgFont);
+    const QSize size(std::max(1, metrics.horizontalAdvance(text) + 2), std::max(1, metrics.height()));
+    // White text on clear pixels; the current colour tints it.
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setFont(g_vgFont);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, text);
+    }
+    bVgUpload(resources->scratch, image);
+    const float halfWidth = size.width() * scaleX / 2.0f;
+    const float halfHeight = size.height() * scaleY / 2.0f;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    vVgTexturedQuad(
+        resources->scratch.uiName, x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight, 0.0f, 1.0f);
+    glDisable(GL_BLEND);
+}
+
+void vVgDrawImage(const Tam_Image* image, int x, int y, float scaleX, float scaleY)
+{
+    VgContextResources* resources = pVgResources();
+    if (!resources || !image || !image->pucData || image->iType != TAM_UINT8 || image->iWidth <= 0
+        || image->iHeight <= 0)
+        return;
+    const int channels = image->iFormat == TAM_RGBA ? 4 : image->iFormat == TAM_RGB ? 3 : 1;
+    const GLenum format = channels == 4 ? GL_RGBA : channels == 3 ? GL_RGB : GL_LUMINANCE;
+    VgTexture& texture = resources->scratch;
+    if (!texture.uiName) {
+        glGenTextures(1, &texture.uiName);
+        glBindTexture(GL_TEXTURE_2D, texture.uiName);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    glBindTexture(GL_TEXTURE_2D, texture.uiName);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, image->iStride / channels);
+    glTexImage2D(
+        GL_TEXTURE_2D, 0, GL_RGBA8, image->iWidth, image->iHeight, 0, format, GL_UNSIGNED_BYTE, image->pucData);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    texture.iWidth = image->iWidth;
+    texture.iHeight = image->iHeight;
+    texture.iImageKey = 0;
+
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, viewport[2], viewport[3], 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float x1 = x + image->iWidth * scaleX;
+    const float y1 = y + image->iHeight * scaleY;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Rows come bottom up: the first row belongs at the bottom edge.
+    vVgTexturedQuad(texture.uiName, float(x), float(y), x1, y1, 1.0f, 0.0f);
+    glDisable(GL_BLEND);
+}
+
+void vVgInstallCallbacks()
+{
+    BRD_GLCallbacks& gl = pstctBRD_GetCallbackStruct()->stctGL;
+    gl.pfnSetColour = &vVgSetColour;
+    gl.pfnTextHeight = &iVgTextHeight;
+    gl.pfnDrawText = &vVgDrawText;
+    gl.pfnDrawImage = &vVgDrawImage;
+}
+
+} // namespace
+
+namespace standin {
+
+QImage imgGetDecodedFrame(const QString& path)
+{
+    {
+        QMutexLocker lock(&g_vgCacheMutex);
+        auto it = g_vgCacheIndex.find(path);
+        if (it != g_vgCacheIndex.end()) {
+            g_vgCache.splice(g_vgCache.begin(), g_vgCache, it->second);
+            return it->second->image;
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    QImageReader reader(path);
+    QImage image = reader.read();
+    if (image.isNull())
+        return image;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    vVgAddTime(&testing::RenderTimings::dReadMs, timer.nsecsElapsed());
+    QMutexLocker lock(&g_vgCacheMutex);
+    {
+        QMutexLocker timing(&g_vgTimingMutex);
+        ++g_vgTimings.uiReads;
+    }
+    auto it = g_vgCacheIndex.find(path);
+    if (it != g_vgCacheIndex.end())
+        return it->second->image; // another thread read it meanwhile
+    g_vgCache.push_front({path, image});
+    g_vgCacheIndex[path] = g_vgCache.begin();
+    g_vgCacheBytes += uiVgImageBytes(image);
+    vVgTrimCache();
+    return image;
+}
+
+void vForgetDecodedFrames()
+{
+    QMutexLocker lock(&g_vgCacheMutex);
+    g_vgCache.clear();
+    g_vgCacheIndex.clear();
+    g_vgCacheBytes = 0;
+}
+
+} // namespace standin
+
+CW_BOOL bRenderCurrentFrame(CW_Instance project, CW_BOOL, CW_BOOL, std::string& errorText)
+{
+    return bVgDrawFrame(project, 0, false, errorText, "bRenderCurrentFrame");
+}
+
+CW_BOOL bRenderPreviewFrame(CW_Instance project, CW_CLIP_ID clip, CW_BOOL, std::string& errorText)
+{
+    return bVgDrawFrame(project, clip, true, errorText, "bRenderPreviewFrame");
+}
+
+CW_BOOL bRenderCurrentFrameToVideoIO(CW_Instance project, std::string& errorText)
+{
+    stctVgView(project, 0, "bRenderCurrentFrameToVideoIO");
+    errorText = "There is no video output device.";
+    return false;
+}
+
+CW_BOOL bRenderSelections(
+    CW_Instance project, CW_MODULE, CW_BOOL showLayers, CW_BOOL showAllLayers, CW_BOOL, CW_BOOL, std::string&)
+{
+    const VgView view = stctVgView(project, 0, "bRenderSelections");
+    vVgSetImageMatrices(view);
+    if (!showLayers)
+        return true;
+    const CW_Color selected = {1.0f, 1.0f, 0.0f};
+    const CW_Color unselected = {0.0f, 0.8f, 1.0f};
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glLineWidth(1.0f);
+    for (const auto& [id, outline] : view.vecOutlines) {
+        const bool current = id == view.state.iCurrentLayer;
+        if (outline.bHidden || (!showAllLayers && !current) || outline.vecPoints.size() < 2)
+            continue;
+        const CW_Color& colour = current ? selected : unselected;
+        glColor4f(colour.r, colour.g, colour.b, 1.0f);
+        glBegin(outline.bClosed ? GL_LINE_LOOP : GL_LINE_STRIP);
+        for (const QPointF& point : outline.vecPoints)
+            glVertex2d(point.x(), point.y());
+        glEnd();
+    }
+    return true;
+}
+
+void vBRD_GLInitialiseFont(const char* face, const char*, bool)
+{
+    vVgInstallCallbacks();
+    g_vgFont = QFont(QString::fromUtf8(face ? face : "Arial"), 10);
+}
+
+void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned int count)
+{
+    vVgInstallCallbacks();
+    if (width == 0 || height == 0)
+        return;
+    g_vgDisplayCacheCount = count;
+    // The current context sheds what it keeps beyond the new count at once, others when
+    // they next draw.
+    auto it = g_vgContexts.find(QOpenGLContext::currentContext());
+    if (it != g_vgContexts.end()) {
+        auto& cached = it->second.cachedFrames;
+        while (cached.size() > count) {
+            vVgDeleteTexture(cached.back().second);
+            cached.pop_back();
+        }
+    }
+}
+
+void vBRD_GLCleanup(QObject*)
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    auto it = g_vgContexts.find(context);
+    if (!context || it == g_vgContexts.end())
+        return;
+    vVgDeleteTexture(it->second.frame);
+    vVgDeleteTexture(it->second.preview);
+    vVgDeleteTexture(it->second.scratch);
+    for (auto& cached : it->second.cachedFrames)
+        vVgDeleteTexture(cached.second);
+    g_vgContexts.erase(it);
+}
+
+namespace standin::testing {
+
+RenderTimings stctGetRenderTimings()
+{
+    QMutexLocker lock(&g_vgTimingMutex);
+    return g_vgTimings;
+}
+
+void vResetRenderTimings(bool measureDrawing)
+{
+    QMutexLocker lock(&g_vgTimingMutex);
+    g_vgTimings = RenderTimings();
+    g_vgMeasureDraw = measureDrawing;
+}
+
+void vSetDecodedFrameBudget(size_t bytes)
+{
+    QMutexLocker lock(&g_vgCacheMutex);
+    g_vgCacheBudget = bytes;
+    vVgTrimCache();
+}
+
+size_t uiGetDecodedFrameCount()
+{
+    QMutexLocker lock(&g_vgCacheMutex);
+    return g_vgCache.size();
+}
+
+} // namespace standin::testing

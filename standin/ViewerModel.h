@@ -1,0 +1,59 @@
+// What the stand-in keeps per project for the viewer: the displayed clip and its view,
+// tools and input, and the outlines of layers' shapes. The clips' image files are the
+// project's own.
+#pragma once
+
+#include "cwbase.h"
+#include "velmor/viewer.h"
+
+#include <QPointF>
+#include <QString>
+#include <map>
+#include <vector>
+
+namespace standin {
+
+// One engine input call as the viewer made it.
+struct LoggedInput {
+    std::string strCall;
+    CW_INPUTDEVICEFLAGS iFlags = 0;
+    float fX = 0.0f;
+    float fY = 0.0f;
+    int iIndex = -1;
+    bool bAutoKey = false;
+    bool bZoomWindow2 = false;
+    bool bZoomWindow3 = false;
+};
+
+// A layer's shape outline in image coordinates.
+struct LayerOutline {
+    std::vector<QPointF> vecPoints;
+    bool bClosed = true;
+    bool bHidden = false;
+};
+
+struct ViewerState {
+    CW_CLIP_ID eDisplayedClip = 1;
+    float fZoom = 1.0f;
+    float fOriginX = 0.0f;
+    float fOriginY = 0.0f;
+    int iWindowWidth = 0;
+    int iWindowHeight = 0;
+    std::map<CW_CLIP_ID, CW_RenderState> mapRenderStates;
+    bool bShowRGB = true;
+    bool bShowAlpha = false;
+    int iMatteView = 0;
+    unsigned int uiClipsChangedCount = 0;
+    CW_TOOL eTool = CW_TOOL_POINTER;
+    CW_POINT_MODE ePointMode = 0;
+    bool bHideOverlays = false;
+    bool bSelectionsChanged = false;
+    std::vector<int> vecHandledMenuItems;
+    std::vector<LoggedInput> vecInputLog;
+    std::map<int, LayerOutline> mapLayerOutlines;
+    int iCurrentLayer = -1;
+    // Set by a test: the next frame renders fail with this text.
+    std::string strRenderFault;
+};
+
+} // namespace standin

@@ -1,0 +1,189 @@
+// Steps the viewer through a 100-frame 1920x1080 image sequence, once with every frame read
+// from its file and once with the frames already decoded, and prints frames per second
+// and where the time of a frame went.
+//
+// Usage: viewerbench [frames] [width] [height]   (run under an X server, e.g. xvfb-run)
+// BENCH_W and BENCH_H set the viewer's size (1280x720), BENCH_REPEAT repeats the cached
+// pass (for a profiler); LP_NUM_THREADS limits Mesa's software renderer.
+#include "app/ProjectManagerInstance.h"
+#include "app/Settings.h"
+#include "brandor.h"
+#include "standin/testing.h"
+#include "velmor.h"
+#include "viewer/frmMainGLWidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QString qstrBenchFrame(const QString& folder, int index)
+{
+    return QDir(folder).filePath(QStringLiteral("bench%1.png").arg(index + 1, 4, 10, QLatin1Char('0')));
+}
+
+bool bBenchWriteSequence(const QString& folder, int frames, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int k = 0; k < frames; ++k) {
+        QPainter painter(&image);
+        QLinearGradient gradient(0, 0, width, height);
+        gradient.setColorAt(0.0, QColor::fromHsv((k * 3) % 360, 200, 220));
+        gradient.setColorAt(1.0, QColor::fromHsv((k * 3 + 180) % 360, 200, 60));
+        painter.fillRect(image.rect(), gradient);
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QPoint(width * k / frames, height / 2), height / 6, height / 6);
+        painter.end();
+        if (!image.save(qstrBenchFrame(folder, k), "PNG"))
+            return false;
+    }
+    return true;
+}
+
+// Asks the kernel to drop the files from its cache, so the first pass reads the disk.
+void vBenchEvictFiles(const QString& folder, int frames)
+{
+    for (int k = 0; k < frames; ++k) {
+        const QByteArray path = QFile::encodeName(qstrBenchFrame(folder, k));
+        const int fd = ::open(path.constData(), O_RDONLY);
+        if (fd < 0)
+            continue;
+        ::fdatasync(fd);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+struct BenchPass {
+    double dSeconds = 0.0;
+    standin::testing::RenderTimings timings;
+};
+
+BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames, bool measureDrawing)
+{
+    standin::testing::vResetRenderTimings(measureDrawing);
+    QElapsedTimer timer;
+    timer.start();
+    for (int k = 0; k < frames; ++k) {
+        bMakeFrameCurrent(project, unsigned(k));
+        // The road a frame step takes in the program: a merged repaint request, drawn
+        // when the event loop gets to it.
+        const unsigned int drawn = standin::testing::stctGetRenderTimings().uiFrames;
+        viewer.updateGL();
+        QElapsedTimer wait;
+        wait.start();
+        while (standin::testing::stctGetRenderTimings().uiFrames == drawn && wait.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    BenchPass pass;
+    pass.dSeconds = double(timer.nsecsElapsed()) / 1.0e9;
+    pass.timings = standin::testing::stctGetRenderTimings();
+    return pass;
+}
+
+void vBenchPrint(const char* name, const BenchPass& pass, int frames)
+{
+    const standin::testing::RenderTimings& t = pass.timings;
+    const double perFrame = pass.dSeconds * 1000.0 / frames;
+    const double other = perFrame - (t.dReadMs + t.dUploadMs + t.dDrawMs) / frames;
+    std::printf("%-22s %7.1f fps  %6.2f ms/frame  read %6.2f  upload %6.2f  draw %6.2f  rest %6.2f ms"
+                "  (%u drawn, %u read, %u uploaded)\n",
+        name, frames / pass.dSeconds, perFrame, t.dReadMs / frames, t.dUploadMs / frames, t.dDrawMs / frames, other,
+        t.uiFrames, t.uiReads, t.uiUploads);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("viewerbench"));
+    QCoreApplication::setApplicationName(QStringLiteral("viewerbench"));
+    vCreateSettings();
+
+    const QStringList args = app.arguments();
+    const int frames = args.size() > 1 ? args.at(1).toInt() : 100;
+    const int width = args.size() > 2 ? args.at(2).toInt() : 1920;
+    const int height = args.size() > 3 ? args.at(3).toInt() : 1080;
+    if (frames <= 0 || width <= 0 || height <= 0) {
+        std::fprintf(stderr, "usage: viewerbench [frames] [width] [height]\n");
+        return 2;
+    }
+
+    QTemporaryDir folder;
+    std::printf("writing %d frames of %dx%d to %s ...\n", frames, width, height, qPrintable(folder.path()));
+    std::fflush(stdout);
+    if (!folder.isValid() || !bBenchWriteSequence(folder.path(), frames, width, height)) {
+        std::fprintf(stderr, "cannot write the sequence\n");
+        return 1;
+    }
+
+    CW_Instance project = standin::testing::pCreateProject();
+    CW_BaseClipInfo base;
+    base.uiWidth = unsigned(width);
+    base.uiHeight = unsigned(height);
+    base.uiCount = unsigned(frames);
+    standin::testing::vRegisterClip(project, 1, base);
+    CW_ClipInfo files;
+    files.qstrFolder = folder.path();
+    files.qstrFileName = QStringLiteral("bench");
+    files.qstrThirdPart = QStringLiteral(".png");
+    files.iFirstFileNumber = 1;
+    files.iLastFileNumber = frames;
+    files.iThirdNumber = 4;
+    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
+    ProjectManagerInstance::instance()->setInstance(project);
+    // Every frame of the clip fits in the decoded-frame cache.
+    standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
+
+    frmMainGLWidget viewer(nullptr, nullptr);
+    const int viewWidth = qEnvironmentVariableIntValue("BENCH_W");
+    const int viewHeight = qEnvironmentVariableIntValue("BENCH_H");
+    viewer.resize(viewWidth > 0 ? viewWidth : 1280, viewHeight > 0 ? viewHeight : 720);
+    viewer.show();
+    if (!QTest::qWaitForWindowExposed(&viewer)) {
+        std::fprintf(stderr, "the viewer was not shown\n");
+        return 1;
+    }
+    vResizeWindow(project, viewer.width(), viewer.height());
+    viewer.vFitToClip(project);
+    viewer.glDraw();
+
+    std::printf("viewer %dx%d, zoom %.3f, %s\n", viewer.width(), viewer.height(), double(fGetZoom(project)),
+        qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores" : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")));
+    // First with one texture refilled at each step, then with the display cache on (as the
+    // preferences switch it on) large enough for the clip.
+    for (unsigned int textures : {0u, unsigned(frames)}) {
+        vBRD_GLInitialiseTextures(unsigned(width), unsigned(height), textures);
+        standin::testing::vSetDecodedFrameBudget(0);
+        standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
+        vBenchEvictFiles(folder.path(), frames);
+        std::printf("display cache %s\n", textures ? "on" : "off");
+        const BenchPass cold = stctBenchStep(viewer, project, frames, false);
+        BenchPass cached = stctBenchStep(viewer, project, frames, false);
+        for (int repeat = qEnvironmentVariableIntValue("BENCH_REPEAT"); repeat > 0; --repeat)
+            cached = stctBenchStep(viewer, project, frames, false);
+        const BenchPass profiled = stctBenchStep(viewer, project, frames, true);
+        vBenchPrint("  cold (from files)", cold, frames);
+        vBenchPrint("  cached", cached, frames);
+        vBenchPrint("  cached, GL waited for", profiled, frames);
+        std::fflush(stdout);
+    }
+    std::printf("decoded frames kept: %zu\n", standin::testing::uiGetDecodedFrameCount());
+
+    ProjectManagerInstance::instance()->setInstance(nullptr);
+    vDeleteSettings();
+    return 0;
+}
