@@ -169,7 +169,7 @@ CW_BOOL bClipExists(CW_CallbackStruct* callbacks, const char* pathUtf8)
 }
 
 CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const CW_ClipInfo* clip, const QString&,
-    void*, void*, const QString&, bool, const char* pathUtf8, int, const char*, QXmlErrorHandler&, QWidget*,
+    void*, void*, const QString&, bool, const char* pathUtf8, int maximumHistorySize, const char*, QXmlErrorHandler&, QWidget*,
     const CW_Color[5], ManagerSuite&, bool)
 {
     const QString path = QString::fromUtf8(pathUtf8);
@@ -185,12 +185,14 @@ CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const 
     vPfsRequireMedia(project, project->mapClipFiles[1]);
     project->qstrFilePath = QFileInfo(path).absoluteFilePath();
     project->bChanged = false;
+    if (maximumHistorySize > 0)
+        project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
     return project;
 }
 
 CW_Instance pOpenProjectFromBuffer(CW_CallbackStruct*, const CW_BaseClipInfo& base, const CW_ClipInfo& clip,
-    const QString& clipName, const CW_BaseClipInfo&, const CW_ClipInfo& initialClip, const QString&, bool, int,
-    const QByteArray& buffer, const char*, QXmlErrorHandler&, QWidget*, const CW_Color[5])
+    const QString& clipName, const CW_BaseClipInfo&, const CW_ClipInfo& initialClip, const QString&, bool,
+    int maximumHistorySize, const QByteArray& buffer, const char*, QXmlErrorHandler&, QWidget*, const CW_Color[5])
 {
     CW_Instance project = pPfsOpenFromBytes(buffer, QStringLiteral("in memory"));
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
@@ -212,6 +214,8 @@ CW_Instance pOpenProjectFromBuffer(CW_CallbackStruct*, const CW_BaseClipInfo& ba
     project->mapClipNames[relinked] = clipName;
     vPfsRequireMedia(project, clip);
     project->bChanged = true;
+    if (maximumHistorySize > 0)
+        project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
     return project;
 }
 
@@ -355,6 +359,20 @@ void vSetForceAllocThreshold(CW_Instance project, unsigned int threshold)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     stctPfsProject(project, "vSetForceAllocThreshold").uiForceAllocThreshold = threshold;
+}
+
+void vSetMaximumHistorySize(CW_Instance project, unsigned int size)
+{
+    if (size == 0)
+        throw CW_Exception("The undo history must keep at least one step.", "vSetMaximumHistorySize: 0");
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    stctPfsProject(project, "vSetMaximumHistorySize").uiMaximumHistorySize = size;
+}
+
+unsigned int uiGetMaximumHistorySize(CW_Instance project)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    return stctPfsProject(project, "uiGetMaximumHistorySize").uiMaximumHistorySize;
 }
 
 // ---- Output folder.

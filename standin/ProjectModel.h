@@ -50,6 +50,8 @@ struct CW_ProjectRecord {
     bool bPathConfirmed = false;
     int iProxyScale = 0;
     unsigned int uiForceAllocThreshold = 0;
+    // Bound of the undo history.
+    unsigned int uiMaximumHistorySize = 100;
     std::unique_ptr<TOLV_ProjectManager> pManager;
     // Clip listing, layers and their parameters.
     bool bUseTimeCode = false;

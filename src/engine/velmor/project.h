@@ -104,6 +104,9 @@ CW_BOOL bGetUseTimeCode(CW_Instance project);
 
 void vSetProxyScale(CW_Instance project, int scale);
 void vSetForceAllocThreshold(CW_Instance project, unsigned int threshold);
+// How many undo steps the project keeps; the oldest go first.
+void vSetMaximumHistorySize(CW_Instance project, unsigned int size);
+unsigned int uiGetMaximumHistorySize(CW_Instance project);
 
 // Output folder of rendered clips: absolute, or relative to the main clip's folder.
 QString qstrGetOutputDirectory(CW_Instance project);
