@@ -109,7 +109,7 @@ CW_BOOL bEventAllowed(CW_Instance project, int event, CW_MODULE module)
 {
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
-    if (!registry.bIsLive(project))
+    if (!registry.bIsLive(project) || module == CW_MODULE_NONE)
         return false;
     return project->setRefusedEvents.count({int(module), event}) == 0;
 }

@@ -25,10 +25,11 @@ double dGetCurrentFrame()
     return double(uiGetFrameNumber(project));
 }
 
-void pfnWidgetPressed(void*)
+void pfnWidgetPressed(void* widget)
 {
-    // Handing the pressed widget to the main window's focus tracking comes with the
-    // parameter-bound widgets.
+    // A press gives the keyframe focus even where the widget takes no keyboard focus.
+    if (g_pMainWindow && widget)
+        g_pMainWindow->onFocusedWidgetChanged(nullptr, static_cast<QWidget*>(widget));
 }
 
 CWKControlForm* pGetCurrentControlForm()

@@ -84,7 +84,7 @@ int iRunApplication(int argc, char** argv)
     }
 
     mainWindow->sltConfigureGUI();
-    mainWindow->sltSetWidgetsState(1);
+    mainWindow->sltUpdateGUI(1);
     mainWindow->vUpdateWindowTitle(nullptr, true);
 
     const CommandLine commandLine =

@@ -2,6 +2,7 @@
 // the engine checkpoint and the exception types.
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 #include <exception>
 #include <string>
@@ -15,6 +16,8 @@ using CW_BOOL = bool;
 // Opaque project handle; only the engine looks inside.
 struct CW_ProjectRecord;
 using CW_Instance = CW_ProjectRecord*;
+// Signals carry the handle as it is; nothing outside the engine looks inside.
+Q_DECLARE_OPAQUE_POINTER(CW_Instance)
 
 using CW_CLIP_ID = unsigned int;
 
@@ -38,7 +41,9 @@ enum CW_MODULE {
     CW_MODULE_COLOUR = 19,
     CW_MODULE_MARKUP = 20,
     CW_MODULE_CLOSEDCAPTION = 21,
-    CW_MODULE_CURVEEDITOR = 22
+    CW_MODULE_CURVEEDITOR = 22,
+    // No page is current: no module id, so the engine allows it nothing.
+    CW_MODULE_NONE = -1
 };
 
 // Overlay components in the engine's order.

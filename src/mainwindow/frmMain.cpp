@@ -99,17 +99,6 @@ void frmMain::init()
     g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
 }
 
-void frmMain::sltSetWidgetsState(int state)
-{
-    m_iWidgetsState = state;
-}
-
-void frmMain::sltUpdateGUI(int state)
-{
-    if (state != 5)
-        m_iWidgetsState = state;
-}
-
 void frmMain::vUpdateWindowTitle(CW_Instance, bool force)
 {
     setWindowTitle(qstrGetApplicationTitle(force));

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -27,6 +28,10 @@ class frmMainGLWidget;
 class ProjectOpener;
 class frmPreferences;
 class frmViewerPreferences;
+class QKeyEvent;
+namespace Murn {
+class CWKParameterWidgetCommon;
+}
 
 class frmMain : public QMainWindow, public Ui_frmMain {
     Q_OBJECT
@@ -197,4 +202,60 @@ private:
     QLabel* m_pStatusLabel = nullptr;
     // Set once the configuration has run: only a configured window stores its arrangement.
     bool m_bConfigured = false;
+
+    // Event dispatch of frames, widget state and panel refresh, viewer services.
+public:
+    // The viewer reads it by name.
+    Q_INVOKABLE bool bGetInsertMode() const { return m_bInsertMode; }
+    void vSetViewerMode(int mode);
+    void vFitViewerToClip(CW_Instance project);
+    // Zoom by factor about a display point; x at the largest int means the viewer centre.
+    void vZoomViewer(CW_Instance project, float factor, int x = kiViewerCentre, int y = 0);
+    void getViewerBackgroundColour(float& red, float& green, float& blue) const;
+    // The module of the current page; CW_MODULE_NONE without one.
+    CW_MODULE eGetCurrentModule() const;
+    void vUpdateTransportControls(CW_Instance project);
+    void vUpdateEditActions(CW_Instance project);
+    void vDetachFocusedParameterWidget();
+    // Null once its widget is gone.
+    Murn::CWKParameterWidgetCommon* pGetFocusedParameterWidget() const
+    {
+        return m_pFocusedParameterOwner ? m_pFocusedParameterWidget : nullptr;
+    }
+    static constexpr int kiViewerCentre = 2147483647;
+
+public slots:
+    // The refresh every engine entry point ends with; shows engine failures in a box.
+    void sltUpdateGUI();
+    void sltTimeoutUpdateGUI();
+    void sltUpdateGL();
+    void sltCentreImage();
+    void actZoom100_activated();
+    void actZoomFit_activated();
+    void actViewSetBackgroundColor_activated();
+    void actViewInputAAlpha_None_toggled(bool checked);
+    void actViewInputAAlpha_GarbageMatte_toggled(bool checked);
+    void actViewInputAAlpha_Matte_toggled(bool checked);
+    void sltToggleInsertMode();
+    void vSetPointerOrInsertTool();
+    void sltDeletePreviewImages();
+    void sltUpdateParameterKeyframes();
+    void onFocusedWidgetChanged(QWidget* old, QWidget* now);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+
+private:
+    bool bHandleFrameStepEvent(int code, bool projectValid);
+    bool bHandleFrameMadeCurrentEvent(bool projectValid);
+    void vApplyWidgetsState(CW_Instance project, int state);
+    void vApplyWindowState(bool projectValid, int state);
+    void vConnectViewerServices();
+    // The viewer's middle button holds X for a temporary pan.
+    bool bHandleViewerPanKey(QKeyEvent* e, bool press);
+    bool m_bInsertMode = false;
+    QAction* m_pPanKeyReturnAction = nullptr;
+    Murn::CWKParameterWidgetCommon* m_pFocusedParameterWidget = nullptr;
+    QPointer<QWidget> m_pFocusedParameterOwner;
 };

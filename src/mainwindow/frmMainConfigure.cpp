@@ -177,6 +177,7 @@ void frmMain::sltConfigureGUI()
         sltUpdateGUI(5);
     }
     actFinishOpenContour->setVisible(false);
+    vConnectViewerServices();
     m_bConfigured = true;
 }
 

@@ -6,7 +6,9 @@
 #include "app/MessageBoxes.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
+#include "app/ShellAccessors.h"
 #include "velmor.h"
+#include "viewer/ViewOptionsManager.h"
 
 #include <exception>
 
@@ -20,7 +22,12 @@ bool frmMain::event(QEvent* e)
 
     bool projectValid = false;
     if (g_mtxEngine.tryLock()) {
-        projectValid = bIsValidInstance(ProjectManagerInstance::instance()->getInstance());
+        const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+        projectValid = bIsValidInstance(project);
+        // The engine shows the clip the view options name; nothing happens when it does already.
+        ViewOptionsManager* view = pGetViewOptionsManager();
+        if (projectValid && view->clipToDisplay != 0 && bIsClipRegistered(project, view->clipToDisplay))
+            bCallReported(this, [view] { view->setClipToDisplay(view->clipToDisplay, true); });
         g_mtxEngine.unlock();
     }
 
@@ -51,9 +58,39 @@ bool frmMain::event(QEvent* e)
     return handled;
 }
 
-bool frmMain::bHandleModuleOutputEvent(CWKCustomEvent*, bool)
+bool frmMain::bHandleModuleOutputEvent(CWKCustomEvent* e, bool projectValid)
 {
-    return false;
+    const int code = e->iGetCode();
+    const char* tag = nullptr;
+    switch (code) {
+    case 3000: tag = "customEvent10"; break;
+    case 3001: tag = "customEvent13"; break;
+    case 3002: tag = "customEvent15"; break;
+    case 3003: tag = "customEvent8"; break;
+    case 3004: tag = "customEvent9"; break;
+    case 3005: tag = "customEvent11"; break;
+    case 3006: tag = "customEvent12"; break;
+    case 3007: tag = "customEvent14"; break;
+    case 3008: tag = "customEvent16"; break;
+    case 3009: tag = "customEvent17"; break;
+    case 3010: tag = "customEvent18"; break;
+    case 3012: tag = "customEvent8"; break;
+    default: return false;
+    }
+    if ((code == 3003 || code == 3004 || code == 3012) && !projectValid)
+        return true;
+    CW_AutoLock(&g_mtxEngine, tag);
+    const CW_CLIP_ID output = CW_CLIP_ID(e->uiGetPayload());
+    ViewOptionsManager* view = pGetViewOptionsManager();
+    // The matte and plain-output events show the clip only when some clip is shown already.
+    const bool onlyOverAShownClip = code == 3001 || code == 3007;
+    if (view->clipToDisplay != output && (!onlyOverAShownClip || view->clipToDisplay != 0))
+        view->setClipToDisplay(output, true);
+    if (code == 3001)
+        actViewInputAAlpha_Matte_toggled(true);
+    else if (code != 3007 && (view->matteViewState != 0 || view->showAlpha))
+        actViewInputAAlpha_None_toggled(true);
+    return true;
 }
 
 bool frmMain::bHandleProjectEvent(CWKCustomEvent* e, bool projectValid)

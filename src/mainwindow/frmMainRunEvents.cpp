@@ -6,17 +6,63 @@
 #include "app/EngineCallbacks.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
 #include "curves/frmCurveEditor.h"
+#include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 #include <memory>
 
-bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool)
+bool frmMain::bHandleFrameStepEvent(int code, bool projectValid)
+{
+    if (!projectValid)
+        return true;
+    CW_AutoLock(&g_mtxEngine, "customEvent5");
+    const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    // With the slider disabled a shape-drawing or pan tool owns the frame.
+    const CW_TOOL tool = eGetCurrentToolType(project);
+    const bool toolHoldsFrame = (tool >= CW_TOOL_ADD_XSPLINE_LAYER && tool <= CW_TOOL_ADD_BEZIER_CONTOUR)
+        || tool == CW_TOOL_PAN;
+    if (!sldrFrameNumber->isEnabled() && toolHoldsFrame)
+        return true;
+    const CW_BaseClipInfo* clip = pcstctGetBaseClipInfo(project, 1);
+    const bool next = code == 2001 || code == 2003;
+    const int current = sldrFrameNumber->value();
+    const bool move = next ? clip && unsigned(current) + 1 < clip->uiCount : current > 0;
+    if (!move)
+        return true;
+    const int frame = next ? current + 1 : current - 1;
+    if (code == 2003 || code == 2004)
+        bMakeFrameCurrent(project, unsigned(frame));
+    sldrFrameNumber->setValue(frame);
+    return true;
+}
+
+bool frmMain::bHandleFrameMadeCurrentEvent(bool projectValid)
+{
+    if (!projectValid)
+        return true;
+    CW_AutoLock(&g_mtxEngine, "customEvent5");
+    const unsigned int frame = uiGetFrameNumber(ProjectManagerInstance::instance()->getInstance());
+    if (int(frame) != sldrFrameNumber->value())
+        sldrFrameNumber->setValue(int(frame));
+    return true;
+}
+
+bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool projectValid)
 {
     switch (e->iGetCode()) {
     case 1999:
+        return true;
+    case 2001:
+    case 2002:
+    case 2003:
+    case 2004:
+        return bHandleFrameStepEvent(e->iGetCode(), projectValid);
+    case 2009:
+        sltUpdateGUI();
         return true;
     case 2000:
         if (m_pGLWidget)
@@ -50,9 +96,7 @@ bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool)
         vRefreshProgressDisplay();
         return true;
     case 2010:
-        // The engine has made the frame current already; the frame slider follows it once
-        // the window has one.
-        return true;
+        return bHandleFrameMadeCurrentEvent(projectValid);
     case kiWorkerFailedEvent: {
         std::unique_ptr<QString> message = e->pTakeOwned<QString>();
         vShowWarning(this, message ? *message : QString());
@@ -94,6 +138,10 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool)
         if (m_pGLWidget)
             m_pGLWidget->updateGL();
         vStopExecutingThreaded(true);
+        return true;
+    case 10400:
+        vDetachFocusedParameterWidget();
+        sltUpdateParameterKeyframes();
         return true;
     case 10500: {
         std::unique_ptr<CWKActivationRecord> record = e->pTakeOwned<CWKActivationRecord>();
