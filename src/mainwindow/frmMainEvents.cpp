@@ -21,19 +21,22 @@ bool frmMain::event(QEvent* e)
         return QMainWindow::event(e);
 
     bool projectValid = false;
+    CW_CLIP_ID viewedClip = 0;
+    ViewOptionsManager* view = pGetViewOptionsManager();
     if (g_mtxEngine.tryLock()) {
         const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
         projectValid = bIsValidInstance(project);
-        // The engine shows the clip the view options name; nothing happens when it does already.
-        ViewOptionsManager* view = pGetViewOptionsManager();
         if (projectValid && view->clipToDisplay != 0 && bIsClipRegistered(project, view->clipToDisplay))
-            bCallReported(this, [view] { view->setClipToDisplay(view->clipToDisplay, true); });
+            viewedClip = view->clipToDisplay;
         g_mtxEngine.unlock();
     }
 
     bool handled = false;
     std::exception_ptr failure;
     try {
+        // The engine shows the clip the view options name; nothing happens when it does already.
+        if (viewedClip != 0)
+            view->setClipToDisplay(viewedClip, true);
         const int code = custom->iGetCode();
         if (code < 3000)
             handled = bHandleRunEvent(custom, projectValid);

@@ -7,7 +7,6 @@
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/ShellAccessors.h"
-#include "curves/KeyframeManager.h"
 #include "frmProjectNotes.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
@@ -149,7 +148,6 @@ void frmMain::vApplyWidgetsState(CW_Instance project, int state)
                 m_pGLWidget->setMouseTracking(false);
             vUpdateWindowTitle(project, false);
             pGetViewOptionsManager()->resetToInitialState();
-            KeyframeManager::instance()->setKeyframeFocus(CWKGUI_KEYFRAME_FOCUS_NONE);
             break;
         case 2: {
             const bool valid = bIsValidInstance(project);

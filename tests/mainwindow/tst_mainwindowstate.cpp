@@ -12,6 +12,7 @@
 #include "mainwindow/frmProjectNotes.h"
 #include "standin/testing.h"
 #include "velmor.h"
+#include "viewer/ViewOptionsManager.h"
 #include "viewer/frmLayerControls.h"
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/CWKLineEdit.h"
@@ -265,6 +266,42 @@ private slots:
         holder.reset();
         QCOMPARE(m_pWindow->sldrFrameNumber->value(), expected);
         QCOMPARE(int(uiGetFrameNumber(m_project)), engineFrame);
+    }
+
+    void moduleOutputEventsShowTheOutputClip_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("engineBusy");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<bool>("alphaAsMatte");
+        QTest::newRow("output, plain view") << 3002 << false << 2 << false;
+        QTest::newRow("matte output") << 3001 << false << 2 << true;
+        QTest::newRow("output, view kept") << 3007 << false << 2 << true;
+        QTest::newRow("output needing a project, engine busy") << 3003 << true << 1 << true;
+    }
+
+    void moduleOutputEventsShowTheOutputClip()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, engineBusy);
+        QFETCH(int, shown);
+        QFETCH(bool, alphaAsMatte);
+        CW_BaseClipInfo output = *pcstctGetBaseClipInfo(m_project, 1);
+        standin::testing::vRegisterClip(m_project, 2, output);
+        ViewOptionsManager* view = pGetViewOptionsManager();
+        view->clipToDisplay = 1;
+        view->showAlpha = true;
+        QCOMPARE(eGetClipIDToDisplay(m_project), CW_CLIP_ID(1));
+
+        // Busy, only the events that need no project pass the engine checkpoint, which
+        // would wait for the holder: those are not posted busy here.
+        std::unique_ptr<TstEngineHolder> holder(engineBusy ? new TstEngineHolder : nullptr);
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(code, 2));
+        QCoreApplication::sendPostedEvents(m_pWindow);
+        holder.reset();
+        QCOMPARE(eGetClipIDToDisplay(m_project), CW_CLIP_ID(shown));
+        QCOMPARE(view->showAlpha, alphaAsMatte);
+        view->showAlpha = false;
     }
 
     // The worker waiting on a frame event goes on before the event's error box shows, so
