@@ -35,6 +35,8 @@ QRect CWKView::rubberBandRect() const
 
 void CWKView::mousePressEvent(QMouseEvent* event)
 {
+    // A drag starts where it is pressed, not where the previous one ended.
+    optViewPanPosition().reset();
     QGraphicsView::mousePressEvent(event);
     if (!m_bRubberBandArmed)
         return;

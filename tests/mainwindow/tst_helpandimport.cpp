@@ -26,10 +26,7 @@ QString qstrWriteRecorder(const QString& folder)
     QFile file(program);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
-    file.write(
-        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1/args.tmp\"\nmv \"%1/args.tmp\" \"%1/args.txt\"\n")
-            .arg(folder)
-            .toUtf8());
+    file.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1/args.txt\"\n").arg(folder).toUtf8());
     file.close();
     QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
     return program;
@@ -66,7 +63,7 @@ std::function<bool(QWidget*)> fnAnswerFileDialog(const QString& path)
             files->reject();
         } else {
             files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-            files->accept();
+            static_cast<QDialog*>(files)->accept();
         }
         return true;
     };
@@ -170,7 +167,8 @@ private slots:
 
         testenv::DialogDriver driver;
         pAction(*m_pWindow, QStringLiteral("actOfflineHelp"))->trigger();
-        QCOMPARE(driver.qslMessages(), QStringList {message.arg(path)});
+        QCOMPARE(
+            driver.qslMessages(), QStringList {message.contains(QLatin1String("%1")) ? message.arg(path) : message});
         QCOMPARE(driver.seen.first().qstrTitle, QStringLiteral("Plintra"));
         QTest::qWait(200);
         QCOMPARE(qstrRecorded(programs.path()), QString());

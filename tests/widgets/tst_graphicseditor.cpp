@@ -49,6 +49,7 @@ struct Editor {
         view.setScene(&scene);
         view.resize(400, 300);
         view.show();
+        view.centerOn(0, 0);
         view.activateWindow();
         view.setFocus();
     }
@@ -72,6 +73,14 @@ void vSendWheel(CWKView& view, QPoint angleDelta)
     const QPointF at = view.viewport()->rect().center();
     QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton, Qt::NoModifier,
         Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &event);
+}
+
+// A move with no button held, delivered straight to the viewport as the window system would.
+void vHover(CWKView& view, QPoint at)
+{
+    QMouseEvent event(
+        QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(view.viewport(), &event);
 }
 
@@ -109,6 +118,31 @@ private slots:
         QCOMPARE(editor.m22(), factor);
         QTest::keyClick(&editor.view, Qt::Key(key));
         QCOMPARE(editor.m11(), factor * factor);
+    }
+
+    void zoomIsDrawn()
+    {
+        Editor editor;
+        auto* square = editor.scene.addRect(QRectF(-10, -10, 20, 20), Qt::NoPen, Qt::red);
+        QVERIFY(square);
+        auto redPixels = [&editor] {
+            const QImage image = editor.view.grab().toImage();
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    count += image.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+            }
+            return count;
+        };
+        const int start = redPixels();
+        QVERIFY(start > 300);
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(&editor.view, Qt::Key_Plus);
+        const double grown = double(redPixels()) / start;
+        // Five steps of 1.1 on both axes: about 2.6 times the area.
+        QVERIFY2(grown > 2.3 && grown < 2.9, qPrintable(QString::number(grown)));
+        QTest::keyClick(&editor.view, Qt::Key_Slash);
+        QVERIFY(qAbs(redPixels() - start) <= start / 20);
     }
 
     void slashGoesBackToOneUnitPerPixelOnBothAxes()
@@ -259,10 +293,11 @@ private slots:
         QCOMPARE(editor.m11(), 1.0);
         QCOMPARE(editor.m22(), 1.2);
 
+        // The left press zooms in once, then the drag zooms in across and out upwards.
         editor.view.resetTransform();
         vDrag(editor.view.viewport(), Qt::LeftButton, editor.centre(), editor.centre() + QPoint(50, -50), 1);
-        QCOMPARE(editor.m11(), 1.1);
-        QCOMPARE(editor.m22(), 1.0 / 1.1);
+        QCOMPARE(editor.m11(), 1.1 * 1.1);
+        QCOMPARE(editor.m22(), 1.0);
         QVERIFY(editor.scene.calls.isEmpty());
     }
 
@@ -294,6 +329,7 @@ private slots:
             item->setPos(3000, 3000);
         QVERIFY(!item->contains(item->mapFromScene(sceneFrom)));
 
+        const QImage before = editor.view.grab().toImage();
         QTest::mousePress(editor.view.viewport(), Qt::LeftButton, {}, from);
         QVERIFY(editor.view.bRubberBandArmed());
         auto* band = editor.view.findChild<QRubberBand*>();
@@ -301,6 +337,11 @@ private slots:
         for (int i = 1; i <= 4; ++i)
             QTest::mouseMove(editor.view.viewport(), from + offset * i / 4);
         QCOMPARE(editor.view.rubberBandRect(), QRect(from, from + offset).normalized());
+        if (offset.manhattanLength() > 50) {
+            // The band is drawn over the scene where the pointer spans it.
+            const QPoint inside = editor.view.rubberBandRect().center();
+            QVERIFY(editor.view.grab().toImage().pixel(inside) != before.pixel(inside));
+        }
         QTest::mouseRelease(editor.view.viewport(), Qt::LeftButton, {}, from + offset);
 
         QCOMPARE(editor.scene.calls, calls);
@@ -326,14 +367,14 @@ private slots:
         // A handle under the pointer takes the press and shows the resize cursor on hover.
         editor.scene.calls.clear();
         editor.scene.handleArea = QRectF(scenePoint - QPointF(50, 50), QSizeF(100, 100));
-        QTest::mouseMove(editor.view.viewport(), at + QPoint(1, 0));
+        vHover(editor.view, at + QPoint(1, 0));
         QCOMPARE(editor.view.viewport()->cursor().shape(), Qt::SizeHorCursor);
         editor.scene.clearSelection();
         vDrag(editor.view.viewport(), Qt::LeftButton, at + QPoint(-30, 0), at + QPoint(-20, 0), 2);
         QCOMPARE(editor.scene.calls.first(), QStringLiteral("handle"));
         QVERIFY(editor.scene.calls.contains(QStringLiteral("drag")));
         editor.scene.handleArea = QRectF();
-        QTest::mouseMove(editor.view.viewport(), at + QPoint(-100, 0));
+        vHover(editor.view, at + QPoint(-100, 0));
         QCOMPARE(editor.view.viewport()->cursor().shape(), Qt::ArrowCursor);
     }
 
