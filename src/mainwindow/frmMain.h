@@ -197,6 +197,7 @@ private:
     QLabel* m_pStatusLabel = nullptr;
     // Set once the configuration has run: only a configured window stores its arrangement.
     bool m_bConfigured = false;
+
     // Data import and export, help, about and the external programs behind them.
 public slots:
     void actSaveTrackingData_activated();
