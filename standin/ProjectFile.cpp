@@ -491,4 +491,43 @@ bool bClipMediaReadable(const CW_ClipInfo& clip)
     return reader.canRead();
 }
 
+QString qstrSectionsText(const std::vector<Section>& sections)
+{
+    QString text;
+    for (const Section& section : sections) {
+        text += qstrPfSectionTitle(section) + QLatin1Char('\n');
+        for (const auto& [key, value] : section.vecEntries)
+            text += key + QLatin1Char('=') + qstrPfEscape(value) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+bool bParseSections(const QStringList& lines, std::vector<Section>& sections, QString& error)
+{
+    sections.clear();
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            if (!line.endsWith(QLatin1Char(']'))) {
+                error = QStringLiteral("a section title is broken");
+                return false;
+            }
+            const QString title = line.mid(1, line.size() - 2);
+            const int space = title.indexOf(QLatin1Char(' '));
+            sections.push_back(
+                Section {space < 0 ? title : title.left(space), space < 0 ? QString() : title.mid(space + 1), {}});
+            continue;
+        }
+        const int equals = line.indexOf(QLatin1Char('='));
+        QString value;
+        if (sections.empty() || equals <= 0 || !bPfUnescape(line.mid(equals + 1), value)) {
+            error = QStringLiteral("a line cannot be read");
+            return false;
+        }
+        sections.back().vAdd(line.left(equals), value);
+    }
+    return true;
+}
+
 } // namespace standin::projectfile

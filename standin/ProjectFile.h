@@ -20,6 +20,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,11 @@ void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const Q
 
 // The clip descriptions as the file keeps them, for the header read.
 void vReadClip(const Section& section, CW_BaseClipInfo& base, CW_ClipInfo& clip, QString& name);
+
+// Sections as the project file writes them, and lines read back into sections (empty
+// lines skipped); false with the error when a line cannot be read.
+QString qstrSectionsText(const std::vector<Section>& sections);
+bool bParseSections(const QStringList& lines, std::vector<Section>& sections, QString& error);
 
 // Reads a whole file; false when it cannot be read or is larger than a project can be.
 bool bReadFileBytes(const QString& path, QByteArray& bytes);

@@ -39,3 +39,4 @@ CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 #include "velmor/listing.h"
 #include "velmor/PageInput.h"
 #include "velmor/viewer.h"
+#include "velmor/dataexport.h"

@@ -62,7 +62,7 @@ public slots:
     void sltStoreSettings();
     // Advice on the first run; ticks the welcome dialog's "Show Next Time".
     void sltFirstRun();
-    // Opens the quick start guide.
+    // Opens the online documentation in the web browser.
     void actHelp_activated();
     // Runs the error report dialog.
     void actReportError_activated();
@@ -258,4 +258,35 @@ private:
     QAction* m_pPanKeyReturnAction = nullptr;
     Murn::CWKParameterWidgetCommon* m_pFocusedParameterWidget = nullptr;
     QPointer<QWidget> m_pFocusedParameterOwner;
+    // Data import and export, help, about and the external programs behind them.
+public slots:
+    void actSaveTrackingData_activated();
+    void actSaveOffsetTrackingData_activated();
+    void actSaveShapeData_activated();
+    void actSaveLayerData_activated();
+    void actSaveLensData_activated();
+    void actExportProjectData_activated();
+    void sltFileSaveClip();
+    void sltExportRenderedShapes();
+    void actImportLayers_activated();
+    void actOfflineHelp_activated();
+    void actReleaseNotes_activated();
+    void actGotoProductWebsite_activated();
+    void actLaunchForums_activated();
+    void actLaunchTutorials_activated();
+    void actViewLog_activated();
+    void showWelcomeScreen_activated();
+    void actAbout_activated();
+    void sltViewPreferences();
+    void sltHelpBarChanged(QWidget* helpBar);
+
+public:
+    // Read by the export and relink dialogs.
+    void vSetTutorialMode(bool on) { m_bTutorialMode = on; }
+    bool bGetTutorialMode() const { return m_bTutorialMode; }
+
+private:
+    void vConnectImportExportAndHelpActions();
+    void vExportRendered(int mode);
+    bool m_bTutorialMode = false;
 };

@@ -100,6 +100,7 @@ void frmMain::sltConfigureGUI()
         qOverload<const QString&>(&frmMain::sltFileOpenProject));
     connect(actHelp, &QAction::triggered, this, &frmMain::actHelp_activated);
     connect(actReportError, &QAction::triggered, this, &frmMain::actReportError_activated);
+    vConnectImportExportAndHelpActions();
     connect(actFileOpenProject, &QAction::triggered, this, [this] { sltFileOpenProject(); });
     connect(actFileCloseProject, &QAction::triggered, this, [this] { sltFileCloseProject(); });
     connect(MenuView, &QMenu::triggered, this, &frmMain::menuView_triggered);

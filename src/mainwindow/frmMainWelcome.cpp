@@ -1,5 +1,4 @@
-// frmMain: first-run advice, the welcome dialog, a pending software update (5001 to 5004)
-// and the quick start guide the welcome dialog offers.
+// frmMain: first-run advice, the welcome dialog and a pending software update (5001 to 5004).
 #include "frmMain.h"
 
 #include "Vosk.h"
@@ -13,11 +12,7 @@
 #include "preferences/frmSoftwareUpdate.h"
 #include "velmor.h"
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QSettings>
-#include <QUrl>
 
 namespace {
 
@@ -74,14 +69,4 @@ void frmMain::sltFirstRun()
     }
     if (g_pWelcomeDialog)
         g_pWelcomeDialog->chkbxShowNextTime->setChecked(true);
-}
-
-void frmMain::actHelp_activated()
-{
-    const QString guide = qstrGetInstallPath(qstrGetProductDocDir(qstrGetProduct()) + QStringLiteral("Quick Start.pdf"));
-    // Handing a missing file to the desktop would look like success and open nothing.
-    if (!QFileInfo(guide).isFile() || !QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
-        vShowWarning(this, QStringLiteral("Failed to launch PDF Reader. Please make sure the quick start guide %1 "
-                                          "is installed and a PDF reader is set up on this machine.")
-                               .arg(QDir::toNativeSeparators(guide)));
 }
