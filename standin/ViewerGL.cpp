@@ -24,20 +24,6 @@
 
 namespace {
 
-// ---- decoded frames -------------------------------------------------------------------
-
-struct VgCacheEntry {
-    QString qstrPath;
-    QImage image;
-};
-
-QMutex g_vgCacheMutex;
-std::list<VgCacheEntry> g_vgCache; // most recently used first
-std::unordered_map<QString, std::list<VgCacheEntry>::iterator> g_vgCacheIndex;
-size_t g_vgCacheBytes = 0;
-// About 128 HD frames unless the display cache is given a size.
-size_t g_vgCacheBudget = size_t(1) << 30;
-
 QMutex g_vgTimingMutex;
 standin::testing::RenderTimings g_vgTimings;
 bool g_vgMeasureDraw = false;
@@ -46,20 +32,6 @@ void vVgAddTime(double standin::testing::RenderTimings::*field, qint64 nanosecon
 {
     QMutexLocker lock(&g_vgTimingMutex);
     g_vgTimings.*field += double(nanoseconds) / 1.0e6;
-}
-
-size_t uiVgImageBytes(const QImage& image)
-{
-    return size_t(image.sizeInBytes());
-}
-
-void vVgTrimCache()
-{
-    while (g_vgCacheBytes > g_vgCacheBudget && !g_vgCache.empty()) {
-        g_vgCacheBytes -= uiVgImageBytes(g_vgCache.back().image);
-        g_vgCacheIndex.erase(g_vgCache.back().qstrPath);
-        g_vgCache.pop_back();
-    }
 }
 
 // ---- GL resources per context ----------------------------------------------------------
@@ -264,18 +236,6 @@ void vVgSetImageMatrices(const VgView& view)
     glScaled(view.state.fZoom, view.state.fZoom * (fields ? 2.0 : 1.0), 1.0);
 }
 
-QString qstrVgFramePath(const CW_ClipInfo& files, unsigned int frame)
-{
-    QString folder = files.qstrFolder;
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    if (files.iThirdNumber < 0)
-        return folder + files.qstrFileName + files.qstrThirdPart;
-    const int number = files.iFirstFileNumber + int(frame);
-    return folder + files.qstrFileName + QStringLiteral("%1").arg(number, files.iThirdNumber, 10, QLatin1Char('0'))
-        + files.qstrThirdPart;
-}
-
 bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::string& errorText, const char* operation)
 {
     const VgView view = stctVgView(project, clip, operation);
@@ -295,12 +255,13 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
         errorText = "Clip " + std::to_string(shown) + " has no frame " + std::to_string(view.uiFrame) + ".";
         return false;
     }
-    const QString path = qstrVgFramePath(view.files, view.uiFrame);
+    const QString path = standin::qstrViewerFramePath(view.files, view.uiFrame);
     const QImage image = standin::imgGetDecodedFrame(path);
     if (image.isNull()) {
         errorText = "Unable to read " + path.toStdString();
         return false;
     }
+    standin::vDecodeAhead(view.files, frameCount, view.uiFrame, image);
     VgContextResources* resources = pVgResources();
     if (!resources) {
         errorText = "There is no OpenGL context to draw into.";
@@ -431,46 +392,14 @@ void vVgInstallCallbacks()
 
 namespace standin {
 
-QImage imgGetDecodedFrame(const QString& path)
+void vRecordFrameRead(qint64 nanoseconds, bool decoded, bool ahead)
 {
-    {
-        QMutexLocker lock(&g_vgCacheMutex);
-        auto it = g_vgCacheIndex.find(path);
-        if (it != g_vgCacheIndex.end()) {
-            g_vgCache.splice(g_vgCache.begin(), g_vgCache, it->second);
-            return it->second->image;
-        }
-    }
-    QElapsedTimer timer;
-    timer.start();
-    QImageReader reader(path);
-    QImage image = reader.read();
-    if (image.isNull())
-        return image;
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
-        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    vVgAddTime(&testing::RenderTimings::dReadMs, timer.nsecsElapsed());
-    QMutexLocker lock(&g_vgCacheMutex);
-    {
-        QMutexLocker timing(&g_vgTimingMutex);
+    QMutexLocker lock(&g_vgTimingMutex);
+    g_vgTimings.dReadMs += double(nanoseconds) / 1.0e6;
+    if (decoded)
         ++g_vgTimings.uiReads;
-    }
-    auto it = g_vgCacheIndex.find(path);
-    if (it != g_vgCacheIndex.end())
-        return it->second->image; // another thread read it meanwhile
-    g_vgCache.push_front({path, image});
-    g_vgCacheIndex[path] = g_vgCache.begin();
-    g_vgCacheBytes += uiVgImageBytes(image);
-    vVgTrimCache();
-    return image;
-}
-
-void vForgetDecodedFrames()
-{
-    QMutexLocker lock(&g_vgCacheMutex);
-    g_vgCache.clear();
-    g_vgCacheIndex.clear();
-    g_vgCacheBytes = 0;
+    if (ahead)
+        ++g_vgTimings.uiDecodedAhead;
 }
 
 } // namespace standin
@@ -544,6 +473,7 @@ void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned
 
 void vBRD_GLCleanup(QObject*)
 {
+    standin::vStopDecodeAhead();
     QOpenGLContext* context = QOpenGLContext::currentContext();
     auto it = g_vgContexts.find(context);
     if (!context || it == g_vgContexts.end())
@@ -569,19 +499,6 @@ void vResetRenderTimings(bool measureDrawing)
     QMutexLocker lock(&g_vgTimingMutex);
     g_vgTimings = RenderTimings();
     g_vgMeasureDraw = measureDrawing;
-}
-
-void vSetDecodedFrameBudget(size_t bytes)
-{
-    QMutexLocker lock(&g_vgCacheMutex);
-    g_vgCacheBudget = bytes;
-    vVgTrimCache();
-}
-
-size_t uiGetDecodedFrameCount()
-{
-    QMutexLocker lock(&g_vgCacheMutex);
-    return g_vgCache.size();
 }
 
 } // namespace standin::testing

@@ -54,6 +54,8 @@ struct RenderTimings {
     unsigned int uiFrames = 0;
     unsigned int uiReads = 0;
     unsigned int uiUploads = 0;
+    // Frames decoded on the workers ahead of the steps (reads count the drawing thread's).
+    unsigned int uiDecodedAhead = 0;
 };
 RenderTimings stctGetRenderTimings();
 // With measureDrawing the upload and draw times wait for OpenGL to finish.
@@ -61,6 +63,9 @@ void vResetRenderTimings(bool measureDrawing = false);
 // The memory the decoded frames may take, and how many are kept now.
 void vSetDecodedFrameBudget(size_t bytes);
 size_t uiGetDecodedFrameCount();
+// Nothing waits to be decoded ahead and no worker is decoding; whether workers exist.
+bool bDecodeAheadIdle();
+bool bDecodeAheadRunning();
 
 // Clip listing: the clip's name, description, base clip (0: its own base) and whether it
 // is a garbage matte; registers the clip when needed and announces the change.

@@ -96,9 +96,9 @@ void vBenchPrint(const char* name, const BenchPass& pass, int frames)
     const double perFrame = pass.dSeconds * 1000.0 / frames;
     const double other = perFrame - (t.dReadMs + t.dUploadMs + t.dDrawMs) / frames;
     std::printf("%-22s %7.1f fps  %6.2f ms/frame  read %6.2f  upload %6.2f  draw %6.2f  rest %6.2f ms"
-                "  (%u drawn, %u read, %u uploaded)\n",
+                "  (%u drawn, %u read, %u decoded ahead, %u uploaded)\n",
         name, frames / pass.dSeconds, perFrame, t.dReadMs / frames, t.dUploadMs / frames, t.dDrawMs / frames, other,
-        t.uiFrames, t.uiReads, t.uiUploads);
+        t.uiFrames, t.uiReads, t.uiDecodedAhead, t.uiUploads);
 }
 
 } // namespace
