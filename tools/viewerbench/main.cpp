@@ -22,6 +22,7 @@
 #include <QTest>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -63,14 +64,61 @@ void vBenchEvictFiles(const QString& folder, int frames)
     }
 }
 
+// Times the toolkit's handling of the viewer's update requests: the widget's paint event
+// and the composition of the window, swapped to the X server.
+class BenchShowTimer {
+public:
+    void vReset()
+    {
+        m_dShowMs = 0.0;
+        m_uiShown = 0;
+    }
+    double m_dShowMs = 0.0;
+    unsigned int m_uiShown = 0;
+    QObject* m_pWatched = nullptr;
+};
+
+class BenchApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (!m_pShow || receiver != m_pShow->m_pWatched || event->type() != QEvent::UpdateRequest)
+            return QApplication::notify(receiver, event);
+        QElapsedTimer timer;
+        timer.start();
+        const bool result = QApplication::notify(receiver, event);
+        m_pShow->m_dShowMs += double(timer.nsecsElapsed()) / 1.0e6;
+        ++m_pShow->m_uiShown;
+        return result;
+    }
+    BenchShowTimer* m_pShow = nullptr;
+};
+
+BenchShowTimer* g_pBenchShow = nullptr;
+
 struct BenchPass {
     double dSeconds = 0.0;
     standin::testing::RenderTimings timings;
+    double dShowMs = 0.0;
+    unsigned int uiShown = 0;
+    // Processor time of this process (every thread, the renderer's too).
+    double dCpuMs = 0.0;
 };
+
+double dBenchCpuMs()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
 
 BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames, bool measureDrawing)
 {
     standin::testing::vResetRenderTimings(measureDrawing);
+    g_pBenchShow->vReset();
+    const double cpuStart = dBenchCpuMs();
     QElapsedTimer timer;
     timer.start();
     for (int k = 0; k < frames; ++k) {
@@ -86,7 +134,10 @@ BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames
     }
     BenchPass pass;
     pass.dSeconds = double(timer.nsecsElapsed()) / 1.0e9;
+    pass.dCpuMs = dBenchCpuMs() - cpuStart;
     pass.timings = standin::testing::stctGetRenderTimings();
+    pass.dShowMs = g_pBenchShow->m_dShowMs;
+    pass.uiShown = g_pBenchShow->m_uiShown;
     return pass;
 }
 
@@ -94,11 +145,11 @@ void vBenchPrint(const char* name, const BenchPass& pass, int frames)
 {
     const standin::testing::RenderTimings& t = pass.timings;
     const double perFrame = pass.dSeconds * 1000.0 / frames;
-    const double other = perFrame - (t.dReadMs + t.dUploadMs + t.dDrawMs) / frames;
-    std::printf("%-22s %7.1f fps  %6.2f ms/frame  read %6.2f  upload %6.2f  draw %6.2f  rest %6.2f ms"
-                "  (%u drawn, %u read, %u decoded ahead, %u uploaded)\n",
-        name, frames / pass.dSeconds, perFrame, t.dReadMs / frames, t.dUploadMs / frames, t.dDrawMs / frames, other,
-        t.uiFrames, t.uiReads, t.uiDecodedAhead, t.uiUploads);
+    const double other = perFrame - (t.dReadMs + t.dUploadMs + t.dDrawMs + pass.dShowMs) / frames;
+    std::printf("%-22s %7.1f fps  %6.2f ms/frame  read %6.2f  upload %6.2f  draw %6.2f  show %6.2f  rest %6.2f ms  cpu %6.2f ms"
+                "  (%u drawn, %u shown, %u read, %u decoded ahead, %u uploaded)\n",
+        name, frames / pass.dSeconds, perFrame, t.dReadMs / frames, t.dUploadMs / frames, t.dDrawMs / frames,
+        pass.dShowMs / frames, other, pass.dCpuMs / frames, t.uiFrames, pass.uiShown, t.uiReads, t.uiDecodedAhead, t.uiUploads);
 }
 
 } // namespace
@@ -108,7 +159,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
+    BenchApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("viewerbench"));
     QCoreApplication::setApplicationName(QStringLiteral("viewerbench"));
     vCreateSettings();
@@ -152,6 +203,10 @@ int main(int argc, char** argv)
     const int viewWidth = qEnvironmentVariableIntValue("BENCH_W");
     const int viewHeight = qEnvironmentVariableIntValue("BENCH_H");
     viewer.resize(viewWidth > 0 ? viewWidth : 1280, viewHeight > 0 ? viewHeight : 720);
+    BenchShowTimer showTimer;
+    showTimer.m_pWatched = &viewer;
+    g_pBenchShow = &showTimer;
+    app.m_pShow = &showTimer;
     viewer.show();
     if (!QTest::qWaitForWindowExposed(&viewer)) {
         std::fprintf(stderr, "the viewer was not shown\n");
@@ -161,8 +216,10 @@ int main(int argc, char** argv)
     viewer.vFitToClip(project);
     viewer.glDraw();
 
-    std::printf("viewer %dx%d, zoom %.3f, %s\n", viewer.width(), viewer.height(), double(fGetZoom(project)),
-        qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores" : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")));
+    std::printf("viewer %dx%d, zoom %.3f, %s, LP_PERF=%s\n", viewer.width(), viewer.height(),
+        double(fGetZoom(project)),
+        qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores" : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")),
+        qgetenv("LP_PERF").constData());
     // First with one texture refilled at each step, then with the display cache on (as the
     // preferences switch it on) large enough for the clip.
     for (unsigned int textures : {0u, unsigned(frames)}) {
