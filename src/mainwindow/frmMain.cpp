@@ -41,6 +41,7 @@ frmMain::~frmMain()
         vSetMainWindow(nullptr);
     QCoreApplication::removePostedEvents(this);
     vEndAllWorkers();
+    sltDeletePreviewImages();
     // The children below go with the window; nobody may reach them afterwards.
     if (g_pProjectNotes && g_pProjectNotes->parent() == this)
         g_pProjectNotes = nullptr;
