@@ -1,4 +1,5 @@
 #include "brandor.h"
+#include "ImageBuffers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -198,6 +199,9 @@ void vBRD_InitialiseCallbacks(bool useHardwareRendering)
 
 CW_CallbackStruct* pstctBRD_GetCallbackStruct()
 {
+    // The image buffers are the library's own: there before anyone initialises the record.
+    static const bool s_bBuffersInstalled = (standin::vInstallImageBufferCallbacks(g_callbacks), true);
+    (void)s_bBuffersInstalled;
     return &g_callbacks;
 }
 

@@ -4,6 +4,8 @@
 #include "testing.h"
 #include "velmor.h"
 
+#include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -230,3 +232,42 @@ void vEditViewerState(CW_Instance project, const std::function<void(ViewerState&
 }
 
 } // namespace standin::testing
+
+CW_PreviewWindowDims stctGetPreviewWindowDims(CW_Instance project)
+{
+    return vwWithProject(
+        project, "stctGetPreviewWindowDims", [](CW_ProjectRecord& r) { return r.viewer.stctPreviewWindow; });
+}
+
+void vZoomPreviewWindow(CW_Instance project, float factor, float imageX, float imageY)
+{
+    if (!std::isfinite(factor) || factor <= 0.0f)
+        throw CW_Exception("The zoom must be a positive number.", "vZoomPreviewWindow: " + std::to_string(factor));
+    vwWithProject(project, "vZoomPreviewWindow", [&](CW_ProjectRecord& r) {
+        const CW_PreviewWindowDims& dims = r.viewer.stctPreviewWindow;
+        if (!(dims.fRight > dims.fLeft && dims.fBottom > dims.fTop))
+            throw CW_Exception("There is no preview window to zoom.", "vZoomPreviewWindow: no preview window");
+        r.viewer.fPreviewZoom *= factor;
+        r.viewer.ptPreviewAnchor = QPointF(imageX, imageY);
+    });
+}
+
+void vGetFrameExists(CW_Instance project, CW_CLIP_ID clip, char* flags, unsigned int first, unsigned int last)
+{
+    if (!flags || last < first)
+        return;
+    // Copied under the lock; the files are looked at without it.
+    bool hasFiles = false;
+    const CW_ClipInfo files = vwWithProject(project, "vGetFrameExists", [clip, &hasFiles](CW_ProjectRecord& r) {
+        auto it = r.mapClipFiles.find(clip);
+        hasFiles = it != r.mapClipFiles.end();
+        return hasFiles ? it->second : CW_ClipInfo();
+    });
+    // A clip without image files has no frame to show.
+    const unsigned int frameCount = !hasFiles ? 0u
+        : files.iThirdNumber < 0
+        ? 1u
+        : unsigned(std::max(0, files.iLastFileNumber - files.iFirstFileNumber + 1));
+    for (unsigned int frame = first; frame <= last; ++frame)
+        flags[frame] = frame < frameCount && QFileInfo::exists(standin::qstrViewerFramePath(files, frame)) ? 1 : 0;
+}

@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QOpenGLContext>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <list>
@@ -412,6 +413,49 @@ CW_BOOL bRenderCurrentFrame(CW_Instance project, CW_BOOL, CW_BOOL, std::string& 
 CW_BOOL bRenderPreviewFrame(CW_Instance project, CW_CLIP_ID clip, CW_BOOL, std::string& errorText)
 {
     return bVgDrawFrame(project, clip, true, errorText, "bRenderPreviewFrame");
+}
+
+CW_BOOL bRenderThumbnail(
+    CW_Instance project, unsigned int frame, int x, int y, int width, int height, std::string& errorText)
+{
+    const VgView view = stctVgView(project, 0, "bRenderThumbnail");
+    if (!view.bHasFiles) {
+        errorText = "Clip " + std::to_string(view.state.eDisplayedClip) + " has no images to show.";
+        return false;
+    }
+    const int frameCount
+        = view.files.iThirdNumber < 0 ? 1 : view.files.iLastFileNumber - view.files.iFirstFileNumber + 1;
+    if (int(frame) >= frameCount) {
+        errorText = "Clip " + std::to_string(view.state.eDisplayedClip) + " has no frame " + std::to_string(frame) + ".";
+        return false;
+    }
+    const QString path = standin::qstrViewerFramePath(view.files, frame);
+    const QImage image = standin::imgGetDecodedFrame(path);
+    if (image.isNull()) {
+        errorText = "Unable to read " + path.toStdString();
+        return false;
+    }
+    VgContextResources* resources = pVgResources();
+    if (!resources || width <= 0 || height <= 0) {
+        errorText = "There is no OpenGL context to draw into.";
+        return false;
+    }
+    const float scale = std::min(float(width) / image.width(), float(height) / image.height());
+    const float x0 = x + (width - image.width() * scale) / 2.0f;
+    const float y0 = y + (height - image.height() * scale) / 2.0f;
+    bVgUpload(resources->scratch, image);
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, viewport[2], viewport[3], 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    vVgTexturedQuad(resources->scratch.uiName, x0, y0, x0 + image.width() * scale, y0 + image.height() * scale,
+        0.0f, 1.0f);
+    return true;
 }
 
 CW_BOOL bRenderCurrentFrameToVideoIO(CW_Instance project, std::string& errorText)

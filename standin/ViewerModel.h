@@ -52,6 +52,11 @@ struct ViewerState {
     std::vector<LoggedInput> vecInputLog;
     std::map<int, LayerOutline> mapLayerOutlines;
     int iCurrentLayer = -1;
+    // The preview window: where it sits (see CW_PreviewWindowDims), its own zoom and the
+    // image point it was last zoomed about.
+    CW_PreviewWindowDims stctPreviewWindow;
+    float fPreviewZoom = 1.0f;
+    QPointF ptPreviewAnchor;
     // Set by a test: the next frame renders fail with this text.
     std::string strRenderFault;
 };

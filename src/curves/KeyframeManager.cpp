@@ -1,6 +1,9 @@
 #include "KeyframeManager.h"
 
+#include "Murn.h"
 #include "Vosk.h"
+
+#include <cmath>
 
 namespace {
 // Made by a static initialiser, so it exists before main runs.
@@ -22,4 +25,29 @@ void KeyframeManager::setKeyframeFocus(CWKGUI_KEYFRAME_FOCUS focus)
 
 void KeyframeManager::onCurrentKeyframedParameterChanged(Vosk::Change&)
 {
+}
+
+std::vector<float> KeyframeManager::vecGetKeyframeTimes() const
+{
+    std::vector<float> times;
+    Murn::ParameterWithoutType* parameter
+        = m_eFocus == CWKGUI_KEYFRAME_FOCUS_PARAMETER && m_fnTarget ? m_fnTarget() : nullptr;
+    if (!parameter)
+        return times;
+    const unsigned int count = parameter->uiGetKeyCount();
+    times.reserve(count);
+    for (unsigned int i = 0; i < count; ++i)
+        times.push_back(parameter->fGetKeyTime(i));
+    return times;
+}
+
+void KeyframeManager::getKeyframeFlags(CW_Instance, int* flags, unsigned int count) const
+{
+    if (!flags)
+        return;
+    for (float time : vecGetKeyframeTimes()) {
+        const long frame = std::lround(time);
+        if (frame >= 0 && frame < long(count))
+            flags[frame] = 1;
+    }
 }

@@ -2,10 +2,17 @@
 // keyframed at the moment (the keyframe focus), and the keyframe switches every edit reads.
 #pragma once
 
+#include "cwbase.h"
+
 #include <QObject>
+#include <functional>
+#include <vector>
 
 namespace Vosk {
 class Change;
+}
+namespace Murn {
+class ParameterWithoutType;
 }
 
 // What the keyframe operations act on.
@@ -29,6 +36,13 @@ public:
     CWKGUI_KEYFRAME_FOCUS eGetKeyframeFocus() const { return m_eFocus; }
     bool bGetAutokey() const { return m_bAutokey; }
     bool bGetUberkey() const { return m_bUberkey; }
+    // How the manager reaches the keyframed parameter's target: asked each time, so no
+    // pointer to a parameter that may be gone is kept here.
+    void setKeyframeTarget(std::function<Murn::ParameterWithoutType*()> target) { m_fnTarget = std::move(target); }
+    // One entry per frame, zeroed by the caller: 1 where the current focus has a key.
+    void getKeyframeFlags(CW_Instance project, int* flags, unsigned int count) const;
+    // The key times of the focused parameter; none without one.
+    std::vector<float> vecGetKeyframeTimes() const;
 
 signals:
     void keyframeFocusChanged(CWKGUI_KEYFRAME_FOCUS focus);
@@ -45,4 +59,5 @@ private:
     bool m_bUberkey = false;
     bool m_bUnifiedSplineKeyframing = false;
     bool m_bInitialised = true;
+    std::function<Murn::ParameterWithoutType*()> m_fnTarget;
 };

@@ -58,6 +58,11 @@ struct CW_CallbackStruct {
     int (*pfnIsWritable)(void* user, const char* fileType) = nullptr;
     int (*pfnIsFormatSupported)(void* user, const char* fileType, int imageFormat, int imageType, int flags) = nullptr;
     void (*pfnClipOpened)(void* router, const char* path, int zero, int interlace, void* passThrough) = nullptr;
+    // Image buffers: made in a size, pixel format and type (rows bottom up), freed, and
+    // filled from a frame file scaled to the buffer's size (false when it cannot be read).
+    Tam_Image* (*pfnAllocateImage)(unsigned int width, unsigned int height, int format, int type) = nullptr;
+    void (*pfnFreeImage)(Tam_Image* image) = nullptr;
+    bool (*pfnReadImage)(const char* pathUtf8, Tam_Image* image, const CW_ColourspaceParameters& colourspace) = nullptr;
     void* pUserWord = nullptr;
 };
 

@@ -16,6 +16,7 @@
 #include "frmProjectNotes.h"
 #include "widgets/CWKRecentFilesMenu.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -40,7 +41,11 @@ frmMain::~frmMain()
     if (g_pMainWindow == this)
         vSetMainWindow(nullptr);
     QCoreApplication::removePostedEvents(this);
+    // The focus moves while the widget base tears the children down; by then this is no
+    // longer a frmMain, so its focus handler must not be reached.
+    disconnect(qApp, &QApplication::focusChanged, this, &frmMain::onFocusedWidgetChanged);
     vEndAllWorkers();
+    sltDeletePreviewImages();
     // The children below go with the window; nobody may reach them afterwards.
     if (g_pProjectNotes && g_pProjectNotes->parent() == this)
         g_pProjectNotes = nullptr;

@@ -210,7 +210,10 @@ public:
     void vSetViewerMode(int mode);
     void vFitViewerToClip(CW_Instance project);
     // Zoom by factor about a display point; x at the largest int means the viewer centre.
-    void vZoomViewer(CW_Instance project, float factor, int x = kiViewerCentre, int y = 0);
+    // The three flags test the preview window and the two stacked below it: a point inside
+    // a tested one zooms that window instead of the view.
+    void vZoomViewer(CW_Instance project, float factor, int x = kiViewerCentre, int y = 0,
+        bool previewWindow = false, bool previewWindow2 = false, bool previewWindow3 = false);
     void getViewerBackgroundColour(float& red, float& green, float& blue) const;
     // The module of the current page; CW_MODULE_NONE without one.
     CW_MODULE eGetCurrentModule() const;
@@ -239,6 +242,13 @@ public slots:
     void sltToggleInsertMode();
     void vSetPointerOrInsertTool();
     void sltDeletePreviewImages();
+    // Preview images of a clip that is not yet in a project (the clip dialogs).
+    void sltInitialisePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo* clip);
+    void sltUpdatePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo* clip);
+    void sltShowThumbnail(int id, bool start);
+    void sltHideThumbnail(int id, bool start);
+    void sltUpdateThumbnail(int unused, int frame);
+    void sltThumbnailRangeChanged(int type, bool start, int value);
     void sltUpdateParameterKeyframes();
     void onFocusedWidgetChanged(QWidget* old, QWidget* now);
 
@@ -252,6 +262,8 @@ private:
     void vApplyWidgetsState(CW_Instance project, int state);
     void vApplyWindowState(bool projectValid, int state);
     void vConnectViewerServices();
+    // The slider's frame-exists row and keyframe row, from the engine and the focused parameter.
+    void vUpdateSliderFrameRows(CW_Instance project);
     // The viewer's middle button holds X for a temporary pan.
     bool bHandleViewerPanKey(QKeyEvent* e, bool press);
     bool m_bInsertMode = false;

@@ -7,6 +7,8 @@
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
 #include "app/ShellAccessors.h"
+#include "brandor.h"
+#include "tamsin.h"
 #include "curves/KeyframeManager.h"
 #include "curves/frmCurveEditor.h"
 #include "velmor.h"
@@ -14,13 +16,19 @@
 #include "viewer/frmLayerControls.h"
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/CWKParameterWidget.h"
+#include "widgets/CWKSlider.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QColorDialog>
 #include <QDockWidget>
 #include <QKeyEvent>
 #include <QSettings>
 #include <QTabWidget>
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 void frmMain::vConnectViewerServices()
 {
@@ -36,7 +44,15 @@ void frmMain::vConnectViewerServices()
         if (auto* layers = qobject_cast<frmLayerControls*>(m_pLayerControlsDock->widget()))
             connect(m_pGLWidget, &frmMainGLWidget::layerTableRefreshRequested, layers,
                 &frmLayerControls::vUpdateLayerTable);
+    connect(sldrFrameNumber, &CWKSlider::startDragging, this, &frmMain::sltShowThumbnail);
+    connect(sldrFrameNumber, &CWKSlider::endDragging, this, &frmMain::sltHideThumbnail);
+    connect(sldrFrameNumber, qOverload<int, bool, int>(&CWKSlider::valueChanged), this,
+        &frmMain::sltThumbnailRangeChanged);
     KeyframeManager* keys = KeyframeManager::instance();
+    keys->setKeyframeTarget([this]() -> Murn::ParameterWithoutType* {
+        Murn::CWKParameterWidgetCommon* focused = pGetFocusedParameterWidget();
+        return focused ? focused->pGetParameter() : nullptr;
+    });
     frmMainGLWidget::vSetKeyframeSwitchReaders(
         [keys] { return keys->bGetAutokey(); }, [keys] { return keys->bGetUberkey(); });
 }
@@ -66,13 +82,34 @@ void frmMain::vFitViewerToClip(CW_Instance project)
         m_pGLWidget->vFitToClip(project);
 }
 
-void frmMain::vZoomViewer(CW_Instance project, float factor, int x, int y)
+void frmMain::vZoomViewer(
+    CW_Instance project, float factor, int x, int y, bool previewWindow, bool previewWindow2, bool previewWindow3)
 {
     if (!m_pGLWidget)
         return;
-    if (x == kiViewerCentre) {
+    const bool explicitPoint = x != kiViewerCentre;
+    if (!explicitPoint) {
         x = m_pGLWidget->width() / 2;
         y = m_pGLWidget->height() / 2;
+    }
+    if (explicitPoint && (previewWindow || previewWindow2 || previewWindow3)) {
+        // The preview rectangles are measured from the viewer's bottom edge; the second and
+        // third windows sit below the first, each one window height and 6 pixels further down.
+        const CW_PreviewWindowDims dims = stctGetPreviewWindowDims(project);
+        const float above = float(m_pGLWidget->height() - y);
+        auto inside = [&](float shift) {
+            return dims.fLeft <= x && x < dims.fRight && dims.fTop - shift <= above && above < dims.fBottom - shift;
+        };
+        const float step = dims.fBottom + 6.0f - dims.fTop;
+        if ((previewWindow && inside(0.0f)) || (previewWindow2 && inside(step))
+            || (previewWindow3 && inside(2.0f * step))) {
+            float imageX = 0.0f;
+            float imageY = 0.0f;
+            convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
+            vZoomPreviewWindow(project, factor, imageX, imageY);
+            m_pGLWidget->updateGL();
+            return;
+        }
     }
     float imageX = 0.0f;
     float imageY = 0.0f;
@@ -199,12 +236,129 @@ void frmMain::vSetPointerOrInsertTool()
         action->setChecked(true);
 }
 
+void frmMain::sltShowThumbnail(int, bool)
+{
+    if (!m_pGLWidget)
+        return;
+    m_pGLWidget->vSetThumbnailShown(true);
+    m_pGLWidget->vSetThumbnailVisible(true);
+}
+
+void frmMain::sltHideThumbnail(int, bool)
+{
+    // With the zoom or pan tool the thumbnail stays up for a closer look.
+    if (!m_pGLWidget || actZoomTool->isChecked() || actPanTool->isChecked())
+        return;
+    m_pGLWidget->vSetThumbnailVisible(false);
+    m_pGLWidget->updateGL();
+}
+
+void frmMain::sltUpdateThumbnail(int, int frame)
+{
+    if (!m_pGLWidget)
+        return;
+    m_pGLWidget->vSetThumbnailShown(true);
+    m_pGLWidget->vSetThumbnailFrame(frame);
+    m_pGLWidget->updateGL();
+}
+
+void frmMain::sltThumbnailRangeChanged(int type, bool, int value)
+{
+    if (!m_pGLWidget || (type != CWKSlider::kiPrimaryRangeId && type != CWKSlider::kiSecondaryRangeId))
+        return;
+    m_pGLWidget->vSetThumbnailShown(true);
+    m_pGLWidget->vSetThumbnailFrame(value);
+    m_pGLWidget->updateGL();
+}
+
+void frmMain::vUpdateSliderFrameRows(CW_Instance project)
+{
+    CW_AutoLock(&g_mtxEngine, "vUpdateSliderFrameRows");
+    const CW_BaseClipInfo* main = pcstctGetBaseClipInfo(project, 1);
+    const unsigned int count = main ? main->uiCount : 0;
+    if (count == 0)
+        return;
+    const int first = std::max(0, sldrFrameNumber->minimum());
+    const int last = std::min(int(count) - 1, sldrFrameNumber->maximum());
+    if (last < first)
+        return;
+    std::vector<char> exists(count, 0);
+    vGetFrameExists(project, 1, exists.data(), unsigned(first), unsigned(last));
+    sldrFrameNumber->setFrameMarks(exists.data(), 0, count);
+    std::vector<int> keys(count, 0);
+    KeyframeManager::instance()->getKeyframeFlags(project, keys.data(), count);
+    sldrFrameNumber->setFrameValues(keys.data(), count);
+}
+
 void frmMain::sltDeletePreviewImages()
 {
     if (!m_pGLWidget)
         return;
+    CW_CallbackStruct* io = pstctBRD_GetCallbackStruct();
+    auto* first = static_cast<Tam_Image*>(m_pGLWidget->pGetImageA());
+    Tam_Image* second = m_pGLWidget->pGetImageB();
     m_pGLWidget->vSetImageA(nullptr);
     m_pGLWidget->vSetImageB(nullptr);
+    if (io->pfnFreeImage) {
+        io->pfnFreeImage(first);
+        io->pfnFreeImage(second);
+    }
+}
+
+void frmMain::sltInitialisePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo* clip)
+{
+    if (!m_pGLWidget || !base || !clip)
+        return;
+    const unsigned int divisor = base->iProxyLevel == 1 ? 2u : base->iProxyLevel == 2 ? 4u : 1u;
+    const unsigned int width = base->uiWidth / divisor;
+    const unsigned int height = base->uiHeight / divisor;
+    sltDeletePreviewImages();
+    CW_CallbackStruct* io = pstctBRD_GetCallbackStruct();
+    if (!io->pfnAllocateImage || !io->pfnReadImage || width == 0 || height == 0)
+        return;
+    const int type = clip->iImageType ? clip->iImageType : TAM_UINT8;
+    m_pGLWidget->vSetImageA(io->pfnAllocateImage(width, height, TAM_RGBA, type));
+    m_pGLWidget->vSetImageB(io->pfnAllocateImage(width, height, TAM_RGBA, type));
+
+    QString path = clip->qstrFolder;
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    path += clip->qstrFileName;
+    if (!clip->bMovie) {
+        // A negative number width marks a single file without a frame number.
+        if (clip->iThirdNumber >= 0)
+            path += QStringLiteral("%1").arg(clip->iFirstFileNumber, clip->iThirdNumber, 10, QLatin1Char('0'));
+        path += clip->qstrThirdPart;
+    }
+    if (auto* first = static_cast<Tam_Image*>(m_pGLWidget->pGetImageA()))
+        io->pfnReadImage(path.toUtf8().constData(), first, clip->colourspace);
+
+    auto* preferences = findChild<QWidget*>(QStringLiteral("frmPreferences"));
+    auto* useCache = preferences ? preferences->findChild<QCheckBox*>(QStringLiteral("chkbxPreferencesUseDisplayCache")) : nullptr;
+    auto* cacheSize
+        = preferences ? preferences->findChild<QLineEdit*>(QStringLiteral("iedtPreferencesMaxDisplayCacheSize")) : nullptr;
+    const unsigned int textures = useCache && useCache->isChecked() && cacheSize ? cacheSize->text().toUInt() : 0u;
+    m_pGLWidget->makeCurrent();
+    vBRD_GLInitialiseTextures(width, height, textures);
+    m_pGLWidget->doneCurrent();
+}
+
+void frmMain::sltUpdatePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo*)
+{
+    if (!m_pGLWidget || !base)
+        return;
+    auto* first = static_cast<Tam_Image*>(m_pGLWidget->pGetImageA());
+    Tam_Image* second = m_pGLWidget->pGetImageB();
+    if (!first || !second)
+        return;
+    const bool fields = base->iFieldMode == CW_UPPER_FIELD_FIRST || base->iFieldMode == CW_LOWER_FIELD_FIRST;
+    const float zoom = fGetFitZoomFactor(
+        *base, m_pGLWidget->width(), m_pGLWidget->height() * (fields ? 2 : 1), first->iWidth, first->iHeight, false);
+    // The stand-in's colour spaces carry no tables: the image is shown as read.
+    if (second->iWidth == first->iWidth && second->iHeight == first->iHeight && second->iStride == first->iStride)
+        std::memcpy(second->pucData, first->pucData, size_t(first->iStride) * size_t(first->iHeight));
+    m_pGLWidget->vSetImageBScale(zoom);
+    m_pGLWidget->updateGL();
 }
 
 CW_MODULE frmMain::eGetCurrentModule() const
@@ -216,10 +370,11 @@ CW_MODULE frmMain::eGetCurrentModule() const
 void frmMain::sltUpdateParameterKeyframes()
 {
     CW_AutoLock(&g_mtxEngine, "sltUpdateParameterKeyframes");
-    // Without a focused parameter the slider shows no parameter keyframes; the keyframe
-    // times of a parameter come with the keyframe manager's curve access.
-    if (!pGetFocusedParameterWidget())
-        sldrFrameNumber->setMarkerTimes({});
+    const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    if (!bIsValidInstance(project))
+        return;
+    const std::vector<float> times = KeyframeManager::instance()->vecGetKeyframeTimes();
+    sldrFrameNumber->setMarkerTimes(QVector<float>(times.begin(), times.end()));
 }
 
 void frmMain::onFocusedWidgetChanged(QWidget* old, QWidget* now)

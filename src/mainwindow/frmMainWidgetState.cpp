@@ -116,9 +116,8 @@ void frmMain::vApplyWindowState(bool projectValid, int state)
 
     if (state != 2 || !projectValid)
         return;
-    // The frame-exists and keyframe rows of the slider come with the engine's frame
-    // listing and the keyframe manager's per-frame flags.
     btnRenderThis->show();
+    vUpdateSliderFrameRows(ProjectManagerInstance::instance()->getInstance());
 }
 
 void frmMain::vApplyWidgetsState(CW_Instance project, int state)

@@ -409,8 +409,9 @@ void frmMainGLWidget::paintGL()
     if (m_pOverrideImage) {
         if (gl.pfnSetColour && gl.pfnDrawImage) {
             gl.pfnSetColour(1.0f, 1.0f, 1.0f, 1.0f);
-            gl.pfnDrawImage(m_pOverrideImage, (width() - m_pOverrideImage->iWidth) / 2,
-                (height() - m_pOverrideImage->iHeight) / 2, 1.0f, 1.0f);
+            const float scale = m_fOverrideScale;
+            gl.pfnDrawImage(m_pOverrideImage, int(std::lround((width() - m_pOverrideImage->iWidth * scale) / 2.0f)),
+                int(std::lround((height() - m_pOverrideImage->iHeight * scale) / 2.0f)), scale, scale);
         }
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         return;
@@ -468,6 +469,21 @@ void frmMainGLWidget::vPaintFrame(CW_Instance project)
         if (!bRenderPreviewFrame(project, m_ePreviewClip, false, error))
             vDrawMessageText(project, QString::fromStdString(error));
     }
+    if (m_bThumbnailShown && m_bThumbnailVisible && m_iThumbnailFrame >= 0) {
+        const QRect box = rectThumbnail();
+        std::string error;
+        // A frame that cannot be read leaves the thumbnail out rather than covering the view
+        // with its message while the mark is dragged.
+        bRenderThumbnail(project, unsigned(m_iThumbnailFrame), box.x(), box.y(), box.width(), box.height(), error);
+    }
+}
+
+QRect frmMainGLWidget::rectThumbnail() const
+{
+    // A quarter of the viewer's width in the bottom-left corner, 8 pixels in.
+    const int boxWidth = std::max(1, width() / 4);
+    const int boxHeight = std::max(1, height() / 4);
+    return QRect(8, height() - 8 - boxHeight, boxWidth, boxHeight);
 }
 
 void frmMainGLWidget::vReleaseLogo()

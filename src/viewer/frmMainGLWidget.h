@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QMutex>
 #include <QOpenGLWidget>
+#include <QRect>
 #include <functional>
 #include <vector>
 
@@ -37,12 +38,24 @@ public:
     // While set, every repaint shows this image instead of the project's frame.
     void vSetImageB(Tam_Image* image) { m_pOverrideImage = image; }
     Tam_Image* pGetImageB() const { return m_pOverrideImage; }
+    // The scale the override image is drawn at, centred in the widget.
+    void vSetImageBScale(float scale) { m_fOverrideScale = scale > 0.0f ? scale : 1.0f; }
+    float fGetImageBScale() const { return m_fOverrideScale; }
     void vSetBusy(bool busy) { m_bBusy = busy; }
     void vSetSuppressFrameRender(bool suppress) { m_bSuppressFrameRender = suppress; }
     void vSetViewerMode(bool mode) { m_bViewerMode = mode; }
     void vSetPreviewMode(bool preview) { m_iPreviewMode = preview ? 1 : 0; }
     void vSetPreviewClip(CW_CLIP_ID clip) { m_ePreviewClip = clip; }
     void vSetPlaying(bool playing) { m_bPlaying = playing; }
+    // The slider's thumbnail: a small picture of one frame while a slider mark is dragged.
+    void vSetThumbnailShown(bool shown) { m_bThumbnailShown = shown; }
+    void vSetThumbnailVisible(bool visible) { m_bThumbnailVisible = visible; }
+    void vSetThumbnailFrame(int frame) { m_iThumbnailFrame = frame; }
+    bool bIsThumbnailShown() const { return m_bThumbnailShown; }
+    bool bIsThumbnailVisible() const { return m_bThumbnailVisible; }
+    int iGetThumbnailFrame() const { return m_iThumbnailFrame; }
+    // Where the thumbnail is drawn, in widget pixels.
+    QRect rectThumbnail() const;
     bool bIsPlaying() const { return m_bPlaying; }
 
     // Moves the displayed clip's centre to the widget's centre.
@@ -103,12 +116,16 @@ private:
     std::vector<QCursor> m_vecCursors;
     void* m_pImageA = nullptr;
     Tam_Image* m_pOverrideImage = nullptr;
+    float m_fOverrideScale = 1.0f;
     bool m_bBusy = false;
     bool m_bSuppressFrameRender = false;
     bool m_bViewerMode = false;
     int m_iPreviewMode = 0;
     CW_CLIP_ID m_ePreviewClip = 0;
     bool m_bPlaying = false;
+    bool m_bThumbnailShown = false;
+    bool m_bThumbnailVisible = false;
+    int m_iThumbnailFrame = 0;
     int m_iMouseButton = 0;
     CW_CURSOR m_eCursorId = 0;
     int m_iLastMouseX = 2147483647;

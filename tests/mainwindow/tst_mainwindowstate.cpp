@@ -11,16 +11,19 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmProjectNotes.h"
 #include "standin/testing.h"
+#include "tamsin.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmLayerControls.h"
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/CWKLineEdit.h"
+#include "widgets/CWKSlider.h"
 
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QThread>
 #include <atomic>
@@ -113,6 +116,32 @@ class TstMainWindowState : public QObject {
         standin::testing::vRegisterClip(project, 1, clip);
         ProjectManagerInstance::instance()->setInstance(project);
         return project;
+    }
+
+    // A project over real frames: frame i of the clip filled with colours[i].
+    CW_Instance pMakeProjectFromFrames(const QTemporaryDir& folder, const QList<QColor>& colours)
+    {
+        standin::testing::vReset();
+        for (int i = 0; i < colours.size(); ++i) {
+            QImage frame(64, 48, QImage::Format_RGB32);
+            frame.fill(colours[i]);
+            if (!frame.save(folder.filePath(QStringLiteral("shot%1.png").arg(i + 1, 4, 10, QLatin1Char('0')))))
+                return nullptr;
+        }
+        CW_Instance project
+            = standin::testing::pCreateProjectFromClip(folder.filePath(QStringLiteral("shot0001.png")), QStringLiteral("shot"));
+        ProjectManagerInstance::instance()->setInstance(project);
+        return project;
+    }
+
+    // Whether the slider shows a keyframe diamond at a frame: its column differs from an
+    // unkeyed frame's column along the slider's middle row.
+    bool bSliderColumnDiffers(int frame, int plainFrame) const
+    {
+        CWKSlider* slider = m_pWindow->sldrFrameNumber;
+        const QImage image = slider->grab().toImage();
+        const int y = (slider->height() - 1 + 1) / 2;
+        return image.pixel(slider->iFrameColumn(frame), y) != image.pixel(slider->iFrameColumn(plainFrame), y);
     }
 
     QListWidget* pLayerTable() const
@@ -478,6 +507,199 @@ private slots:
         QVERIFY(!first.bIsHighlighted());
         QVERIFY(!parameter.bIsObservedBy(KeyframeManager::instance()));
         QCOMPARE(KeyframeManager::instance()->eGetKeyframeFocus(), CWKGUI_KEYFRAME_FOCUS_NONE);
+    }
+
+    // The refresh gives the slider its frame-exists row from the files on disk and its
+    // keyframe row from the focused parameter's keys.
+    void theRefreshFillsTheSlidersFrameRows()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        m_project = pMakeProjectFromFrames(folder, QList<QColor>(10, Qt::blue));
+        QVERIFY(m_project);
+        QVERIFY(QFile::remove(folder.filePath(QStringLiteral("shot0004.png"))));
+        CWKSlider* slider = m_pWindow->sldrFrameNumber;
+        slider->setFrameRange(0, 9);
+        slider->setValue(0);
+        m_pWindow->sltUpdateGUI(2);
+        for (int frame = 0; frame < 10; ++frame)
+            QVERIFY2(slider->rowMarked(0, frame) == (frame != 3), qPrintable(QString::number(frame)));
+
+        QVERIFY(!bSliderColumnDiffers(6, 8));
+        Murn::NumericParameter<float> parameter(QStringLiteral("Opacity"), 1, 0, 10);
+        parameter.setValueAt(4.0f, 6.0f);
+        CWKLineEdit edit;
+        edit.vSetHooks(&stctGetParameterWidgetHooks());
+        edit.vSetParameter(&parameter);
+        edit.resize(100, 24);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QTest::mouseClick(&edit, Qt::LeftButton);
+        QCOMPARE(m_pWindow->pGetFocusedParameterWidget(), static_cast<Murn::CWKParameterWidgetCommon*>(&edit));
+        m_pWindow->sltUpdateGUI(2);
+        QVERIFY(bSliderColumnDiffers(6, 8));
+        // The flags go to the slider per frame: frame 6 only.
+        std::vector<int> flags(10, 0);
+        KeyframeManager::instance()->getKeyframeFlags(m_project, flags.data(), 10);
+        QCOMPARE(flags, std::vector<int>({0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+        m_pWindow->vDetachFocusedParameterWidget();
+    }
+
+    // Dragging a range mark shows that frame in the viewer's corner; letting go hides it
+    // unless the zoom or pan tool is held.
+    void aRangeMarkDragShowsItsFrameAsAThumbnail_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<bool>("staysAfterRelease");
+        QTest::newRow("pointer") << QStringLiteral("actPointerTool") << false;
+        QTest::newRow("zoom") << QStringLiteral("actZoomTool") << true;
+        QTest::newRow("pan") << QStringLiteral("actPanTool") << true;
+    }
+
+    void aRangeMarkDragShowsItsFrameAsAThumbnail()
+    {
+        QFETCH(QString, tool);
+        QFETCH(bool, staysAfterRelease);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QList<QColor> colours(10, Qt::blue);
+        colours[7] = Qt::red;
+        m_project = pMakeProjectFromFrames(folder, colours);
+        QVERIFY(m_project);
+        CWKSlider* slider = m_pWindow->sldrFrameNumber;
+        slider->setFrameRange(0, 9);
+        slider->setValue(0);
+        m_pWindow->sltUpdateGUI(2);
+        m_pWindow->vFitViewerToClip(m_project);
+        m_pWindow->findChild<QAction*>(tool)->setChecked(true);
+        frmMainGLWidget* viewer = m_pWindow->pGetGLWidget();
+        const QPoint corner = viewer->rectThumbnail().center();
+        auto red = [&](const QPoint& at) {
+            const QColor colour = viewer->grabFramebuffer().pixelColor(at);
+            return colour.red() > 200 && colour.blue() < 60;
+        };
+        QVERIFY(!red(corner));
+
+        emit slider->startDragging(CWKSlider::kiPrimaryRangeId, false);
+        emit slider->valueChanged(CWKSlider::kiPrimaryRangeId, false, 7);
+        QVERIFY(red(corner));
+        QVERIFY(!red(QPoint(viewer->width() / 2, viewer->height() / 2)));
+        // Rows 0 and 1 are not range marks: the thumbnail keeps its frame.
+        emit slider->valueChanged(0, false, 2);
+        QCOMPARE(viewer->iGetThumbnailFrame(), 7);
+
+        emit slider->endDragging(CWKSlider::kiPrimaryRangeId, false);
+        QCOMPARE(red(corner), staysAfterRelease);
+        m_pWindow->actPointerTool->setChecked(true);
+        emit slider->endDragging(CWKSlider::kiPrimaryRangeId, false);
+        QVERIFY(!red(corner));
+    }
+
+    // A zoom about a point inside one of the tested preview windows zooms that window only;
+    // the second and third sit one window height and 6 pixels below the one before.
+    void aZoomInsideThePreviewWindowZoomsOnlyThePreview_data()
+    {
+        QTest::addColumn<int>("above"); // the point's height above the viewer's bottom edge
+        QTest::addColumn<bool>("first");
+        QTest::addColumn<bool>("second");
+        QTest::addColumn<bool>("third");
+        QTest::addColumn<bool>("previewZooms");
+        QTest::newRow("first window, tested") << 240 << true << false << false << true;
+        QTest::newRow("first window, untested") << 240 << false << true << true << false;
+        QTest::newRow("second window, tested") << 150 << false << true << false << true;
+        QTest::newRow("second window, only the first tested") << 150 << true << false << false << false;
+        QTest::newRow("third window, tested") << 60 << false << false << true << true;
+        QTest::newRow("above every window") << 300 << true << true << true << false;
+        QTest::newRow("in the gap between windows") << 197 << true << true << true << false;
+    }
+
+    void aZoomInsideThePreviewWindowZoomsOnlyThePreview()
+    {
+        QFETCH(int, above);
+        QFETCH(bool, first);
+        QFETCH(bool, second);
+        QFETCH(bool, third);
+        QFETCH(bool, previewZooms);
+        standin::testing::vEditViewerState(m_project, [](standin::ViewerState& state) {
+            state.stctPreviewWindow = CW_PreviewWindowDims {10.0f, 200.0f, 110.0f, 280.0f};
+        });
+        auto previewZoom = [this] {
+            float zoom = 0.0f;
+            standin::testing::vEditViewerState(m_project, [&](standin::ViewerState& state) { zoom = state.fPreviewZoom; });
+            return zoom;
+        };
+        vSetZoom(m_project, 1.0f);
+        const int y = m_pWindow->pGetGLWidget()->height() - above;
+        m_pWindow->vZoomViewer(m_project, 2.0f, 50, y, first, second, third);
+        QCOMPARE(previewZoom(), previewZooms ? 2.0f : 1.0f);
+        QCOMPARE(fGetZoom(m_project), previewZooms ? 1.0f : 2.0f);
+        // The viewer centre never counts as a point in a preview window.
+        m_pWindow->vZoomViewer(m_project, 2.0f, frmMain::kiViewerCentre, 0, true, true, true);
+        QCOMPARE(previewZoom(), previewZooms ? 2.0f : 1.0f);
+    }
+
+    // A clip not yet in a project shows its first frame as a preview: read at the proxy
+    // level's size, drawn fitted to the viewer, freed again.
+    void aClipPreviewShowsItsFirstFrame_data()
+    {
+        QTest::addColumn<int>("proxyLevel");
+        QTest::addColumn<int>("numberWidth");
+        QTest::addColumn<int>("expectedWidth");
+        QTest::newRow("full size, numbered") << 0 << 4 << 64;
+        QTest::newRow("half size") << 1 << 4 << 32;
+        QTest::newRow("quarter size") << 2 << 4 << 16;
+        QTest::newRow("single file") << 0 << -1 << 64;
+    }
+
+    void aClipPreviewShowsItsFirstFrame()
+    {
+        QFETCH(int, proxyLevel);
+        QFETCH(int, numberWidth);
+        QFETCH(int, expectedWidth);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QImage frame(64, 48, QImage::Format_RGB32);
+        frame.fill(Qt::red);
+        const QString name = numberWidth < 0 ? QStringLiteral("plate.png") : QStringLiteral("plate0012.png");
+        QVERIFY(frame.save(folder.filePath(name)));
+        // A frame of another colour where a wrongly numbered name would point.
+        frame.fill(Qt::green);
+        QVERIFY(frame.save(folder.filePath(QStringLiteral("plate12.png"))));
+
+        CW_BaseClipInfo base;
+        base.uiWidth = 64;
+        base.uiHeight = 48;
+        base.iProxyLevel = proxyLevel;
+        CW_ClipInfo clip;
+        clip.qstrFolder = folder.path();
+        clip.qstrFileName = QStringLiteral("plate");
+        clip.qstrThirdPart = QStringLiteral(".png");
+        clip.iFirstFileNumber = 12;
+        clip.iLastFileNumber = 12;
+        clip.iThirdNumber = numberWidth;
+        clip.iImageType = TAM_UINT8;
+        frmMainGLWidget* viewer = m_pWindow->pGetGLWidget();
+        m_pWindow->sltInitialisePreviewImage(&base, &clip);
+        auto* first = static_cast<Tam_Image*>(viewer->pGetImageA());
+        QVERIFY(first && viewer->pGetImageB());
+        QCOMPARE(first->iWidth, expectedWidth);
+        QCOMPARE(first->iHeight, expectedWidth * 3 / 4);
+        const unsigned char* pixel = first->pucData;
+        QVERIFY2(pixel[0] > 200 && pixel[1] < 60 && pixel[2] < 60,
+            qPrintable(QStringLiteral("%1 %2 %3").arg(pixel[0]).arg(pixel[1]).arg(pixel[2])));
+
+        m_pWindow->sltUpdatePreviewImage(&base, &clip);
+        const QImage drawn = viewer->grabFramebuffer();
+        const QColor centre = drawn.pixelColor(viewer->width() / 2, viewer->height() / 2);
+        QVERIFY2(centre.red() > 200 && centre.green() < 60, qPrintable(centre.name()));
+        // Fitted: the image reaches across most of the viewer's shorter side.
+        const float fit = fGetFitZoomFactor(base, viewer->width(), viewer->height(), first->iWidth, first->iHeight, false);
+        QCOMPARE(viewer->fGetImageBScale(), fit);
+        QVERIFY(first->iHeight * fit > viewer->height() * 0.5f || first->iWidth * fit > viewer->width() * 0.5f);
+
+        m_pWindow->sltDeletePreviewImages();
+        QVERIFY(!viewer->pGetImageA());
+        QVERIFY(!viewer->pGetImageB());
     }
 
     // The viewer's middle button sends X: the pan tool while it is held, then the tool before.

@@ -2,8 +2,10 @@
 
 #include "app/Settings.h"
 #include "Vosk.h"
+#include "standin/testing.h"
 #include "velmor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QSettings>
@@ -37,6 +39,9 @@ void vPrepare(const QString& product)
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane Works Ltd"));
     QCoreApplication::setApplicationName(qstrGetRegistryProductName(product));
     vCreateSettings();
+    // Projects a suite leaves open are closed as the application ends, as the program closes
+    // its project before it ends; otherwise every one counts as leaked.
+    qAddPostRoutine([] { standin::testing::vReset(); });
 }
 
 QString qstrRoot()

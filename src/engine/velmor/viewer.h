@@ -78,3 +78,23 @@ void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, 
     CW_BOOL b16, CW_BOOL zoomWindow2, CW_BOOL zoomWindow3);
 // A popup-menu item (0 to 26); true when the engine handled it.
 bool implementMenuAction(CW_Instance project, int index);
+
+// The preview (zoom) window over the viewer, in display pixels measured from the viewer's
+// bottom edge; all zero when there is none.
+struct CW_PreviewWindowDims {
+    float fLeft = 0.0f;
+    float fTop = 0.0f;
+    float fRight = 0.0f;
+    float fBottom = 0.0f;
+};
+CW_PreviewWindowDims stctGetPreviewWindowDims(CW_Instance project);
+// Zooms the preview window by factor about an image point, leaving the main view as it is.
+void vZoomPreviewWindow(CW_Instance project, float factor, float imageX, float imageY);
+
+// One flag per frame of the clip from first to last (inclusive, frame indices from 0):
+// 1 where the frame's image is there to be shown, 0 where it is missing.
+void vGetFrameExists(CW_Instance project, CW_CLIP_ID clip, char* flags, unsigned int first, unsigned int last);
+// Draws the displayed clip's frame scaled into the widget-pixel box (x, y, width, height),
+// keeping its aspect. False with the reason in errorText.
+CW_BOOL bRenderThumbnail(CW_Instance project, unsigned int frame, int x, int y, int width, int height,
+    std::string& errorText);
