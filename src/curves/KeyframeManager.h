@@ -29,6 +29,8 @@ public:
     CWKGUI_KEYFRAME_FOCUS eGetKeyframeFocus() const { return m_eFocus; }
     bool bGetAutokey() const { return m_bAutokey; }
     bool bGetUberkey() const { return m_bUberkey; }
+    void vSetAutokey(bool on) { m_bAutokey = on; }
+    void vSetUberkey(bool on) { m_bUberkey = on; }
 
 signals:
     void keyframeFocusChanged(CWKGUI_KEYFRAME_FOCUS focus);

@@ -43,6 +43,11 @@ public:
     void vSetPreviewMode(bool preview) { m_iPreviewMode = preview ? 1 : 0; }
     void vSetPreviewClip(CW_CLIP_ID clip) { m_ePreviewClip = clip; }
     void vSetPlaying(bool playing) { m_bPlaying = playing; }
+    // The last mouse position over the viewer; x is the largest int when unknown.
+    int iGetLastMouseX() const { return m_iLastMouseX; }
+    int iGetLastMouseY() const { return m_iLastMouseY; }
+    // Drawing in progress (paint or immediate draw): playback skips the tick.
+    bool bIsPainting() const { return m_bPainting || m_bInPaintEvent; }
     bool bIsPlaying() const { return m_bPlaying; }
 
     // Moves the displayed clip's centre to the widget's centre.
