@@ -113,6 +113,7 @@ private slots:
 
         m_project = pMakeProject(60, fieldMode);
         standin::testing::vSetUseTimeCode(m_project, timecode);
+        m_pWindow->sltUpdateGUI(2);
         QCOMPARE(m_pWindow->sldrFrameNumber->maximum(), 59);
 
         m_pWindow->sldrFrameNumber->setValue(frame);

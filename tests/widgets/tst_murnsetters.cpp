@@ -148,6 +148,8 @@ private slots:
         std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<double>(edit, parameter, false);
         m_pWindow->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_pWindow.get()));
+        m_pWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
         edit->setFocus();
         QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), 2000);
 
