@@ -90,6 +90,12 @@ CW_BOOL bIsClipRegistered(CW_Instance project, CW_CLIP_ID clip)
     return pcstctGetBaseClipInfo(project, clip) != nullptr;
 }
 
+bool standin::bPlantedFault(const char* operation, unsigned int frame)
+{
+    vFsCount(operation);
+    return bFsPlantedFault(operation, frame);
+}
+
 CW_BOOL bMakeFrameCurrent(CW_Instance project, unsigned int frame)
 {
     vFsCount("bMakeFrameCurrent");

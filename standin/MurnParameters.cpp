@@ -299,6 +299,76 @@ template <typename T> void NumericParameter<T>::setValueAt(T value, float time)
     vNotify(type, index);
 }
 
+template <typename T> void NumericParameter<T>::setStaticValue(T value, Vosk::CompositeCommand* command)
+{
+    if (!command) {
+        setStaticValue(value);
+        return;
+    }
+    vAddCommandStep(*command, [this, value] { setStaticValue(value); });
+}
+
+template <typename T> void NumericParameter<T>::setValueAt(T value, float time, Vosk::CompositeCommand* command)
+{
+    if (!command) {
+        setValueAt(value, time);
+        return;
+    }
+    vAddCommandStep(*command, [this, value, time] { setValueAt(value, time); });
+}
+
+template <typename T>
+void NumericParameter<T>::vAddCommandStep(Vosk::CompositeCommand& command, std::function<void()> write)
+{
+    // What the step found is taken when it is done, so undo returns to exactly that even
+    // after other steps of the same command wrote the parameter before it.
+    struct Before {
+        T staticValue {};
+        std::vector<Key> keys;
+    };
+    auto before = std::make_shared<Before>();
+    auto alive = [this] {
+        QMutexLocker lock(&mtxMurnState());
+        return setMurnLiveParameters().count(this) != 0;
+    };
+    command.vAddStep(
+        [this, before, alive, write] {
+            // A parameter removed since (its layer deleted) has nothing left to change.
+            if (!alive())
+                return;
+            {
+                QMutexLocker lock(&mtxMurnState());
+                before->staticValue = m_staticValue;
+                before->keys = m_vecKeys;
+            }
+            write();
+        },
+        [this, before, alive] {
+            if (alive())
+                vRestore(before->staticValue, before->keys);
+        });
+}
+
+template <typename T> void NumericParameter<T>::vRestore(T staticValue, std::vector<Key> keys)
+{
+    bool staticChanged = false;
+    bool keysChanged = false;
+    {
+        QMutexLocker lock(&mtxMurnState());
+        staticChanged = m_staticValue != staticValue;
+        keysChanged = m_vecKeys.size() != keys.size()
+            || !std::equal(keys.begin(), keys.end(), m_vecKeys.begin(), [](const Key& a, const Key& b) {
+                   return a.fTime == b.fTime && a.value == b.value && a.eInterpolation == b.eInterpolation;
+               });
+        m_staticValue = staticValue;
+        m_vecKeys = std::move(keys);
+    }
+    if (staticChanged)
+        vNotify(Vosk::Change::STATIC_VALUE_CHANGED);
+    if (keysChanged)
+        vNotify(Vosk::Change::KEY_VALUE_CHANGED);
+}
+
 template <typename T> bool NumericParameter<T>::removeKeyAt(float time)
 {
     int index = -1;

@@ -86,6 +86,8 @@ void vPfWriteProject(const CW_ProjectRecord& project, std::vector<Section>& out)
     section.vAdd(QStringLiteral("output_directory"), project.qstrOutputDirectory);
     section.vAdd(QStringLiteral("second_text"), project.qstrSecondText);
     section.vAdd(QStringLiteral("notes"), project.qstrProjectNotes);
+    section.vAdd(QStringLiteral("playbar_first"), QString::number(project.iPlaybarFirst));
+    section.vAdd(QStringLiteral("playbar_last"), QString::number(project.iPlaybarLast));
     out.push_back(std::move(section));
 }
 
@@ -97,6 +99,9 @@ void vPfReadProject(const Section& section, CW_ProjectRecord& project)
     project.qstrSecondText = section.qstrValue(QStringLiteral("second_text"), QString());
     // Files written before notes were kept have none.
     project.qstrProjectNotes = section.qstrValue(QStringLiteral("notes"), QString());
+    // Older files show the whole clip.
+    project.iPlaybarFirst = section.qstrValue(QStringLiteral("playbar_first"), QStringLiteral("-1")).toInt();
+    project.iPlaybarLast = section.qstrValue(QStringLiteral("playbar_last"), QStringLiteral("-1")).toInt();
 }
 
 void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)

@@ -16,7 +16,20 @@
 #include <utility>
 #include <vector>
 
+namespace Vosk {
+class CompositeCommand;
+}
+
 namespace standin {
+// One committed step of the undo history and the frame it was made at.
+struct HistoryStep {
+    std::shared_ptr<Vosk::CompositeCommand> pCommand;
+    unsigned int uiFrame = 0;
+};
+
+// A fault a test planted for an operation at a frame: false, or CW_Exception thrown.
+bool bPlantedFault(const char* operation, unsigned int frame);
+
 // One frame operation as the project recorded it: what ran and on which frame.
 struct LoggedStep {
     std::string strOperation;
@@ -62,6 +75,17 @@ struct CW_ProjectRecord {
     int iNextLayerID = 1;
     std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
     QString qstrProjectNotes;
+    // Undo history, oldest first, and the steps undone since the last change.
+    std::vector<standin::HistoryStep> vecUndo;
+    std::vector<standin::HistoryStep> vecRedo;
+    // Playback range; the out point at the largest value means the last frame.
+    unsigned int uiPlaybackIn = 0;
+    unsigned int uiPlaybackOut = 0xffffffffu;
+    // The frames the play bar shows; negative: the whole clip.
+    int iPlaybarFirst = -1;
+    int iPlaybarLast = -1;
+    CW_CLIP_ID eCachePriorityClip = 0;
+    bool bCacheRecycle = true;
 
     // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
     standin::ViewerState viewer;

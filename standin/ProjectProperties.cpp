@@ -21,3 +21,44 @@ QString ProjectProperties::getProjectNotes() const
         throw CW_Exception("The project is no longer open.", "getProjectNotes: invalid handle");
     return m_pProject->qstrProjectNotes;
 }
+
+namespace {
+CW_ProjectRecord& stctPpProject(CW_ProjectRecord* project, const char* operation)
+{
+    if (!standin::ProjectRegistry::instance().bIsLive(project))
+        throw CW_Exception("The project is no longer open.", std::string(operation) + ": invalid handle");
+    return *project;
+}
+} // namespace
+
+void ProjectProperties::setPlaybarFirst(int frame)
+{
+    QMutexLocker lock(&standin::ProjectRegistry::instance().mutex());
+    CW_ProjectRecord& project = stctPpProject(m_pProject, "setPlaybarFirst");
+    if (project.iPlaybarFirst != frame) {
+        project.iPlaybarFirst = frame;
+        project.bChanged = true;
+    }
+}
+
+void ProjectProperties::setPlaybarLast(int frame)
+{
+    QMutexLocker lock(&standin::ProjectRegistry::instance().mutex());
+    CW_ProjectRecord& project = stctPpProject(m_pProject, "setPlaybarLast");
+    if (project.iPlaybarLast != frame) {
+        project.iPlaybarLast = frame;
+        project.bChanged = true;
+    }
+}
+
+int ProjectProperties::getPlaybarFirst() const
+{
+    QMutexLocker lock(&standin::ProjectRegistry::instance().mutex());
+    return stctPpProject(m_pProject, "getPlaybarFirst").iPlaybarFirst;
+}
+
+int ProjectProperties::getPlaybarLast() const
+{
+    QMutexLocker lock(&standin::ProjectRegistry::instance().mutex());
+    return stctPpProject(m_pProject, "getPlaybarLast").iPlaybarLast;
+}

@@ -46,6 +46,11 @@ struct ViewerState {
     unsigned int uiClipsChangedCount = 0;
     CW_TOOL eTool = CW_TOOL_POINTER;
     CW_POINT_MODE ePointMode = 0;
+    // The tool's own state as last selected; the largest int is the tool's default.
+    int iToolState = 2147483647;
+    bool bToolDragging = false;
+    // Closed or open contours the user finished, and key presses the tools received.
+    unsigned int uiFinishedContours = 0;
     bool bHideOverlays = false;
     bool bSelectionsChanged = false;
     std::vector<int> vecHandledMenuItems;

@@ -3,6 +3,9 @@
 #include "CWKCustomEvent.h"
 #include "CWKGUIThreadedProcess.h"
 #include "ProgramState.h"
+#include "ProjectManagerInstance.h"
+#include "Vosk.h"
+#include "velmor.h"
 #include "brandor.h"
 #include "curves/frmCurveEditor.h"
 #include "mainwindow/frmMain.h"
@@ -111,6 +114,25 @@ void vCbParameterSelected(Murn::ParameterWithoutType* parameter)
     bCbPost(10900, quintptr(parameter));
 }
 
+void vCbParameterChange(Vosk::CompositeCommand& command, float value, bool undoable)
+{
+    if (bIsUserInterfaceThread()) {
+        if (undoable) {
+            CW_AutoLock(&g_mtxEngine, "customEvent2");
+            bMakeParameterChange(ProjectManagerInstance::instance()->getInstance(), command, nullptr, value, true);
+        } else {
+            command.do_it(nullptr);
+        }
+        return;
+    }
+    // The engine's command may be gone when the event is handled: the event carries a copy.
+    if (undoable)
+        bPostToMainWindow(CWKCustomEvent::pWithOwned(
+            10800, std::make_unique<CWKParameterChangeRecord>(CWKParameterChangeRecord {command, value})));
+    else
+        bPostToMainWindow(CWKCustomEvent::pWithOwned(10700, std::make_unique<Vosk::CompositeCommand>(command)));
+}
+
 void vCbProgressChanged()
 {
     if (bIsUserInterfaceThread()) {
@@ -200,7 +222,6 @@ CW_CallbackStruct* vInitProgressCallbacks(CW_CallbackStruct* callbacks)
 
 CW_CallbackStruct* vInitCommandCallback(CW_CallbackStruct* callbacks)
 {
-    // The parameter-change entry copies and applies undoable commands; it is filled once
-    // those commands exist, until then the engine finds it empty and applies nothing.
+    callbacks->pfnParameterChange = &vCbParameterChange;
     return callbacks;
 }

@@ -3,6 +3,8 @@
 // runner's progress record and post events to the main window, which carries them out.
 #pragma once
 
+#include "Vosk.h"
+
 struct CW_CallbackStruct;
 class QSemaphore;
 
@@ -18,6 +20,12 @@ CW_CallbackStruct* vInitProgressCallbacks(CW_CallbackStruct* callbacks);
 struct CWKActivationRecord {
     int a;
     int b;
+};
+
+// Payload of event 10800: the change to commit as one undo step, and the frame it was made at.
+struct CWKParameterChangeRecord {
+    Vosk::CompositeCommand command;
+    float fValue;
 };
 
 // Whether the calling thread is the user-interface thread.

@@ -43,6 +43,8 @@ public:
     void getKeyframeFlags(CW_Instance project, int* flags, unsigned int count) const;
     // The key times of the focused parameter; none without one.
     std::vector<float> vecGetKeyframeTimes() const;
+    void vSetAutokey(bool on) { m_bAutokey = on; }
+    void vSetUberkey(bool on) { m_bUberkey = on; }
 
 signals:
     void keyframeFocusChanged(CWKGUI_KEYFRAME_FOCUS focus);

@@ -97,6 +97,10 @@ public:
     void setStaticValue(T value);
     // Changes the key at time, or adds one there.
     void setValueAt(T value, float time);
+    // The same as steps of a command: nothing changes until the command is done, and
+    // undoing it restores the values and keys as they were. A null command writes at once.
+    void setStaticValue(T value, Vosk::CompositeCommand* command);
+    void setValueAt(T value, float time, Vosk::CompositeCommand* command);
     // False when there is no key at time.
     bool removeKeyAt(float time);
     T keyValue(unsigned int index) const;
@@ -125,6 +129,8 @@ public:
     std::vector<Key> vecGetKeys() const;
 
 private:
+    void vAddCommandStep(Vosk::CompositeCommand& command, std::function<void()> write);
+    void vRestore(T staticValue, std::vector<Key> keys);
     T m_staticValue;
     T m_lowerLimit;
     T m_upperLimit;

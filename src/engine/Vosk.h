@@ -101,3 +101,35 @@ private:
 };
 
 } // namespace Vosk
+
+#include <functional>
+
+namespace Vosk {
+
+// An undoable change made of steps, done in order and undone in reverse. Copies share the
+// steps, so a copy posted to another thread does and undoes the same change.
+class CompositeCommand {
+public:
+    CompositeCommand() = default;
+    CompositeCommand(const CompositeCommand&) = default;
+    CompositeCommand& operator=(const CompositeCommand&) = default;
+    virtual ~CompositeCommand() = default;
+
+    void vAddStep(std::function<void()> doIt, std::function<void()> undoIt);
+    // Appends the other command's steps after this one's.
+    void vAppend(const CompositeCommand& other);
+    bool bIsEmpty() const { return m_vecSteps.empty(); }
+    size_t uiStepCount() const { return m_vecSteps.size(); }
+    // The context is the engine's and may be null.
+    virtual void do_it(void* context);
+    virtual void undo_it();
+
+private:
+    struct Step {
+        std::function<void()> fnDo;
+        std::function<void()> fnUndo;
+    };
+    std::vector<std::shared_ptr<Step>> m_vecSteps;
+};
+
+} // namespace Vosk

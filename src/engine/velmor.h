@@ -40,3 +40,4 @@ CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 #include "velmor/PageInput.h"
 #include "velmor/viewer.h"
 #include "velmor/dataexport.h"
+#include "velmor/history.h"

@@ -3,6 +3,7 @@
 
 #include "cwbase.h"
 #include "ui_frmMain.h"
+#include "velmor/viewer.h"
 
 #include "widgets/CWKControlForm.h"
 
@@ -10,6 +11,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
+#include <QList>
 #include <array>
 #include <memory>
 
@@ -29,6 +31,8 @@ class ProjectOpener;
 class frmPreferences;
 class frmViewerPreferences;
 class QKeyEvent;
+class QLineEdit;
+class QTimer;
 namespace Murn {
 class CWKParameterWidgetCommon;
 }
@@ -239,7 +243,7 @@ public slots:
     void actViewInputAAlpha_None_toggled(bool checked);
     void actViewInputAAlpha_GarbageMatte_toggled(bool checked);
     void actViewInputAAlpha_Matte_toggled(bool checked);
-    void sltToggleInsertMode();
+    void sltToggleInsertMode(bool on);
     void vSetPointerOrInsertTool();
     void sltDeletePreviewImages();
     // Preview images of a clip that is not yet in a project (the clip dialogs).
@@ -301,4 +305,114 @@ private:
     void vConnectImportExportAndHelpActions();
     void vExportRendered(int mode);
     bool m_bTutorialMode = false;
+
+    // Frame navigation, time display and playback.
+public:
+    enum CWKGUI_PLAYMODE { UniDirection = 0, Loop = 1, PingPong = 2 };
+    CWKGUI_PLAYMODE eGetPlayMode() const;
+    // Null while nothing plays.
+    QTimer* pGetPlaybackTimer() const { return m_pPlaybackTimer; }
+
+public slots:
+    void sldrFrameNumber_valueChanged(int frame);
+    void sldrFrameNumber_valueChanged(int kind, bool inPoint, int frame);
+    void sltSetFrame(int frame);
+    void sltNextFrame();
+    void sltPreviousFrame();
+    void btnNextFrame_clicked();
+    void btnPreviousFrame_clicked();
+    void btnClipStart_clicked();
+    void btnClipEnd_clicked();
+    void sltPlayForwards();
+    void sltPlayBackwards();
+    void btnPlayForwards_clicked();
+    void btnPlayBackwards_clicked();
+    void sltPlayNextFrame();
+    void sltPlayPreviousFrame();
+    void sltStopPlayback();
+    void btnStopPlayback_pressed();
+    void btnPlayMode_clicked();
+    void iedtCurrentFrame_valueChanged();
+    void iedtInPointFrameFrame_valueChanged();
+    void iedtOutPointFrameFrame_valueChanged();
+    void btnSetInPoint_clicked();
+    void btnSetOutPoint_clicked();
+    void btnResetInPoint_clicked();
+    void btnResetOutPoint_clicked();
+    void btnZoomToInOutPoints_clicked();
+    void zoomToFullFrameRange();
+    void onProjectManagerChanged(CW_Instance project);
+    void onPlaybarRangeChanged(int first, int last);
+    void vUpdateCurrentTime(CW_Instance project);
+    void vUpdateClipLength(CW_Instance project);
+    void sltUpdateCurrentTime();
+    void sltUpdateClipLength();
+
+private:
+    void vConnectTransport();
+    void playClip(bool forwards);
+    // Ends playback: the timer goes, the viewer stops playing, the window is idle again.
+    void vEndPlayback();
+    void vStepFrame(bool next);
+    // The frame an edit shows, and whether that text parses at all.
+    int iParseFrameEdit(QLineEdit* edit, CW_Instance project) const;
+    QString qstrFrameText(CW_Instance project, int frame) const;
+    void vStoreInOutPoint(CW_Instance project, bool inPoint, int frame);
+    QTimer* m_pPlaybackTimer = nullptr;
+    // A frame change is being carried out; playback ticks wait for it.
+    bool m_bInFrameChange = false;
+
+    // Tools, render actions, keyframe stepping, undo and the keyboard.
+public slots:
+    void sltSelectAddXSplineLayerTool(bool checked);
+    void sltSelectAddBezierLayerTool(bool checked);
+    void sltSelectAddXSplineContourTool(bool checked);
+    void sltSelectAddBezierContourTool(bool checked);
+    void sltSelectPointerTool(bool refresh);
+    void sltSelectPanTool(bool checked);
+    void sltSelectZoomTool(bool checked);
+    void sltSelectRotateTool(bool checked);
+    void sltSelectScaleTool(bool checked);
+    void sltSelectTranslateTool(bool checked);
+    void sltSelectSoftConstraintTool(bool checked);
+    void actPointModeSelected(QAction* action);
+    void actRenderThis_activated();
+    void actRenderForwards_activated();
+    void actRenderBackwards_activated();
+    void actRenderNext_activated();
+    void actRenderPrevious_activated();
+    void actStopRendering_activated();
+    void actUndoRenderThis_activated();
+    void actUndoRenderAll_activated();
+    void vUpdateRenderActions();
+    void sltParameterPageChanged(int index);
+    void btnNextKeyframe_clicked();
+    void btnPreviousKeyframe_clicked();
+    void actEditUndo_activated();
+    void actEditRedo_activated();
+    void actFinishClosedContour_activated();
+    void actFinishOpenContour_activated();
+    void actSwitchPointsOff_activated();
+    void actSwitchPointsOn_activated();
+    void actDeletePoints_activated();
+    void actSelectAllPoints_activated();
+
+private:
+    void vConnectTools();
+    void vSelectToolChecked(CW_TOOL tool);
+    void vSelectZoomOrPan(bool checked, CW_TOOL tool);
+    void vSelectShapeTool(bool checked, CW_TOOL tool);
+    void vClickPageButton(const char* name);
+    void vUndoOrRedo(bool undo, const char* tag);
+    void vSendPointKey(QAction* action, char key, int modifiers);
+    void vFinishContourAction(bool closed);
+    bool bHandleWindowKeyPress(QKeyEvent* e);
+    bool bHandleWindowKeyRelease(QKeyEvent* e);
+    QAction* pToolAction(CW_TOOL tool) const;
+    // The one-shot flag that keeps the next insert-mode toggle from selecting a tool.
+    bool m_bSuppressInsertModeTool = false;
+    // Hold-keys: the tool action to return to and the engine's tool state when pressed.
+    QAction* m_pHoldReturnAction = nullptr;
+    int m_iHoldToolState = 2147483647;
+    QList<QMetaObject::Connection> m_lstRenderButtonConnections;
 };

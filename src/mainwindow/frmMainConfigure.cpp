@@ -179,6 +179,8 @@ void frmMain::sltConfigureGUI()
     }
     actFinishOpenContour->setVisible(false);
     vConnectViewerServices();
+    vConnectTransport();
+    vConnectTools();
     m_bConfigured = true;
 }
 

@@ -33,10 +33,13 @@ bool frmMain::bHandleFrameStepEvent(int code, bool projectValid)
     const bool move = next ? clip && unsigned(current) + 1 < clip->uiCount : current > 0;
     if (!move)
         return true;
-    const int frame = next ? current + 1 : current - 1;
+    // The engine has moved already for 2003 and 2004; the slider follows by the one road.
     if (code == 2003 || code == 2004)
-        bMakeFrameCurrent(project, unsigned(frame));
-    sldrFrameNumber->setValue(frame);
+        bMakeFrameCurrent(project, unsigned(next ? current + 1 : current - 1));
+    if (next)
+        sltNextFrame();
+    else
+        sltPreviousFrame();
     return true;
 }
 
@@ -107,7 +110,7 @@ bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool projectValid)
     }
 }
 
-bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool)
+bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid)
 {
     switch (e->iGetCode()) {
     case 10000:
@@ -155,6 +158,21 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool)
         if (g_pCurveEditor)
             g_pCurveEditor->vUndo(int(qintptr(e->uiGetPayload())));
         return true;
+    case 10700: {
+        std::unique_ptr<Vosk::CompositeCommand> command = e->pTakeOwned<Vosk::CompositeCommand>();
+        if (command)
+            command->do_it(nullptr);
+        return true;
+    }
+    case 10800: {
+        std::unique_ptr<CWKParameterChangeRecord> record = e->pTakeOwned<CWKParameterChangeRecord>();
+        if (!record || !projectValid)
+            return true;
+        CW_AutoLock(&g_mtxEngine, "customEvent2");
+        bMakeParameterChange(
+            ProjectManagerInstance::instance()->getInstance(), record->command, nullptr, record->fValue, true);
+        return true;
+    }
     case 10900: {
         auto* parameter = static_cast<Murn::ParameterWithoutType*>(e->pGetPayload());
         if (g_pCurveEditor)

@@ -220,15 +220,6 @@ void frmMain::actViewInputAAlpha_Matte_toggled(bool checked)
     bCallReported(this, [view] { view->applyChannelsToDisplay(); });
 }
 
-void frmMain::sltToggleInsertMode()
-{
-    QAction* action = m_bInsertMode ? actPointerTool : actInsertMode;
-    if (!action->isEnabled())
-        return;
-    m_bInsertMode = !m_bInsertMode;
-    action->setChecked(true);
-}
-
 void frmMain::vSetPointerOrInsertTool()
 {
     QAction* action = m_bInsertMode ? actInsertMode : actPointerTool;
@@ -429,21 +420,22 @@ void frmMain::vDetachFocusedParameterWidget()
 
 void frmMain::keyPressEvent(QKeyEvent* e)
 {
-    if (bHandleViewerPanKey(e, true))
+    if (bHandleViewerPanKey(e, true) || bHandleWindowKeyPress(e))
         return;
     QMainWindow::keyPressEvent(e);
 }
 
 void frmMain::keyReleaseEvent(QKeyEvent* e)
 {
-    if (bHandleViewerPanKey(e, false))
+    if (bHandleViewerPanKey(e, false) || bHandleWindowKeyRelease(e))
         return;
     QMainWindow::keyReleaseEvent(e);
 }
 
 bool frmMain::bHandleViewerPanKey(QKeyEvent* e, bool press)
 {
-    if (e->key() != Qt::Key_X || e->isAutoRepeat()
+    // Only the viewer's middle button sends X without text; the keyboard's X is a hold-key.
+    if (e->key() != Qt::Key_X || e->isAutoRepeat() || !e->text().isEmpty()
         || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     if (press) {

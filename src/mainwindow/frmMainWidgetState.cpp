@@ -17,6 +17,7 @@
 
 #include <QActionGroup>
 #include <QDockWidget>
+#include <QTimer>
 #include <algorithm>
 #include <initializer_list>
 #include <vector>
@@ -158,8 +159,8 @@ void frmMain::vApplyWidgetsState(CW_Instance project, int state)
             // The tracking data of the selection comes with the tracking export.
             vEnableWidgetStateAll<QAction>({actSaveTrackingData, actSaveOffsetTrackingData}, false);
             vEnableWidgetStateAll<QAction>({actSaveShapeData, actSaveLayerData}, valid && allowed(7) && allowed(58));
-            // The engine keeps no undo history of its own yet.
-            vEnableWidgetStateAll<QAction>({actEditUndo, actEditRedo}, false);
+            actEditUndo->setEnabled(valid && bCanUndo(project));
+            actEditRedo->setEnabled(valid && bCanRedo(project));
             CWKControlForm* page = pGetCurrentControlForm();
             QPushButton* pageRenderThis
                 = page ? page->findChild<QPushButton*>(QStringLiteral("btnRenderThis")) : nullptr;
@@ -278,24 +279,33 @@ void frmMain::vUpdateTransportControls(CW_Instance project)
     if (!bIsValidInstance(project) || bIsStopRequested())
         return;
 
-    // Without marked in and out points the whole clip is the range; playback is one way.
-    int in = sldrFrameNumber->minimum();
-    int out = sldrFrameNumber->maximum();
-    if (sldrFrameNumber->primaryEnd() > sldrFrameNumber->primaryStart()) {
-        in = sldrFrameNumber->primaryStart();
-        out = sldrFrameNumber->primaryEnd();
+    // Playing, or a shape half drawn: only stopping makes sense.
+    if (m_pPlaybackTimer && m_pPlaybackTimer->isActive()) {
+        btnStopPlayback->setEnabled(true);
+        actPlayStop->setEnabled(true);
+    } else {
+        // Without marked in and out points the whole clip is the range.
+        int in = sldrFrameNumber->minimum();
+        int out = sldrFrameNumber->maximum();
+        if (sldrFrameNumber->primaryEnd() > sldrFrameNumber->primaryStart()) {
+            in = sldrFrameNumber->primaryStart();
+            out = sldrFrameNumber->primaryEnd();
+        }
+        const int current = int(uiGetFrameNumber(project));
+        const bool cycling = eGetPlayMode() != UniDirection;
+        const bool forwards = (in <= current && current < out) || cycling;
+        const bool backwards = (in < current && current <= out) || cycling;
+        vEnableWidgetStateAll<QWidget>(forwardButtons, forwards);
+        vEnableWidgetStateAll<QAction>(forwardActions, forwards);
+        vEnableWidgetStateAll<QWidget>(backwardButtons, backwards);
+        vEnableWidgetStateAll<QAction>(backwardActions, backwards);
+        sldrFrameNumber->setEnabled(forwards || backwards);
+        vEnableWidgetStateAll<QWidget>(rangeButtons, true);
+        vEnableWidgetStateAll<QAction>(rangeActions, true);
     }
-    const int current = int(uiGetFrameNumber(project));
-    const bool forwards = in <= current && current < out;
-    const bool backwards = in < current && current <= out;
-    vEnableWidgetStateAll<QWidget>(forwardButtons, forwards);
-    vEnableWidgetStateAll<QAction>(forwardActions, forwards);
-    vEnableWidgetStateAll<QWidget>(backwardButtons, backwards);
-    vEnableWidgetStateAll<QAction>(backwardActions, backwards);
-    sldrFrameNumber->setEnabled(forwards || backwards);
-    vEnableWidgetStateAll<QWidget>(rangeButtons, true);
-    vEnableWidgetStateAll<QAction>(rangeActions, true);
     btnPlayMode->setEnabled(true);
+    vUpdateCurrentTime(project);
+    vUpdateClipLength(project);
 }
 
 void frmMain::vUpdateEditActions(CW_Instance project)

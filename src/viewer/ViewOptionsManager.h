@@ -67,6 +67,8 @@ public:
     // The one option the reset leaves alone.
     bool selectedTrackMattes = false;
     bool renderOnParameterChange = false;
+    // The view follows the selection from frame to frame.
+    bool lockView = false;
 
 signals:
     void projectChanged(CW_Instance project);

@@ -56,6 +56,11 @@ public:
     int iGetThumbnailFrame() const { return m_iThumbnailFrame; }
     // Where the thumbnail is drawn, in widget pixels.
     QRect rectThumbnail() const;
+    // The last mouse position over the viewer; x is the largest int when unknown.
+    int iGetLastMouseX() const { return m_iLastMouseX; }
+    int iGetLastMouseY() const { return m_iLastMouseY; }
+    // Drawing in progress (paint or immediate draw): playback skips the tick.
+    bool bIsPainting() const { return m_bPainting || m_bInPaintEvent; }
     bool bIsPlaying() const { return m_bPlaying; }
 
     // Moves the displayed clip's centre to the widget's centre.

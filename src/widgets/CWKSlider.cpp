@@ -135,23 +135,21 @@ void CWKSlider::vEnsureMarkRows()
 
 void CWKSlider::setFrameMarks(const char* flags, int row, unsigned count)
 {
-    if (!bRowIndex(row))
+    // Nothing to copy leaves the row as it was; owners clear a row by passing zeros.
+    if (!bRowIndex(row) || !flags || count == 0)
         return;
     vEnsureMarkRows();
     auto& marks = m_arrMarkRows[row];
-    // Marks of an earlier, longer call must not linger past this one's count.
-    std::fill(marks.begin(), marks.end(), 0);
     int first = -1;
     int last = -1;
-    if (flags) {
-        const qint64 top = std::min<qint64>(maximum(), qint64(count) - 1);
-        for (qint64 i = 0; i <= top; ++i) {
-            marks[i] = flags[i];
-            if (flags[i]) {
-                last = int(i);
-                if (first < 0)
-                    first = int(i);
-            }
+    // Entries beyond the count keep their marks.
+    const qint64 top = std::min<qint64>(maximum(), qint64(count) - 1);
+    for (qint64 i = 0; i <= top; ++i) {
+        marks[i] = flags[i];
+        if (flags[i]) {
+            last = int(i);
+            if (first < 0)
+                first = int(i);
         }
     }
     m_arrRowFirst[row] = first < 0 ? 0 : first;
@@ -352,8 +350,8 @@ int CWKSlider::iHitTest(const QPoint& point, int& id, bool& start) const
             continue;
         if (best == distance(candidate.iStart)) {
             id = candidate.iId;
-            // Two ends stacked on the first frame: only the end can move, so the end is taken.
-            start = !(candidate.iStart == candidate.iEnd && candidate.iStart <= std::max(0, minimum()));
+            // Two ends stacked on frame 0: only the end can move, so the end is taken.
+            start = !(candidate.iStart == candidate.iEnd && candidate.iStart == 0);
             return start ? candidate.iStartMode : candidate.iStartMode + 1;
         }
         if (best == distance(candidate.iEnd)) {
@@ -378,6 +376,11 @@ int* CWKSlider::pHeldEnd(int id, bool start)
 
 void CWKSlider::mousePressEvent(QMouseEvent* event)
 {
+    // Another button during a left drag belongs to that drag.
+    if (m_iDragMode != DragNone && event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QSlider::mousePressEvent(event);
         return;
@@ -471,6 +474,11 @@ void CWKSlider::vDragEnd(int x)
 
 void CWKSlider::mouseReleaseEvent(QMouseEvent* event)
 {
+    // Another button let go during a left drag does not end the drag.
+    if (m_iDragMode != DragNone && event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     switch (m_iDragMode) {
     case DragNone:
         QSlider::mouseReleaseEvent(event);

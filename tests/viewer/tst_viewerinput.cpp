@@ -100,10 +100,11 @@ private slots:
         standin::testing::vReset();
         m_pProject = pMakeViewerTestProject(m_dir.path(), 64, 48, 2);
         vResizeWindow(m_pProject, m_pViewer->width(), m_pViewer->height());
-        vSetZoom(m_pProject, 2.0f);
-        vSetOrigin(m_pProject, 10.0f, 20.0f);
         vUncheckTools();
         pToolAction("actPointerTool")->setChecked(true);
+        // Choosing a tool refreshes the panels, which may fit a newly shown project.
+        vSetZoom(m_pProject, 2.0f);
+        vSetOrigin(m_pProject, 10.0f, 20.0f);
         m_pPage->m_inputs.clear();
         m_pPage->m_iMenuItem = -1;
         m_pPage->m_eCursor = 0;

@@ -431,11 +431,14 @@ private slots:
         QTest::addColumn<unsigned>("count");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("last");
+        QTest::addColumn<bool>("earlierMarkStays");
 
-        QTest::newRow("span of the marks") << QList<int>{12, 13, 40} << 100u << 12 << 40;
-        QTest::newRow("no marked frame") << QList<int>{} << 100u << 0 << 99;
-        QTest::newRow("no entries") << QList<int>{} << 0u << 0 << 99;
-        QTest::newRow("count cuts the marks") << QList<int>{5, 60} << 50u << 5 << 5;
+        QTest::newRow("span of the marks") << QList<int>{12, 13, 40} << 100u << 12 << 40 << false;
+        QTest::newRow("no marked frame") << QList<int>{} << 100u << 0 << 99 << false;
+        // Nothing copied: the row, its marks and its range stay as they were.
+        QTest::newRow("no entries") << QList<int>{} << 0u << 70 << 80 << true;
+        // Entries beyond the count are not touched.
+        QTest::newRow("count cuts the marks") << QList<int>{5, 60} << 50u << 5 << 5 << true;
     }
 
     void frameMarksSetTheRowRange()
@@ -444,8 +447,8 @@ private slots:
         QFETCH(unsigned, count);
         QFETCH(int, first);
         QFETCH(int, last);
+        QFETCH(bool, earlierMarkStays);
 
-        // An earlier call's marks must not survive a later, shorter one.
         vSetMarks(0, 70, 80);
         std::vector<char> flags(100, 0);
         for (int frame : marked)
@@ -453,9 +456,41 @@ private slots:
         m_slider->setFrameMarks(flags.data(), 0, count);
         QCOMPARE(m_slider->rowFirst(0), first);
         QCOMPARE(m_slider->rowLast(0), last);
-        QVERIFY(!m_slider->rowMarked(0, 75));
+        QCOMPARE(m_slider->rowMarked(0, 75), earlierMarkStays);
         for (int frame : marked)
             QCOMPARE(m_slider->rowMarked(0, frame), unsigned(frame) < count);
+    }
+
+    void stackedEndsAtAMinimumAboveZeroGrabTheStart()
+    {
+        m_slider->setFrameRange(10, 99);
+        m_slider->setValue(90);
+        m_slider->setPrimaryRange(10, 10);
+        QSignalSpy startSpy(m_slider, &CWKSlider::startDragging);
+        vDrag(10, 15);
+        QCOMPARE(startSpy.count(), 1);
+        QCOMPARE(startSpy.at(0).at(1).toBool(), true);
+        QCOMPARE(m_slider->primaryStart(), 10);
+        QCOMPARE(m_slider->primaryEnd(), 10);
+    }
+
+    void otherButtonReleaseKeepsTheDragGoing()
+    {
+        m_slider->setPrimaryRange(20, 60);
+        QSignalSpy endSpy(m_slider, &CWKSlider::endDragging);
+        QCursor::setPos(0, 0);
+        QTest::mousePress(m_slider, Qt::LeftButton, Qt::NoModifier, at(60));
+        QTest::mouseMove(m_slider, at(62));
+        QTest::mousePress(m_slider, Qt::RightButton, Qt::NoModifier, at(62));
+        QTest::mouseRelease(m_slider, Qt::RightButton, Qt::NoModifier, at(62));
+        QCOMPARE(m_slider->dragMode(), int(CWKSlider::DragPrimaryEnd));
+        QVERIFY(endSpy.isEmpty());
+        QTest::mouseMove(m_slider, at(63));
+        QTest::mouseMove(m_slider, at(64));
+        QTest::mouseRelease(m_slider, Qt::LeftButton, Qt::NoModifier, at(64));
+        QCOMPARE(endSpy.count(), 1);
+        QCOMPARE(m_slider->dragMode(), int(CWKSlider::DragNone));
+        QCOMPARE(m_slider->primaryEnd(), 64);
     }
 
     void marksFollowARangeGrownAfterInit()

@@ -19,6 +19,11 @@ public:
     // Rich text (HTML) the user keeps with the project.
     void setProjectNotes(const QString& notes);
     QString getProjectNotes() const;
+    // The frames the play bar shows; negative means the whole clip.
+    void setPlaybarFirst(int frame);
+    void setPlaybarLast(int frame);
+    int getPlaybarFirst() const;
+    int getPlaybarLast() const;
 
 private:
     CW_ProjectRecord* m_pProject;

@@ -98,3 +98,19 @@ void vGetFrameExists(CW_Instance project, CW_CLIP_ID clip, char* flags, unsigned
 // keeping its aspect. False with the reason in errorText.
 CW_BOOL bRenderThumbnail(CW_Instance project, unsigned int frame, int x, int y, int width, int height,
     std::string& errorText);
+// Tool selection: the tool and the tool's own state (the largest int keeps the default).
+void vSelectTool(CW_Instance project, CW_TOOL tool, int state);
+int eGetCurrentToolState(CW_Instance project);
+// A press of the current tool is being dragged.
+CW_BOOL bToolIsDragging(CW_Instance project);
+// Ends the current tool's drag at an image position.
+void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, float x, float y);
+// A key for the current tool; modifiers as bits (Shift 4, Ctrl 2, Alt 8, 0x1800 uber-key).
+void vKeyPress(CW_Instance project, char key, int modifiers, bool autoKey);
+void vFinishContour(CW_Instance project, bool autoKey, bool closed);
+CW_BOOL bSelectAllControlPoints(CW_Instance project);
+void vSetPointSelectionMode(CW_Instance project, CW_POINT_MODE mode);
+// Keeps the view on the selection while the frame changes; false without a selection.
+CW_BOOL bShiftViewToLockOntoSelection(CW_Instance project, unsigned int from, unsigned int to, float x, float y);
+// Moves the view by the line offset between the fields of two field indices.
+CW_BOOL bAdjustViewForNewField(CW_Instance project, unsigned int from, unsigned int to);
