@@ -230,3 +230,14 @@ void vEditViewerState(CW_Instance project, const std::function<void(ViewerState&
 }
 
 } // namespace standin::testing
+
+CW_BOOL bGetToolPosition(CW_Instance project, float& x, float& y)
+{
+    return vwWithProject(project, "bGetToolPosition", [&](CW_ProjectRecord& r) {
+        if (!r.viewer.bHasToolPosition)
+            return false;
+        x = r.viewer.fToolX;
+        y = r.viewer.fToolY;
+        return true;
+    });
+}

@@ -52,6 +52,10 @@ struct ViewerState {
     std::vector<LoggedInput> vecInputLog;
     std::map<int, LayerOutline> mapLayerOutlines;
     int iCurrentLayer = -1;
+    // The current tool's position in image coordinates, when it has one.
+    bool bHasToolPosition = false;
+    float fToolX = 0.0f;
+    float fToolY = 0.0f;
     // Set by a test: the next frame renders fail with this text.
     std::string strRenderFault;
 };
