@@ -56,6 +56,14 @@ void vSetControl(QWidget* control, const QString& value)
     }
 }
 
+// Types a number and presses Return, which is when the field reports a change.
+void vTypeIntoField(QLineEdit* field, const QString& text)
+{
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
 QString qstrShownBy(QWidget* control)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(control))
@@ -160,7 +168,7 @@ private slots:
         QFETCH(bool, expected);
         frmPreferences preferences;
         // Start from the opposite state so that the trigger really changes something.
-        preferences.chkbxSeparateFields->setChecked(true);
+        preferences.chkbxSeparateFields->click();
         preferences.chkbxConvertPixelsTo8Bit->setChecked(true);
         preferences.chkbxConvertPixelsToFloat->setChecked(true);
         preferences.rbtnOutputDirectoryAbsolutePath->setChecked(trigger.endsWith(QLatin1String("RelativePath")));
@@ -251,7 +259,7 @@ private slots:
         // Lens
         QTest::newRow("camera model") << "CameraModel" << "cboxPreferencesCameraModel" << "Anamorphic" << "4"
                                       << "Anamorphic";
-        QTest::newRow("principal point") << "PPointX" << "dedtPreferencesPrincipalPointPercentageX" << "40"
+        QTest::newRow("principal point") << "PPointX" << "dedtPreferencesPrincipalPointPercentageX" << "40.00"
                                          << "40" << "40.00";
         QTest::newRow("distortion") << "DistortionK2" << "dedtPreferencesDistortionK2" << "0.125" << "0.125"
                                     << "0.125";
@@ -283,6 +291,10 @@ private slots:
             frmPreferences preferences;
             QWidget* widget = preferences.findChild<QWidget*>(control);
             QVERIFY(widget);
+            // The field order waits for separate fields, as it does for the user.
+            if (!widget->isEnabled())
+                preferences.chkbxSeparateFields->click();
+            QVERIFY(widget->isEnabled());
             vSetControl(widget, qstrExpand(input));
             QCOMPARE(qstrShownBy(widget), qstrExpand(shown));
             preferences.btnPreferencesOK->click();
@@ -473,8 +485,7 @@ private slots:
         CW_Instance project = standin::testing::pCreateProject();
         ProjectManagerInstance::instance()->setInstance(project);
         frmPreferences preferences;
-        preferences.iedtMaximumHistorySize->setText(QStringLiteral("10"));
-        preferences.iedtMaximumHistorySize->vReturnPressed();
+        vTypeIntoField(preferences.iedtMaximumHistorySize, QStringLiteral("10"));
         // Acts at once, before any OK.
         QCOMPARE(pGetUserSettings()->value(QStringLiteral("MaximumHistorySize")).toUInt(), 10u);
         QCOMPARE(uiGetMaximumHistorySize(project), 10u);
@@ -486,8 +497,7 @@ private slots:
         QCOMPARE(steps.back(), std::string("edit 11"));
 
         // A smaller bound drops the oldest steps at once.
-        preferences.iedtMaximumHistorySize->setText(QStringLiteral("12"));
-        preferences.iedtMaximumHistorySize->vReturnPressed();
+        vTypeIntoField(preferences.iedtMaximumHistorySize, QStringLiteral("12"));
         QCOMPARE(uiGetMaximumHistorySize(project), 12u);
         QCOMPARE(standin::testing::vecGetUndoSteps(project).size(), size_t(10));
     }
@@ -495,8 +505,7 @@ private slots:
     void historySizeWithoutProjectIsOnlyStored()
     {
         frmPreferences preferences;
-        preferences.iedtMaximumHistorySize->setText(QStringLiteral("25"));
-        preferences.iedtMaximumHistorySize->vReturnPressed();
+        vTypeIntoField(preferences.iedtMaximumHistorySize, QStringLiteral("25"));
         QCOMPARE(pGetUserSettings()->value(QStringLiteral("MaximumHistorySize")).toUInt(), 25u);
         QCOMPARE(frmPreferences::iGetMaximumHistorySize(), 25);
     }
