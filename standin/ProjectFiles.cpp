@@ -170,7 +170,7 @@ CW_BOOL bClipExists(CW_CallbackStruct* callbacks, const char* pathUtf8)
 
 CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const CW_ClipInfo* clip, const QString&,
     void*, void*, const QString&, bool, const char* pathUtf8, int maximumHistorySize, const char*, QXmlErrorHandler&, QWidget*,
-    const CW_Color[5], ManagerSuite&, bool)
+    const CW_Color overlayColours[5], ManagerSuite&, bool)
 {
     const QString path = QString::fromUtf8(pathUtf8);
     QByteArray bytes;
@@ -187,12 +187,15 @@ CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const 
     project->bChanged = false;
     if (maximumHistorySize > 0)
         project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
+    if (overlayColours)
+        std::copy(overlayColours, overlayColours + 5, project->aSelectionColours);
     return project;
 }
 
 CW_Instance pOpenProjectFromBuffer(CW_CallbackStruct*, const CW_BaseClipInfo& base, const CW_ClipInfo& clip,
     const QString& clipName, const CW_BaseClipInfo&, const CW_ClipInfo& initialClip, const QString&, bool,
-    int maximumHistorySize, const QByteArray& buffer, const char*, QXmlErrorHandler&, QWidget*, const CW_Color[5])
+    int maximumHistorySize, const QByteArray& buffer, const char*, QXmlErrorHandler&, QWidget*,
+    const CW_Color overlayColours[5])
 {
     CW_Instance project = pPfsOpenFromBytes(buffer, QStringLiteral("in memory"));
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
@@ -216,6 +219,8 @@ CW_Instance pOpenProjectFromBuffer(CW_CallbackStruct*, const CW_BaseClipInfo& ba
     project->bChanged = true;
     if (maximumHistorySize > 0)
         project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
+    if (overlayColours)
+        std::copy(overlayColours, overlayColours + 5, project->aSelectionColours);
     return project;
 }
 
@@ -366,7 +371,9 @@ void vSetMaximumHistorySize(CW_Instance project, unsigned int size)
     if (size == 0)
         throw CW_Exception("The undo history must keep at least one step.", "vSetMaximumHistorySize: 0");
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
-    stctPfsProject(project, "vSetMaximumHistorySize").uiMaximumHistorySize = size;
+    CW_ProjectRecord& record = stctPfsProject(project, "vSetMaximumHistorySize");
+    record.uiMaximumHistorySize = size;
+    vTrimUndoHistory(record);
 }
 
 unsigned int uiGetMaximumHistorySize(CW_Instance project)

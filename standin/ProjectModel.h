@@ -9,6 +9,7 @@
 
 #include <QMutex>
 #include <QString>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -65,6 +66,15 @@ struct CW_ProjectRecord {
     unsigned int uiForceAllocThreshold = 0;
     // Bound of the undo history.
     unsigned int uiMaximumHistorySize = 100;
+    // Committed undo steps, oldest first; never more than uiMaximumHistorySize.
+    std::deque<std::string> deqUndoHistory;
+    // Pushed by the user settings: result-clip extension, overlay colours in component
+    // order (point, selected, unselected, rendered, switched-off point), new-point defaults.
+    std::string strDefaultExtension;
+    CW_Color aSelectionColours[5] = {{0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f}, {0.0f, 0.8f, 1.0f},
+                                     {165.0f / 255.0f, 82.0f / 255.0f, 1.0f}, {1.0f, 165.0f / 255.0f, 82.0f / 255.0f}};
+    double dXSplineDefaultWeight = 0.25;
+    double dBezierDefaultLength = 0.2;
     std::unique_ptr<TOLV_ProjectManager> pManager;
     // Clip listing, layers and their parameters.
     bool bUseTimeCode = false;
@@ -117,4 +127,9 @@ private:
     std::vector<std::unique_ptr<RecordStorage>> m_vecStorage;
 };
 
+} // namespace standin
+
+namespace standin {
+// Drops the oldest undo steps beyond the project's bound.
+void vTrimUndoHistory(CW_ProjectRecord& record);
 } // namespace standin

@@ -271,3 +271,13 @@ void vGetFrameExists(CW_Instance project, CW_CLIP_ID clip, char* flags, unsigned
     for (unsigned int frame = first; frame <= last; ++frame)
         flags[frame] = frame < frameCount && QFileInfo::exists(standin::qstrViewerFramePath(files, frame)) ? 1 : 0;
 }
+CW_BOOL bGetToolPosition(CW_Instance project, float& x, float& y)
+{
+    return vwWithProject(project, "bGetToolPosition", [&](CW_ProjectRecord& r) {
+        if (!r.viewer.bHasToolPosition)
+            return false;
+        x = r.viewer.fToolX;
+        y = r.viewer.fToolY;
+        return true;
+    });
+}

@@ -181,6 +181,8 @@ struct VgView {
     bool bHasFiles = false;
     unsigned int uiFrame = 0;
     std::vector<std::pair<int, standin::LayerOutline>> vecOutlines;
+    CW_Color selectedColour;
+    CW_Color unselectedColour;
 };
 
 VgView stctVgView(CW_Instance project, CW_CLIP_ID clip, const char* operation)
@@ -200,6 +202,8 @@ VgView stctVgView(CW_Instance project, CW_CLIP_ID clip, const char* operation)
     view.state.bShowAlpha = project->viewer.bShowAlpha;
     view.state.iCurrentLayer = project->viewer.iCurrentLayer;
     view.state.strRenderFault = project->viewer.strRenderFault;
+    view.selectedColour = project->aSelectionColours[CW_SELECTION_SELECTED_LAYER];
+    view.unselectedColour = project->aSelectionColours[CW_SELECTION_UNSELECTED_LAYER];
     if (clip == 0)
         clip = view.state.eDisplayedClip;
     auto base = project->mapClips.find(clip);
@@ -472,8 +476,8 @@ CW_BOOL bRenderSelections(
     vVgSetImageMatrices(view);
     if (!showLayers)
         return true;
-    const CW_Color selected = {1.0f, 1.0f, 0.0f};
-    const CW_Color unselected = {0.0f, 0.8f, 1.0f};
+    const CW_Color& selected = view.selectedColour;
+    const CW_Color& unselected = view.unselectedColour;
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glLineWidth(1.0f);

@@ -62,6 +62,10 @@ struct ViewerState {
     CW_PreviewWindowDims stctPreviewWindow;
     float fPreviewZoom = 1.0f;
     QPointF ptPreviewAnchor;
+    // The current tool's position in image coordinates, when it has one.
+    bool bHasToolPosition = false;
+    float fToolX = 0.0f;
+    float fToolY = 0.0f;
     // Set by a test: the next frame renders fail with this text.
     std::string strRenderFault;
 };

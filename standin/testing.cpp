@@ -16,6 +16,7 @@ void vReset()
     vResetFrameSteps();
     vResetProjectFiles();
     vSetSubsystemDefinitions({});
+    vResetProgramSettings();
 }
 
 } // namespace standin::testing

@@ -115,3 +115,27 @@ struct SubsystemSpec {
 void vSetSubsystemDefinitions(const std::vector<SubsystemSpec>& specs);
 
 } // namespace standin::testing
+
+namespace standin::testing {
+
+// What the user settings pushed into a project, read back.
+struct PushedSettings {
+    std::string strDefaultExtension;
+    // Component order: point, selected, unselected, rendered, switched-off point.
+    CW_Color aSelectionColours[5];
+    double dXSplineDefaultWeight = 0.0;
+    double dBezierDefaultLength = 0.0;
+    unsigned int uiForceAllocThreshold = 0;
+    unsigned int uiMaximumHistorySize = 0;
+};
+PushedSettings stctGetPushedSettings(CW_Instance project);
+// Program-wide pushes: the error-detection level and video-hardware releases; the file
+// cache folder and the video board's flag are read through the I/O library itself.
+bool bGetFullErrorDetection();
+unsigned int uiGetHardwareControllerReleases();
+void vResetProgramSettings();
+// The undo history: commits a step (the oldest beyond the bound go) and lists the steps.
+void vCommitUndoStep(CW_Instance project, const std::string& label);
+std::vector<std::string> vecGetUndoSteps(CW_Instance project);
+
+} // namespace standin::testing

@@ -31,7 +31,10 @@ class Logger {
 public:
     static Logger* instance();
     void Start(const std::string& filePathUtf8, const std::string& productName);
+    // Starts the log on a file and marks the start with "(<product name>) Commenced logging".
+    void startLogging(const std::string& filePath, const std::string& productNameUtf8, bool append);
     void Stop();
+    std::string strGetFile() const;
     bool bIsStarted() const;
     void Log(const std::string& lineUtf8);
 

@@ -97,4 +97,16 @@ protected:
 
 BRD_ImageIO_Router* pGetImageIORouter();
 
+// The video output board, if one is installed, and whether the program uses it.
+class BRD_VideoIO {
+public:
+    virtual ~BRD_VideoIO() = default;
+    virtual bool bGetInstalled(int option) const = 0;
+    virtual bool bGetEnabled() const = 0;
+    virtual void vSetEnabled(bool enabled) = 0;
+};
+BRD_VideoIO* pGetVideoIO();
+// Releases the video hardware; the board must be opened again before use.
+void vDestroyHardwareController();
+
 #include "brandor/Subsystems.h"

@@ -1,11 +1,27 @@
 #include "frmSystemPage.h"
 
-#include <QKeyEvent>
+#include "app/OutputFolders.h"
+#include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
+#include "app/Settings.h"
+#include "app/ShellAccessors.h"
+#include "curves/KeyframeManager.h"
+#include "mainwindow/frmMain.h"
+#include "platform/DefaultFolders.h"
+#include "preferences/frmPreferences.h"
+#include "velmor.h"
+#include "velmor/viewer.h"
+#include "widgets/CWKLineEditInt.h"
+#include "widgets/CWKSlider.h"
+#include "app/MessageBoxes.h"
 
-frmSystemPage::frmSystemPage(QWidget* parent, Qt::WindowFlags flags)
-    : CWKControlForm(parent, flags)
+#include <QDebug>
+#include <QKeyEvent>
+#include <QSettings>
+
+frmSystemPage::frmSystemPage(QWidget* parent, Qt::WindowFlags flags) : CWKControlForm(parent, flags)
 {
-    ui.setupUi(this);
+    setupUi(this);
     vInitialize();
 }
 
@@ -16,9 +32,67 @@ CW_MODULE frmSystemPage::eGetModule() const
 
 void frmSystemPage::vInitialize()
 {
+    connect(chkbxSystemUseDisplayCache, &QCheckBox::toggled, iedtSystemMaxDisplayCacheSize, &QWidget::setEnabled);
+    connect(chkbxSystemUseDisplayCache, &QCheckBox::toggled, edtSystemDisplayCachePercentageUsed,
+            &QWidget::setEnabled);
+    sltSetWidgetsState(0);
+    iedtSystemMaxDisplayCacheSize->vSetRange(0, 256);
+    if (g_pPreferences)
+        g_pPreferences->vRegisterModuleKeyMappings(windowTitle(), &m_mapKeyMappings);
+    vConnectRenderButtons();
 }
 
-void frmSystemPage::sltSetWidgetsState(CWKGUI_STATE)
+void frmSystemPage::sltSetWidgetsState(CWKGUI_STATE eState)
+{
+    if (qstrGetCurrentTabText() != QLatin1String("System"))
+        return;
+    if (g_pMainWindow)
+        g_pMainWindow->vSetViewerMode(0);
+    QWidget* const controls[] = {edtSystemDiskSpaceAvailable,    edtSystemPercentageDiskSpaceUsed,
+                                 edtSystemFileCacheFolder,       btnSystemSpecifyFileCacheFolder,
+                                 chkbxSystemCacheOriginalClip,   chkbxSystemUseDisplayCache,
+                                 iedtSystemMaxDisplayCacheSize, edtSystemDisplayCachePercentageUsed};
+    for (QWidget* control : controls)
+        control->setEnabled(false);
+
+    switch (eState) {
+    case 0:
+    case 1: {
+        QSettings* settings = pGetUserSettings();
+        // The same default folder as the preferences and the memory manager use.
+        const QString folder
+            = settings->value(QStringLiteral("FileCacheFolder"), qstrGetDefaultCacheFolder()).toString();
+        edtSystemFileCacheFolder->setText(folder);
+        chkbxSystemCacheOriginalClip->setChecked(settings->value(QStringLiteral("CacheOriginalClip"), false).toBool());
+        chkbxSystemUseDisplayCache->setChecked(settings->value(QStringLiteral("UseDisplayCache"), true).toBool());
+        edtSystemDiskSpaceAvailable->setText(qstrGetFreeDiskSpaceMB(folder));
+        iedtSystemMaxDisplayCacheSize->setEnabled(false);
+        edtSystemDisplayCachePercentageUsed->setEnabled(false);
+        break;
+    }
+    case 2:
+        if (g_pMainWindow)
+            g_pMainWindow->sldrFrameNumber->setRowAttribute(false, 0);
+        for (QWidget* control : controls)
+            control->setEnabled(true);
+        break;
+    case 3:
+    case 4:
+        edtSystemDiskSpaceAvailable->setEnabled(true);
+        edtSystemPercentageDiskSpaceUsed->setEnabled(true);
+        edtSystemDisplayCachePercentageUsed->setEnabled(true);
+        break;
+    default:
+        qDebug() << "Unhandled enum value";
+        break;
+    }
+}
+
+void frmSystemPage::sltStoreParameters()
+{
+}
+
+void frmSystemPage::sltStoreGlobalParameters()
 {
 }
 
@@ -26,10 +100,17 @@ void frmSystemPage::sltRestoreParameters(CW_Instance)
 {
 }
 
-void frmSystemPage::mousePress(float, float, CW_INPUTDEVICEFLAGS, bool&, bool&, bool*)
+void frmSystemPage::mousePress(float fImageX, float fImageY, CW_INPUTDEVICEFLAGS eFlags, bool&, bool& popupMenu,
+                               bool* activeMenuItem)
 {
+    CW_AutoLock(&g_mtxEngine, "mousePress");
+    CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const CW_BOOL autoKey = KeyframeManager::instance()->bGetAutokey();
+    vButtonDown(project, eFlags, popupMenu, activeMenuItem, autoKey, fImageX, fImageY, true, true, true, true, true,
+                true, false, false, false, false, false, 0u, false, false, 0, false, false, false, false, false);
 }
 
+// The engine has no general move and release handling yet; the page leaves both alone.
 void frmSystemPage::mouseMove(float, float, CW_INPUTDEVICEFLAGS, bool&, CW_CURSOR&)
 {
 }
@@ -40,10 +121,78 @@ void frmSystemPage::mouseRelease(float, float, CW_INPUTDEVICEFLAGS, bool&)
 
 void frmSystemPage::keyPressEvent(QKeyEvent* e)
 {
-    // Keys the page does not use go to the main window, not to the dialog's Escape handling.
-    e->ignore();
+    bCallReported(this, [&] { bClickMappedKey(e); });
 }
 
-void frmSystemPage::sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&)
+void frmSystemPage::sltAddKeyframe()
 {
+    CW_AutoLock(&g_mtxEngine, "sltAddKeyframe");
+    if (g_pMainWindow)
+        g_pMainWindow->sltUpdateGUI();
+}
+
+void frmSystemPage::sltDeleteKeyframe()
+{
+    CW_AutoLock(&g_mtxEngine, "sltDeleteKeyframe");
+    if (g_pMainWindow)
+        g_pMainWindow->sltUpdateGUI();
+}
+
+void frmSystemPage::sltDeleteAllKeyframes()
+{
+    CW_AutoLock(&g_mtxEngine, "sltDeleteAllKeyframes");
+    if (g_pMainWindow)
+        g_pMainWindow->sltUpdateGUI();
+}
+
+void frmSystemPage::sltResetParameters()
+{
+    CW_AutoLock(&g_mtxEngine, "sltResetParameters");
+    if (g_pMainWindow)
+        g_pMainWindow->sltUpdateGUI();
+}
+
+void frmSystemPage::sltZoomWindowsActive(CW_Instance pInstance, bool& bWindow1, bool& bWindow2, bool& bWindow3)
+{
+    vZoomWindowsFromToolPosition(pInstance, bWindow1, bWindow2, bWindow3);
+}
+
+bool frmSystemPage::bSupportsMesh()
+{
+    return false;
+}
+
+bool frmSystemPage::bSupportsPreview()
+{
+    return false;
+}
+
+bool frmSystemPage::bSupportsTrace()
+{
+    return false;
+}
+
+bool frmSystemPage::bSupportsLayerDisplay()
+{
+    return false;
+}
+
+bool frmSystemPage::bWillHandleTransformationTools()
+{
+    return false;
+}
+
+bool frmSystemPage::showInternalKeyframes()
+{
+    return false;
+}
+
+bool frmSystemPage::bSupportsKeyframeableParameters()
+{
+    return true;
+}
+
+bool frmSystemPage::bUseRenderCurrentFrame()
+{
+    return true;
 }

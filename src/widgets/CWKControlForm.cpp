@@ -6,7 +6,9 @@
 #include "app/ProgramState.h"
 #include "mainwindow/frmMain.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <limits>
 
@@ -250,4 +252,27 @@ void CWKControlForm::btnUndoRenderThis_clicked()
 
 void CWKControlForm::btnPreview_toggled()
 {
+}
+
+bool CWKControlForm::bClickMappedKey(QKeyEvent* e)
+{
+    CW_AutoLock(&g_mtxEngine, "keyPressEvent");
+    e->ignore();
+    // An empty text (function and arrow keys) is never a shortcut.
+    const QString key = e->text();
+    if (key.isEmpty())
+        return false;
+    const auto binding = m_mapKeyMappings.constFind(key);
+    if (binding == m_mapKeyMappings.constEnd() || !binding->pButton)
+        return false;
+    binding->pButton->animateClick();
+    e->accept();
+    return true;
+}
+
+void CWKControlForm::vZoomWindowsFromToolPosition(CW_Instance project, bool& first, bool&, bool&)
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    first = bIsValidInstance(project) && bGetToolPosition(project, x, y);
 }

@@ -4,6 +4,7 @@
 
 #include "cwbase.h"
 #include "velmor.h"
+#include "widgets/CWKKeyMap.h"
 
 #include <QDialog>
 #include <string>
@@ -39,6 +40,13 @@ public:
     // Hidden step buttons keep their place in the bar.
     void vShowStepButtons(bool show);
     void vDisableRenderControls();
+
+    // The page's shortcuts; pages fill it in vInitialize and register it with the
+    // preferences dialog, which edits it in place.
+    CWKKeyMap& mapGetKeyMappings() { return m_mapKeyMappings; }
+    // Clicks the button that the key event's text is mapped to and accepts the event;
+    // false (event left ignored) when the text maps to nothing.
+    bool bClickMappedKey(QKeyEvent* e);
 
     // No position yet: the largest finite float.
     float lastPointerX;
@@ -91,6 +99,11 @@ protected slots:
     virtual void btnPreview_toggled();
 
 protected:
+    // The zoom-window answer most pages give: the first window is on while the current tool
+    // has a position; the other two stay as the caller set them.
+    static void vZoomWindowsFromToolPosition(CW_Instance project, bool& first, bool& second, bool& third);
+
+    CWKKeyMap m_mapKeyMappings;
     // The main window's buttons; not owned, null when the window lacks one.
     QPushButton* btnRenderThis;
     QPushButton* btnRenderForwards;

@@ -3,10 +3,12 @@
 
 #include "Vosk.h"
 #include "app/ProductStrings.h"
+#include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
 #include "clips/frmExportTrackingData.h"
 #include "mainwindow/frmMain.h"
+#include "preferences/frmPreferences.h"
 #include "standin/testing.h"
 #include "velmor.h"
 
@@ -38,9 +40,18 @@ QString qstrRecorded(const QString& folder)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// Writes a setting; the programs and the log file are read from the preferences' fields,
+// which an OK would have filled with the same value.
 void vSetKey(const char* key, const QVariant& value)
 {
     pGetUserSettings()->setValue(QLatin1String(key), value);
+    static const QMap<QString, QString> fields = {{QStringLiteral("WebBrowser"), QStringLiteral("edtWebBrowserExecutable")},
+        {QStringLiteral("PDFReader"), QStringLiteral("edtAcrobatExecutable")},
+        {QStringLiteral("ErrorLogFile"), QStringLiteral("edtPreferencesLogFile")}};
+    if (g_pPreferences && fields.contains(QLatin1String(key))) {
+        if (auto* field = g_pPreferences->findChild<QLineEdit*>(fields.value(QLatin1String(key))))
+            field->setText(value.toString());
+    }
 }
 
 QAction* pAction(frmMain& window, const QString& name)

@@ -23,5 +23,8 @@ class BRD_MemoryManager {
 public:
     void vSetCacheOriginalClip(bool cache);
     bool bGetCacheOriginalClip() const;
+    // The folder of the file cache.
+    void vSetCacheFolder(const char* folderUtf8);
+    std::string strGetCacheFolder() const;
 };
 BRD_MemoryManager* pGetMemoryManager(int index);

@@ -108,6 +108,16 @@ void vSetForceAllocThreshold(CW_Instance project, unsigned int threshold);
 void vSetMaximumHistorySize(CW_Instance project, unsigned int size);
 unsigned int uiGetMaximumHistorySize(CW_Instance project);
 
+// Values the user settings push into an open project.
+// The extension of new result clips, with its leading full stop ("." + "tif").
+void vSetDefaultFileExtension(CW_Instance project, const char* extensionUtf8);
+// One of the five overlay colours (CW_SELECTION_COMPONENT), components 0 to 1.
+void vSetSelectionColor(CW_Instance project, int component, CW_BOOL redraw, const CW_Color& colour);
+// The weight and tangent length that new spline points get.
+void vSetContourModelDefaults(CW_Instance project, double xSplineWeight, double bezierLength);
+// Program-wide: comprehensive (true) or normal error detection.
+void vSetEnableFullErrorDetection(CW_CallbackStruct* callbacks, CW_BOOL comprehensive);
+
 // Output folder of rendered clips: absolute, or relative to the main clip's folder.
 QString qstrGetOutputDirectory(CW_Instance project);
 CW_BOOL bGetOutputDirectoryAbsolute(CW_Instance project);

@@ -76,6 +76,8 @@ void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, 
     float x, float y, CW_BOOL b1, CW_BOOL b2, CW_BOOL b3, CW_BOOL b4, CW_BOOL b5, CW_BOOL b6, CW_BOOL b7, CW_BOOL b8,
     CW_BOOL b9, CW_BOOL b10, CW_BOOL b11, unsigned int u1, CW_BOOL b12, CW_BOOL b13, int i1, CW_BOOL b14, CW_BOOL b15,
     CW_BOOL b16, CW_BOOL zoomWindow2, CW_BOOL zoomWindow3);
+// Whether the current tool has a position (a zoom window's centre); x and y are set when so.
+CW_BOOL bGetToolPosition(CW_Instance project, float& x, float& y);
 // A popup-menu item (0 to 26); true when the engine handled it.
 bool implementMenuAction(CW_Instance project, int index);
 
