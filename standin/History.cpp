@@ -96,9 +96,7 @@ CW_BOOL bMakeParameterChange(
         const unsigned int frame = time >= 0.0f ? r.uiCurrentFrame : 0;
         r.vecUndo.push_back({std::make_shared<Vosk::CompositeCommand>(command), frame});
         r.vecRedo.clear();
-        const size_t limit = std::max<size_t>(1, r.uiMaximumHistorySize);
-        if (r.vecUndo.size() > limit)
-            r.vecUndo.erase(r.vecUndo.begin(), r.vecUndo.begin() + std::ptrdiff_t(r.vecUndo.size() - limit));
+        standin::vTrimUndoHistory(r);
         return true;
     });
 }

@@ -26,6 +26,7 @@ namespace standin {
 struct HistoryStep {
     std::shared_ptr<Vosk::CompositeCommand> pCommand;
     unsigned int uiFrame = 0;
+    std::string strLabel;
 };
 
 // A fault a test planted for an operation at a frame: false, or CW_Exception thrown.
@@ -66,8 +67,6 @@ struct CW_ProjectRecord {
     unsigned int uiForceAllocThreshold = 0;
     // Bound of the undo history.
     unsigned int uiMaximumHistorySize = 100;
-    // Committed undo steps, oldest first; never more than uiMaximumHistorySize.
-    std::deque<std::string> deqUndoHistory;
     // Pushed by the user settings: result-clip extension, overlay colours in component
     // order (point, selected, unselected, rendered, switched-off point), new-point defaults.
     std::string strDefaultExtension;

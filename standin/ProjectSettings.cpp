@@ -1,6 +1,7 @@
 // What the user settings push into the engine: per-project values kept in the project
 // record, and the program-wide error-detection level, file cache and video output board.
 #include "ProjectModel.h"
+#include "Vosk.h"
 #include "brandor.h"
 #include "standin/testing.h"
 #include "velmor.h"
@@ -8,6 +9,7 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <algorithm>
 #include <atomic>
 
 using namespace standin;
@@ -26,8 +28,9 @@ CW_ProjectRecord& stctPsProject(CW_Instance project, const char* operation)
 
 void vPsTrimHistory(CW_ProjectRecord& record)
 {
-    while (record.deqUndoHistory.size() > record.uiMaximumHistorySize)
-        record.deqUndoHistory.pop_front();
+    const size_t limit = std::max<size_t>(1, record.uiMaximumHistorySize);
+    if (record.vecUndo.size() > limit)
+        record.vecUndo.erase(record.vecUndo.begin(), record.vecUndo.begin() + std::ptrdiff_t(record.vecUndo.size() - limit));
 }
 
 std::string g_strPsCacheFolder;
@@ -151,7 +154,8 @@ void vCommitUndoStep(CW_Instance project, const std::string& label)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     CW_ProjectRecord& record = stctPsProject(project, "vCommitUndoStep");
-    record.deqUndoHistory.push_back(label);
+    record.vecUndo.push_back({std::make_shared<Vosk::CompositeCommand>(), record.uiCurrentFrame, label});
+    record.vecRedo.clear();
     vPsTrimHistory(record);
 }
 
@@ -159,7 +163,10 @@ std::vector<std::string> vecGetUndoSteps(CW_Instance project)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     const CW_ProjectRecord& record = stctPsProject(project, "vecGetUndoSteps");
-    return {record.deqUndoHistory.begin(), record.deqUndoHistory.end()};
+    std::vector<std::string> labels;
+    for (const standin::HistoryStep& step : record.vecUndo)
+        labels.push_back(step.strLabel);
+    return labels;
 }
 
 } // namespace standin::testing
