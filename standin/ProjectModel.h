@@ -62,6 +62,9 @@ struct CW_ProjectRecord {
     int iNextLayerID = 1;
     std::unique_ptr<TOLV_ParameterManager> pParameterManager = std::make_unique<TOLV_ParameterManager>();
     QString qstrProjectNotes;
+    // Auto-save copy and its backup, named by the program.
+    QString qstrAutoSaveName;
+    QString qstrAutoSaveBackupName;
 
     // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
     standin::ViewerState viewer;
