@@ -447,8 +447,9 @@ void NewProjectDialog::vGatherSettings()
 
 QString NewProjectDialog::qstrGetProjectFilePath() const
 {
-    return locationCombo->currentText() + QLatin1Char('/') + projectNameTextbox->text()
-        + qstrGetFileExtension(qstrGetProduct());
+    // The clip folder comes with its own trailing separator.
+    return QDir::cleanPath(locationCombo->currentText() + QLatin1Char('/') + projectNameTextbox->text()
+        + qstrGetFileExtension(qstrGetProduct()));
 }
 
 void NewProjectDialog::onOK()

@@ -244,6 +244,9 @@ void frmMain::vStartProjectSave(CW_Instance project, bool autoSave)
     m_bStartingSave = true;
     bWaitWhileExecutingThreaded(true);
     m_bStartingSave = false;
+    // An auto-save that fell due meanwhile follows this write.
+    if (m_bAutoSavePending && m_bAutoSaveEnabled)
+        bPostToMainWindow(new CWKCustomEvent(4200, 0));
     const int code = autoSave ? 4202 : 4201;
     if (!bExecuteThreaded(false, false, nullptr, 0, autoSave ? &bAutoSaveStep : &bSaveStep, new CWKCustomEvent(code, 0),
             1, nullptr, nullptr, true, false, 1, false)) {
