@@ -337,6 +337,8 @@ void frmMain::sltFileNewProject()
         vRestoreAutoSave();
         return;
     }
+    if (!m_pNewProjectDialog)
+        m_pNewProjectDialog = std::make_shared<NewProjectDialog>(this, 0);
     m_pNewProjectDialog->setClipPath(QString());
     if (m_pNewProjectDialog->exec() != QDialog::Accepted)
         vRestoreAutoSave();
@@ -349,6 +351,9 @@ void frmMain::sltFileNewProject(const QString& clipPath)
         sltFirstRun();
     vSuspendAutoSave();
     vWaitForExecutingThreadedToFinish(false);
+    // A window not yet configured has no dialog of its own.
+    if (!m_pNewProjectDialog)
+        m_pNewProjectDialog = std::make_shared<NewProjectDialog>(this, 0);
     m_pNewProjectDialog->setClipPath(clipPath);
     if (m_pNewProjectDialog->exec() != QDialog::Accepted)
         vRestoreAutoSave();
@@ -414,8 +419,9 @@ void frmMain::vPostProjectOpenOrCreate(bool opened)
     vUpdateWindowTitle(project, false);
     bMakeFrameCurrent(project, 0);
     sltUpdateGL();
-    const bool cache = opened ? pGetUserSettings()->value(QStringLiteral("CacheOriginalClip"), false).toBool()
-                              : m_pNewProjectDialog->bCacheOriginalClip();
+    const bool cache = opened || !m_pNewProjectDialog
+        ? pGetUserSettings()->value(QStringLiteral("CacheOriginalClip"), false).toBool()
+        : m_pNewProjectDialog->bCacheOriginalClip();
     pGetMemoryManager(0)->vSetCacheOriginalClip(cache || g_bCommandLineOverwrite);
     vRestoreAutoSave();
     if (m_pLayerControlsDock)
