@@ -60,3 +60,22 @@ CW_FilmType CW_FilmTypeFactory::byName(const std::string& name)
     }
     return CW_FilmType{"Custom", 0, 0};
 }
+
+CW_FilmType CW_FilmTypeFactory::bestMatchForSize(const QSize& size, bool fields)
+{
+    const int height = fields ? size.height() * 2 : size.height();
+    for (const FilmTypeRow& row : kFilmTypes) {
+        if (row.width != 0 && int(row.width) == size.width() && int(row.height) == height)
+            return CW_FilmType{row.name, row.width, row.height};
+    }
+    return CW_FilmType{"Custom", 0, 0};
+}
+
+CW_FilmType CW_FilmTypeFactory::customTypeForParAndDims(double pixelAspectRatio, const QSize& size, bool fields)
+{
+    // Aspect numbers in thousandths: (a / b) / (width / height) gives the ratio back.
+    const double height = fields ? size.height() * 2.0 : size.height();
+    if (size.width() <= 0 || height <= 0.0 || pixelAspectRatio <= 0.0)
+        return CW_FilmType{"Custom", 0, 0};
+    return CW_FilmType{"Custom", unsigned(size.width() * pixelAspectRatio * 1000.0 + 0.5), unsigned(height * 1000.0)};
+}

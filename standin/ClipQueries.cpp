@@ -16,7 +16,7 @@ void vSetUseTimeCode(CW_Instance project, bool useTimeCode)
     auto& registry = ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
     if (registry.bIsLive(project))
-        project->bUseTimeCode = useTimeCode;
+        ::vSetUseTimeCode(project, useTimeCode);
 }
 
 } // namespace standin::testing

@@ -228,3 +228,15 @@ void vResetImageIO()
     g_router.vForgetOpenFiles();
 }
 } // namespace standin::testing
+
+double BRD_ImageIO_Router::getGamma(const char*) const
+{
+    return 1.0;
+}
+
+bool BRD_ImageIO_Router::isColourspaceConversionEnabled(const char* pathUtf8) const
+{
+    // Only the film-scan formats carry log data worth converting.
+    const QString suffix = QFileInfo(QString::fromUtf8(pathUtf8)).suffix().toLower();
+    return suffix == QLatin1String("dpx") || suffix == QLatin1String("cin");
+}

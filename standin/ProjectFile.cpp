@@ -1,5 +1,6 @@
 #include "ProjectFile.h"
 
+#include "testing.h"
 #include "velmor.h"
 
 #include <QCryptographicHash>
@@ -472,6 +473,9 @@ bool bReadFileBytes(const QString& path, QByteArray& bytes)
 
 void vWriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
+    if (testing::bIsReadOnlyFolder(QFileInfo(path).absolutePath()))
+        throw CW_Exception(("The project could not be written to " + path + ": Permission denied").toStdString(),
+            "vWriteFileAtomically: read-only folder");
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw CW_Exception(("The project could not be written to " + path + ": " + file.errorString()).toStdString(),

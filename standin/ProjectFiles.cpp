@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QThread>
+#include <algorithm>
 
 using namespace standin;
 using namespace standin::projectfile;
@@ -19,6 +21,10 @@ QMutex g_pfsTestMutex;
 std::vector<testing::CleanUpCall> g_pfsCleanUps;
 bool g_bPfsRefuseCleanUp = false;
 bool g_bPfsCacheOriginal = false;
+QMutex g_pfsWriteMutex;
+int g_iPfsWritesUnderWay = 0;
+int g_iPfsMostWritesAtOnce = 0;
+int g_iPfsWriteDelayMs = 0;
 
 // The record of a live project, or CW_Exception. The registry lock must be held.
 CW_ProjectRecord& stctPfsProject(CW_Instance project, const char* operation)
@@ -65,6 +71,24 @@ void vPfsRequireMedia(CW_Instance project, const CW_ClipInfo& clip)
 }
 
 } // namespace
+
+namespace standin::testing {
+// Counts writes under way, so a test sees whether two ever overlapped.
+void vPfsNoteWrite(const QString&)
+{
+    int delay = 0;
+    {
+        QMutexLocker lock(&g_pfsTestMutex);
+        ++g_iPfsWritesUnderWay;
+        g_iPfsMostWritesAtOnce = std::max(g_iPfsMostWritesAtOnce, g_iPfsWritesUnderWay);
+        delay = g_iPfsWriteDelayMs;
+    }
+    if (delay > 0)
+        QThread::msleep(static_cast<unsigned long>(delay));
+    QMutexLocker lock(&g_pfsTestMutex);
+    --g_iPfsWritesUnderWay;
+}
+} // namespace standin::testing
 
 // ---- Project manager.
 
@@ -226,6 +250,8 @@ CW_Instance pOpenProjectFromBuffer(CW_CallbackStruct*, const CW_BaseClipInfo& ba
 
 CW_BOOL bSaveProject(CW_Instance project)
 {
+    // Writes of one project follow each other: an older copy never lands after a newer one.
+    QMutexLocker writeLock(&g_pfsWriteMutex);
     QByteArray bytes;
     QString path;
     {
@@ -236,10 +262,113 @@ CW_BOOL bSaveProject(CW_Instance project)
         bytes = baWrite(record, kuiProjectFileVersion);
         path = record.qstrFilePath;
     }
+    testing::vPfsNoteWrite(path);
     vWriteFileAtomically(path, bytes);
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     if (ProjectRegistry::instance().bIsLive(project))
         project->bChanged = false;
+    return true;
+}
+
+CW_Instance pNewProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const QString& clipName, CW_ClipInfo* clip,
+    const QString&, bool, const QString& projectName, bool, const QString& location, int maximumHistorySize,
+    const char*, QXmlErrorHandler&, QObject*, const CW_Color[5])
+{
+    if (!base || !clip || !bClipMediaReadable(*clip) || projectName.isEmpty())
+        return nullptr;
+    auto& registry = ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    CW_Instance project = registry.pCreate();
+    CW_BaseClipInfo stored = *base;
+    // The engine keeps the frame count and aspect consistent with what it was given.
+    const unsigned int files = unsigned(std::max(0, clip->iLastFileNumber - clip->iFirstFileNumber + 1));
+    stored.setNumImageFilesInClip(files);
+    stored.iFirstIndex = clip->iFirstFileNumber;
+    stored.uiCount = stored.iFieldMode == 1 || stored.iFieldMode == 2 ? files * 2 : files;
+    stored.dFrameAspectRatio = stored.uiHeight ? double(stored.uiWidth) / stored.uiHeight : 0.0;
+    project->mapClips[1] = stored;
+    project->mapClipFiles[1] = *clip;
+    project->mapClipNames[1] = clipName;
+    project->qstrFilePath =
+        QDir(location).absoluteFilePath(projectName + qstrGetFileExtension(qstrGetProduct()));
+    if (maximumHistorySize > 0)
+        project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
+    project->bChanged = false;
+    vPfsEnsureManager(*project);
+    return project;
+}
+
+CW_BOOL bProjectFileExists(CW_Instance project)
+{
+    QString path;
+    {
+        QMutexLocker lock(&ProjectRegistry::instance().mutex());
+        path = stctPfsProject(project, "bProjectFileExists").qstrFilePath;
+    }
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+void vSetProjectFileName(CW_Instance project, const QString& path)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    stctPfsProject(project, "vSetProjectFileName").qstrFilePath = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+void vSetUseTimeCode(CW_Instance project, bool useTimeCode)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    stctPfsProject(project, "vSetUseTimeCode").bUseTimeCode = useTimeCode;
+}
+
+QString qstrGenerateUniqueClipName(CW_Instance project, const QString& wanted)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    const CW_ProjectRecord& record = stctPfsProject(project, "qstrGenerateUniqueClipName");
+    auto taken = [&](const QString& name) {
+        for (const auto& entry : record.mapClipNames) {
+            if (entry.second == name)
+                return true;
+        }
+        return false;
+    };
+    if (!taken(wanted))
+        return wanted;
+    for (int number = 1;; ++number) {
+        const QString name = wanted + QString::number(number);
+        if (!taken(name))
+            return name;
+    }
+}
+
+QString qstrGetProjectAutoSaveName(CW_Instance project)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    return stctPfsProject(project, "qstrGetProjectAutoSaveName").qstrAutoSaveName;
+}
+
+void vSetProjectAutoSaveFileName(CW_Instance project, const QString& autoSaveName, const QString& backupName)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    CW_ProjectRecord& record = stctPfsProject(project, "vSetProjectAutoSaveFileName");
+    record.qstrAutoSaveName = autoSaveName;
+    record.qstrAutoSaveBackupName = backupName;
+}
+
+CW_BOOL bAutoSaveProject(CW_Instance project)
+{
+    QMutexLocker writeLock(&g_pfsWriteMutex);
+    QByteArray bytes;
+    QString path;
+    {
+        QMutexLocker lock(&ProjectRegistry::instance().mutex());
+        const CW_ProjectRecord& record = stctPfsProject(project, "bAutoSaveProject");
+        if (record.qstrAutoSaveName.isEmpty())
+            return false;
+        bytes = baWrite(record, kuiProjectFileVersion);
+        path = record.qstrAutoSaveName;
+    }
+    testing::vPfsNoteWrite(path);
+    vWriteFileAtomically(path, bytes);
     return true;
 }
 
@@ -291,6 +420,26 @@ CW_CLIP_ID eRegisterBaseClip(
     record.mapClips[id] = base;
     record.mapClipFiles[id] = clip;
     record.mapClipNames[id] = name;
+    return id;
+}
+
+CW_CLIP_ID eRegisterDerivedClip(
+    CW_Instance project, CW_CLIP_ID baseClip, const CW_ClipInfo* clip, const QString& name, CW_BOOL)
+{
+    QMutexLocker lock(&ProjectRegistry::instance().mutex());
+    CW_ProjectRecord& record = stctPfsProject(project, "eRegisterDerivedClip");
+    auto base = record.mapClips.find(baseClip);
+    if (base == record.mapClips.end() || !clip)
+        throw CW_Exception("The parent clip is not part of the project.", "eRegisterDerivedClip: no base clip");
+    CW_BaseClipInfo derived = base->second;
+    derived.eParentClip = baseClip;
+    const CW_CLIP_ID id = record.mapClips.rbegin()->first + 1;
+    record.mapClips[id] = derived;
+    record.mapClipFiles[id] = *clip;
+    record.mapClipFiles[id].bDerived = true;
+    record.mapClipNames[id] = name;
+    record.mapBaseClips[id] = baseClip;
+    record.bChanged = true;
     return id;
 }
 
@@ -561,9 +710,38 @@ void vSetCleanUpRefused(bool refused)
     g_bPfsRefuseCleanUp = refused;
 }
 
+QString g_qstrPfsReadOnlyFolder;
+
+void vSetReadOnlyFolder(const QString& folder)
+{
+    QMutexLocker lock(&g_pfsTestMutex);
+    g_qstrPfsReadOnlyFolder = folder.isEmpty() ? folder : QFileInfo(folder).absoluteFilePath();
+}
+
+bool bIsReadOnlyFolder(const QString& folder)
+{
+    QMutexLocker lock(&g_pfsTestMutex);
+    return !g_qstrPfsReadOnlyFolder.isEmpty() && QFileInfo(folder).absoluteFilePath() == g_qstrPfsReadOnlyFolder;
+}
+
+void vSetProjectWriteDelay(int milliseconds)
+{
+    QMutexLocker lock(&g_pfsTestMutex);
+    g_iPfsWriteDelayMs = milliseconds;
+}
+
+int iGetMostProjectWritesAtOnce()
+{
+    QMutexLocker lock(&g_pfsTestMutex);
+    return g_iPfsMostWritesAtOnce;
+}
+
 void vResetProjectFiles()
 {
     QMutexLocker lock(&g_pfsTestMutex);
+    g_iPfsMostWritesAtOnce = 0;
+    g_iPfsWriteDelayMs = 0;
+    g_qstrPfsReadOnlyFolder.clear();
     g_pfsCleanUps.clear();
     g_bPfsRefuseCleanUp = false;
     g_bPfsCacheOriginal = false;

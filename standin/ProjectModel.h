@@ -95,6 +95,9 @@ struct CW_ProjectRecord {
     int iPlaybarLast = -1;
     CW_CLIP_ID eCachePriorityClip = 0;
     bool bCacheRecycle = true;
+    // Auto-save copy and its backup, named by the program.
+    QString qstrAutoSaveName;
+    QString qstrAutoSaveBackupName;
 
     // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
     standin::ViewerState viewer;

@@ -85,6 +85,15 @@ void vSetUseTimeCode(CW_Instance project, bool useTimeCode);
 namespace standin::testing {
 
 // Projects from real image files, and project files written on demand.
+// Every project write sleeps this long once it has its copy (0 by default), so that tests
+// can overlap writes; and the most writes that were ever under way at once.
+void vSetProjectWriteDelay(int milliseconds);
+int iGetMostProjectWritesAtOnce();
+void vPfsNoteWrite(const QString& path);
+// A folder the stand-in's writes fail in as on a read-only file system (for tests running
+// with rights that ignore folder permissions); an empty path clears it.
+void vSetReadOnlyFolder(const QString& folder);
+bool bIsReadOnlyFolder(const QString& folder);
 // A project whose clip 1 is the image sequence the file belongs to; throws when unreadable.
 CW_Instance pCreateProjectFromClip(const QString& imagePath, const QString& name);
 // Writes the project file with the given format version and makes it the project's file.

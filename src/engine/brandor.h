@@ -90,6 +90,9 @@ public:
                                int& imageFormat, int& imageType, int& fileFormat, std::string& headerInfo) = 0;
     virtual void vSetParentWindow(QWidget* window, QTimer* playbackTimer) = 0;
     virtual int iOpenMovieCount() const = 0;
+    // The gamma the file's format implies, and whether its colour space can be converted.
+    double getGamma(const char* pathUtf8) const;
+    bool isColourspaceConversionEnabled(const char* pathUtf8) const;
 
 protected:
     virtual ~BRD_ImageIO_Router() = default;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMetaType>
+#include <QSize>
 #include <QString>
 #include <exception>
 #include <string>
@@ -95,6 +96,13 @@ private:
 struct CW_ColourspaceParameters {
     int iInputColourspace = 0;
     int iOutputColourspace = 0;
+    bool bConvertToFloat = false;
+    bool bConvertTo8Bit = false;
+    float fOffset = 0.0f;
+    float fLogRefBlack = 95.0f;
+    float fLogRefWhite = 685.0f;
+    float fSoftclip = 0.0f;
+    float fGamma = 1.0f;
     bool bConversionRequired() const { return iInputColourspace != iOutputColourspace; }
 };
 
@@ -109,6 +117,11 @@ public:
     static std::vector<std::string> getAllNames();
     // Unknown names give the "Custom" type.
     static CW_FilmType byName(const std::string& name);
+    // The type whose frame is this size (a field-based size counts twice its height);
+    // "Custom" with zero aspect numbers when none is.
+    static CW_FilmType bestMatchForSize(const QSize& size, bool fields);
+    // A "Custom" type whose aspect numbers give this pixel aspect ratio at this size.
+    static CW_FilmType customTypeForParAndDims(double pixelAspectRatio, const QSize& size, bool fields);
 };
 
 enum CW_FIELD_MODE { CW_PROGRESSIVE = 0, CW_UPPER_FIELD_FIRST = 1, CW_LOWER_FIELD_FIRST = 2 };
@@ -134,6 +147,12 @@ struct CW_BaseClipInfo {
     int iTimecodeOffset = 0;
     int iProxyLevel = 0;
 
+    // iFieldMode is the interlace mode: 0 progressive, 1 upper and 2 lower field first,
+    // 3 to 7 upper and 8 to 12 lower field first with a 3:2 pulldown phase.
+    bool bIsUpperFieldFirst() const { return iFieldMode == 1 || (iFieldMode >= 3 && iFieldMode <= 7); }
+    bool bIs32Pulldown() const { return iFieldMode >= 3 && iFieldMode <= 12; }
+    void setFilmType(const CW_FilmType& type) { filmType = type; }
+
     void setNumImageFilesInClip(unsigned int count) { m_uiNumImageFiles = count; }
     unsigned int uiGetNumImageFilesInClip() const { return m_uiNumImageFiles; }
 
@@ -157,6 +176,10 @@ struct CW_ClipInfo {
     CW_ColourspaceParameters colourspace;
     int iProxyResolution = 0;
     bool bPulldown = false;
+    // Set when the new-project dialog hands the description over.
+    bool bSelected = false;
+    // Chosen frames of a sparse clip; empty for a whole clip.
+    std::vector<int> vecDiscreteFrames;
 
     // An input clip rather than a rendered result; disposable clips are deleted on close.
     bool bSourceClip = true;

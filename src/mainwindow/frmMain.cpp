@@ -13,6 +13,8 @@
 #include "viewer/frmMainGLWidget.h"
 
 #include "app/ResourceLoading.h"
+#include "app/Settings.h"
+#include <QSettings>
 #include "frmProjectNotes.h"
 #include "widgets/CWKRecentFilesMenu.h"
 
@@ -104,20 +106,20 @@ void frmMain::init()
     g_pWelcomeDialog = new frmSplash(this, Qt::SplashScreen);
 }
 
-void frmMain::vUpdateWindowTitle(CW_Instance, bool force)
+void frmMain::vUpdateWindowTitle(CW_Instance project, bool force)
 {
-    setWindowTitle(qstrGetApplicationTitle(force));
-}
-
-void frmMain::sltFileNewProject(const QString& clipPath)
-{
-    vShowInformation(this,
-                     tr("No project can be made from %1: this version does not create projects yet.").arg(clipPath));
-}
-
-void frmMain::sltAutoRecoverProject(const QString& path)
-{
-    vShowInformation(this, tr("The project %1 cannot be recovered: this version does not open projects yet.").arg(path));
+    const bool valid = bIsValidInstance(project);
+    QString title = qstrGetApplicationTitle(valid ? false : force);
+    if (valid) {
+        title += QStringLiteral(" - ") + (bProjectFileExists(project) ? m_qstrProjectPath : tr("New Project"));
+        if (bProjectHasChanged(project))
+            title += QStringLiteral(" *");
+    }
+    setWindowTitle(title);
+    if (m_pFullScreenTitleAction) {
+        m_pFullScreenTitleAction->setText(title);
+        m_pFullScreenTitleAction->setVisible(pGetUserSettings()->value(QStringLiteral("FullScreen"), false).toBool());
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* e)

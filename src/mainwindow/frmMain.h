@@ -24,6 +24,7 @@ class QLabel;
 class QMetaObject;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class frmKeyframeControls;
 class frmMainGLWidget;
@@ -81,8 +82,56 @@ public slots:
     // or the engine refused.
     bool sltFileCloseProject();
 
+    // File / New: closes the project, then runs the new-project dialog without a clip.
+    void sltFileNewProject();
+    // File / Save: on the background worker; a never-written project goes to Save As.
+    void sltFileSaveProject();
+    void sltFileSaveProjectAs();
+    void updateWindowTitle();
+    void sltAutoSaveTimeout();
+    // Re-arms auto-save from "AutosaveEnabled" and "AutosaveInterval" as stored now.
+    void sltAutoSaveSettingsChanged();
+
+public:
+    // Auto-save switch and interval in milliseconds; switching on with a project open
+    // starts the timer at once.
+    void vSetAutosave(bool enabled, int intervalMs);
+    // Writes the auto-save copy when one is due and no worker runs and no clip plays.
+    void vAutoSaveProjectIfNecessary();
+    // The preparation after a project became current (opened: true, created: false).
+    void vPostProjectOpenOrCreate(bool opened);
+    NewProjectDialog* pGetNewProjectDialog() const { return m_pNewProjectDialog.get(); }
+    bool bGetAutoSaveEnabled() const { return m_bAutoSaveEnabled; }
+    bool bGetAutoSavePending() const { return m_bAutoSavePending; }
+    QTimer* pGetAutoSaveTimer() const { return m_pAutoSaveTimer; }
+    const QString& qstrGetProjectPath() const { return m_qstrProjectPath; }
+    // The project file an auto-save file was written for: a trailing ".autosave" or
+    // ".autosave-backup" right before the file name's extension is removed; anything else
+    // (a folder named so, text elsewhere in the name) stays.
+    static QString qstrStripAutoSaveSuffix(const QString& path);
+    // The auto-save and backup names for a base name and extension.
+    static QString qstrAutoSaveName(const QString& base, const QString& extension);
+    static QString qstrAutoSaveBackupName(const QString& base, const QString& extension);
+
 private:
     void vOpenWithNewOpener(const QString& path);
+    // Events 4001, 4100, 4200, 4201, 4202.
+    bool bHandleProjectLifecycleEvent(CWKCustomEvent* e);
+    void vSuspendAutoSave();
+    // Takes the switch and interval from the settings and, when on, restarts the timer.
+    void vRestoreAutoSave();
+    void vRestartAutoSaveTimer();
+    // Starts a save (or the auto-save) of the project after any write under way.
+    void vStartProjectSave(CW_Instance project, bool autoSave);
+    void vFinishProjectSave(bool autoSave);
+    bool m_bAutoSaveEnabled = false;
+    bool m_bAutoSaveEnabledCopy = false;
+    int m_iAutoSaveInterval = 0;
+    bool m_bAutoSavePending = false;
+    QTimer* m_pAutoSaveTimer = nullptr;
+    // A save is being started (it may be waiting for an earlier write).
+    bool m_bStartingSave = false;
+    QString m_qstrProjectPath;
     // Event 4000: a project was opened and prepared.
     bool bHandleProjectOpenedEvent(bool projectValid);
     std::shared_ptr<ProjectOpener> m_pOpener;

@@ -103,6 +103,9 @@ void frmMain::sltConfigureGUI()
     vConnectImportExportAndHelpActions();
     connect(actFileOpenProject, &QAction::triggered, this, [this] { sltFileOpenProject(); });
     connect(actFileCloseProject, &QAction::triggered, this, [this] { sltFileCloseProject(); });
+    connect(actFileNewProject, &QAction::triggered, this, [this] { sltFileNewProject(); });
+    connect(actFileSave, &QAction::triggered, this, &frmMain::sltFileSaveProject);
+    connect(actFileSaveProjectAs, &QAction::triggered, this, &frmMain::sltFileSaveProjectAs);
     connect(MenuView, &QMenu::triggered, this, &frmMain::menuView_triggered);
 
     m_pViewerPreferences = std::make_shared<frmViewerPreferences>(this);

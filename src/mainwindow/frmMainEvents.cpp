@@ -100,5 +100,5 @@ bool frmMain::bHandleProjectEvent(CWKCustomEvent* e, bool projectValid)
 {
     if (e->iGetCode() == 4000)
         return bHandleProjectOpenedEvent(projectValid);
-    return false;
+    return bHandleProjectLifecycleEvent(e);
 }

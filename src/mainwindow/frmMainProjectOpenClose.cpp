@@ -7,18 +7,26 @@
 #include "app/ProjectCloseDown.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/ProjectOpener.h"
+#include "app/ClipProbe.h"
+#include "widgets/CWKRecentFilesMenu.h"
 #include "app/Settings.h"
 #include "frmCloseProject.h"
 #include "velmor.h"
 
+#include <QMessageBox>
 #include <QSettings>
 
 void frmMain::vOpenWithNewOpener(const QString& path)
 {
+    vSuspendAutoSave();
     vWaitForExecutingThreadedToFinish(false);
     m_pOpener = std::make_shared<ProjectOpener>();
     std::shared_ptr<ProjectOpener> opener = m_pOpener;
-    bCallReported(this, [&] { opener->chooseAndOpenProject(path); });
+    bool opened = false;
+    bCallReported(this, [&] { opened = opener->chooseAndOpenProject(path); });
+    // An open that posts its event re-arms auto-save there; any other way out does it here.
+    if (!opened || !bIsValidInstance(ProjectManagerInstance::instance()->getInstance()))
+        vRestoreAutoSave();
 }
 
 void frmMain::sltFileOpenProject()
@@ -46,9 +54,17 @@ bool frmMain::sltFileCloseProject()
         CW_AutoLock(&g_mtxEngine, "sltFileCloseProject");
         CW_Instance project = ProjectManagerInstance::instance()->getInstance();
         if (bIsValidInstance(project)) {
-            const bool ask = bProjectHasChanged(project) || pglGetClipList(project).size() > 1;
+            // The built-in resource clips every project holds are no reason to ask.
+            int userClips = 0;
+            for (CW_CLIP_ID clip : pglGetClipList(project)) {
+                const CW_ClipInfo* info = pcstctGetClipInfo(project, clip);
+                if (info && info->qstrFolder != QLatin1String(kszResourceClipFolder))
+                    ++userClips;
+            }
+            const bool ask = bProjectHasChanged(project) || userClips > 1;
             if (iGetWidgetsState() == 3)
                 vStopExecutingThreaded(true);
+            vSuspendAutoSave();
             stctGetCloseProjectChoices() = CloseProjectChoices();
             if (ask) {
                 frmCloseProject dialog(this);
@@ -58,30 +74,56 @@ bool frmMain::sltFileCloseProject()
                     return;
                 }
             }
+            // A save under way finishes before the project goes.
+            bWaitWhileExecutingThreaded(true);
             if (!bDestroyProject(true)) {
                 closed = false;
                 return;
             }
+            m_qstrProjectPath.clear();
             pGetUserSettings()->remove(QStringLiteral("AutoRecoverFile"));
             vOfferTransferFolderDeletion(QString());
         }
     });
+    // The project stays (cancelled, refused) or is gone: either way auto-save is armed again.
+    vRestoreAutoSave();
     CW_AutoLock(&g_mtxEngine, "sltFileCloseProject");
     vUpdateWindowTitle(ProjectManagerInstance::instance()->getInstance(), false);
-    if (!bIsValidInstance(ProjectManagerInstance::instance()->getInstance()))
+    if (!bIsValidInstance(ProjectManagerInstance::instance()->getInstance())) {
+        vHideStatusMessage();
         sltUpdateGUI(1);
+        sltUpdateGL();
+    }
     return closed;
 }
 
 bool frmMain::bHandleProjectOpenedEvent(bool projectValid)
 {
-    // The full preparation of the panels after an open comes with the project life cycle;
-    // here the window leaves the no-project state and names the project.
-    CW_AutoLock(&g_mtxEngine, "customEvent20");
-    CW_Instance project = ProjectManagerInstance::instance()->getInstance();
-    if (!projectValid || !bIsValidInstance(project))
-        return true;
-    sltUpdateGUI(2);
-    vUpdateWindowTitle(project, false);
+    {
+        CW_AutoLock(&g_mtxEngine, "customEvent20");
+        CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+        if (!projectValid || !bIsValidInstance(project))
+            return true;
+        m_qstrProjectPath = qstrGetProjectName(project);
+        const QString original = qstrStripAutoSaveSuffix(m_qstrProjectPath);
+        if (original != m_qstrProjectPath) {
+            // A recovered auto-save: the next save goes back to the project it came from.
+            vSetProjectFileName(project, original);
+            const auto answer = QMessageBox::question(this,
+                tr("Autosave project -- ") + qstrGetProductName(qstrGetProduct()),
+                tr("You have recovered an autosaved project. Next time you save this project it will overwrite the "
+                   "original project file:\n\n")
+                    + original + QStringLiteral("\n\n") + tr("Would you like to save the project immediately with a new name?"),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            m_qstrProjectPath = original;
+            // What was recovered is not yet in the project file.
+            vSetProjectHasChanged(project, true);
+            if (answer == QMessageBox::Yes)
+                sltFileSaveProjectAs();
+        }
+        QString recent = m_qstrProjectPath;
+        m_pRecentFilesMenu->sltAddFile(recent);
+    }
+    vPostProjectOpenOrCreate(true);
     return true;
 }

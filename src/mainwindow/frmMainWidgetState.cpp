@@ -78,6 +78,9 @@ void frmMain::sltTimeoutUpdateGUI()
     }
     emit updateModuleUI(m_iWidgetsState);
     vApplyWindowState(projectValid, m_iWidgetsState);
+    // A save that fell due while a worker ran or a clip played happens at the next refresh.
+    if (engineFree)
+        vAutoSaveProjectIfNecessary();
 }
 
 void frmMain::vApplyWindowState(bool projectValid, int state)

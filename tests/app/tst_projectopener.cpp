@@ -201,6 +201,8 @@ private slots:
         CW_Instance project = pCurrent();
         QVERIFY(bIsValidInstance(project));
         pGetUserSettings()->setValue(QStringLiteral("AutoRecoverFile"), path);
+        // An unchanged one-clip project closes without asking; a changed one asks.
+        vSetProjectHasChanged(project, true);
 
         driver.closeButton = QDialogButtonBox::Cancel;
         QVERIFY(!m_pWindow->sltFileCloseProject());
@@ -328,6 +330,7 @@ private slots:
         testenv::DialogDriver driver;
         m_pWindow->sltFileOpenProject(path);
         QVERIFY(bIsValidInstance(pCurrent()));
+        vSetProjectHasChanged(pCurrent(), true);
         driver.closeButton = QDialogButtonBox::Cancel;
         QVERIFY(!m_pWindow->close());
         QVERIFY(bIsValidInstance(pCurrent()));

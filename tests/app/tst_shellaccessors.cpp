@@ -302,7 +302,8 @@ private slots:
             QPushButton* ok = dialog->buttonBox->button(QDialogButtonBox::Ok);
             okText = ok->text();
             okEnabled = ok->isEnabled();
-            seenComboEnabled = dialog->parentClipCombo->isEnabled();
+            // The clip page as a whole waits for a clip; the combo's own switch is what is set.
+            seenComboEnabled = dialog->parentClipCombo->isEnabledTo(dialog->intermediateStackedWidget);
             parent = dialog->parentWidget();
             dialog->reject();
         });

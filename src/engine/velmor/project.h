@@ -128,3 +128,27 @@ bool bMoveAllClipsToNewDirectory(CW_Instance project, const char* folderUtf8);
 // Before a close: saves when asked (save 1), and deletes the cached renders of the listed
 // clips unless retained. False when the engine refuses.
 CW_BOOL bCleanUpOnProjectClose(CW_Instance project, int save, bool retain, const std::vector<CW_CLIP_ID>& clips);
+
+class QObject;
+// Creates a project around a clip, registered as clip 1 under clipName, with the file
+// location/projectName plus the product's extension (not yet written). Null when the
+// clip's media cannot be read.
+CW_Instance pNewProject(CW_CallbackStruct* callbacks, const CW_BaseClipInfo* base, const QString& clipName,
+    CW_ClipInfo* clip, const QString& productNameAndVersion, bool alternateProduct, const QString& projectName,
+    bool flag, const QString& location, int maximumHistorySize, const char* resourcesFolderUtf8,
+    QXmlErrorHandler& errorHandler, QObject* mainWindow, const CW_Color overlayColours[5]);
+// Whether the project has a file name and that file is on disk.
+CW_BOOL bProjectFileExists(CW_Instance project);
+// The file the next save writes.
+void vSetProjectFileName(CW_Instance project, const QString& path);
+void vSetUseTimeCode(CW_Instance project, bool useTimeCode);
+// A clip name no clip of the project has: the wanted one, else with a number appended.
+QString qstrGenerateUniqueClipName(CW_Instance project, const QString& wanted);
+// Auto-save: the copy the project writes at intervals, leaving its own file and its changed
+// flag alone. bAutoSaveProject is false when no auto-save name was set.
+QString qstrGetProjectAutoSaveName(CW_Instance project);
+void vSetProjectAutoSaveFileName(CW_Instance project, const QString& autoSaveName, const QString& backupName);
+CW_BOOL bAutoSaveProject(CW_Instance project);
+// Registers a clip derived from a base clip: it takes the base clip's frame description.
+CW_CLIP_ID eRegisterDerivedClip(
+    CW_Instance project, CW_CLIP_ID baseClip, const CW_ClipInfo* clip, const QString& name, CW_BOOL flag);

@@ -1,0 +1,374 @@
+// Creating a project from a clip, saving it, auto-saving it and recovering it, through the
+// real main window and new-project dialog over real image files.
+#include "ProjectFixtures.h"
+#include "TestEnvironment.h"
+
+#include "app/CWKCustomEvent.h"
+#include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
+#include "app/Settings.h"
+#include "clips/NewProjectDialog.h"
+#include "mainwindow/frmMain.h"
+#include "standin/testing.h"
+#include "velmor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+QByteArray baRead(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+CW_Instance pCurrent()
+{
+    return ProjectManagerInstance::instance()->getInstance();
+}
+
+} // namespace
+
+class TestProjectLifecycle : public QObject {
+    Q_OBJECT
+private:
+    frmMain* m_pWindow = nullptr;
+    std::unique_ptr<QTemporaryDir> m_pDir;
+
+    // Creates a project over a fresh sequence through the dialog's OK; returns its file.
+    QString qstrCreateProject(const QString& prefix = QStringLiteral("shot_"))
+    {
+        const QString clip = testenv::qstrWriteSequence(m_pDir->path(), prefix, 4);
+        NewProjectDialog* dialog = m_pWindow->pGetNewProjectDialog();
+        dialog->setClipPath(clip);
+        dialog->buttonBox->button(QDialogButtonBox::Ok)->click();
+        return dialog->qstrGetProjectFilePath();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        pGetUserSettings()->setValue(QStringLiteral("FirstRun"), false);
+        m_pWindow = new frmMain();
+        m_pWindow->sltConfigureGUI();
+    }
+
+    void init()
+    {
+        m_pDir = std::make_unique<QTemporaryDir>();
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+        standin::testing::vReset();
+        pGetUserSettings()->remove(QStringLiteral("AutoRecoverFile"));
+        pGetUserSettings()->setValue(QStringLiteral("AutosaveInterval"), 5);
+        pGetUserSettings()->setValue(QStringLiteral("AutosaveEnabled"), true);
+    }
+
+    void cleanup()
+    {
+        // Leave no project behind for the next case, without any question.
+        if (bIsValidInstance(pCurrent())) {
+            testenv::DialogDriver driver;
+            vSetProjectHasChanged(pCurrent(), false);
+            m_pWindow->sltFileCloseProject();
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_pWindow;
+        standin::testing::vReset();
+    }
+
+    void namesFromTheClipBaseName_data()
+    {
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QString>("projectName");
+        QTest::addColumn<QString>("clipName");
+        QTest::newRow("trailing underscore") << "shot_" << "shot" << "shot";
+        QTest::newRow("two characters, full stop") << "a." << "a" << "a";
+        QTest::newRow("one underscore") << "_" << "_" << "New";
+        QTest::newRow("only a dash") << "-" << "-" << "New";
+        QTest::newRow("empty") << "" << "New" << "New";
+        QTest::newRow("one letter") << "x" << "x" << "x";
+    }
+
+    void namesFromTheClipBaseName()
+    {
+        QFETCH(QString, baseName);
+        QFETCH(QString, projectName);
+        QFETCH(QString, clipName);
+        QCOMPARE(NewProjectDialog::qstrDefaultProjectName(baseName), projectName);
+        QCOMPARE(NewProjectDialog::qstrEngineClipName(baseName), clipName);
+    }
+
+    void createsTheProjectFromTheClip()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        NewProjectDialog* dialog = m_pWindow->pGetNewProjectDialog();
+        QCOMPARE(dialog->projectNameTextbox->text(), QStringLiteral("shot"));
+        QCOMPARE(file, m_pDir->filePath(QStringLiteral("shot.pln")));
+        QVERIFY(bIsValidInstance(pCurrent()));
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(qstrGetClipName(pCurrent(), 1), QStringLiteral("shot"));
+        QCOMPARE(pcstctGetBaseClipInfo(pCurrent(), 1)->uiGetNumImageFilesInClip(), 4u);
+        // Event 4001 prepares the window: the project is named in the title, unchanged.
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        QCOMPARE(m_pWindow->iGetWidgetsState(), 2);
+        QVERIFY(m_pWindow->bGetAutoSaveEnabled());
+        QVERIFY(m_pWindow->pGetAutoSaveTimer()->isActive());
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    void interlaceModeFromTheCombos_data()
+    {
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QString>("pulldown");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<unsigned>("height");
+        QTest::newRow("progressive ignores pulldown") << "Off" << "3:2 Pulldown" << 0 << 48u;
+        QTest::newRow("upper fields") << "Upper field first" << "Off" << 1 << 24u;
+        QTest::newRow("lower fields") << "Lower field first" << "Off" << 2 << 24u;
+        QTest::newRow("upper with pulldown") << "Upper field first" << "3:2 Pulldown" << 7 << 48u;
+        QTest::newRow("lower with pulldown") << "Lower field first" << "3:2 Pulldown" << 12 << 48u;
+    }
+
+    // Gathering twice, as a second OK after a failed creation does, must not halve a field
+    // height twice.
+    void interlaceModeFromTheCombos()
+    {
+        QFETCH(QString, fields);
+        QFETCH(QString, pulldown);
+        QFETCH(int, mode);
+        QFETCH(unsigned, height);
+        NewProjectDialog dialog(nullptr, 0);
+        dialog.setClipPath(testenv::qstrWriteSequence(m_pDir->path(), QStringLiteral("f_"), 2));
+        dialog.separateFieldsCombo->setCurrentText(fields);
+        dialog.pulldownCombo->setCurrentText(pulldown);
+        QCOMPARE(dialog.pulldownCombo->isEnabled(), fields != QLatin1String("Off"));
+        for (int pass = 0; pass < 2; ++pass) {
+            dialog.vGatherSettings();
+            QCOMPARE(dialog.stctGetBaseClipInfo().iFieldMode, mode);
+            QCOMPARE(dialog.stctGetBaseClipInfo().uiHeight, height);
+        }
+    }
+
+    // The overwrite question comes before the open project is closed: No keeps it open
+    // and never shows the close-project question.
+    void refusedOverwriteKeepsTheOpenProject()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance first = pCurrent();
+        driver.messageButton = QMessageBox::No;
+        m_pWindow->pGetNewProjectDialog()->buttonBox->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(pCurrent(), first);
+        QVERIFY(bIsValidInstance(first));
+        QCOMPARE(driver.seen.size(), 1);
+        QVERIFY(driver.seen.first().qstrText.contains(QStringLiteral("already exists. Overwrite?")));
+    }
+
+    void saveWritesTheFileAndClearsTheStar()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance project = pCurrent();
+        vSetClipName(project, 1, QStringLiteral("edited"));
+        vSetProjectHasChanged(project, true);
+        m_pWindow->vUpdateWindowTitle(project, false);
+        QVERIFY(m_pWindow->windowTitle().endsWith(QStringLiteral(" *")));
+        m_pWindow->sltFileSaveProject();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pWindow->windowTitle().endsWith(QStringLiteral(" *")), 5000);
+        QVERIFY(baRead(file).contains("edited"));
+        QCOMPARE(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), file);
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    void saveAsAppliesTheProductExtension()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        const QString chosen = m_pDir->filePath(QStringLiteral("renamed"));
+        driver.handler = [&](QWidget* widget) {
+            auto* fileDialog = qobject_cast<QFileDialog*>(widget);
+            if (!fileDialog)
+                return false;
+            fileDialog->selectFile(chosen);
+            static_cast<QDialog*>(fileDialog)->accept();
+            return true;
+        };
+        m_pWindow->sltFileSaveProjectAs();
+        const QString written = chosen + QStringLiteral(".pln");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(written), 5000);
+        QCOMPARE(qstrGetProjectName(pCurrent()), written);
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(written), 5000);
+
+        // Reopening the file restores the project.
+        vSetProjectHasChanged(pCurrent(), false);
+        QVERIFY(m_pWindow->sltFileCloseProject());
+        QVERIFY(!bIsValidInstance(pCurrent()));
+        m_pWindow->sltFileOpenProject(written);
+        QTRY_VERIFY_WITH_TIMEOUT(bIsValidInstance(pCurrent()), 5000);
+        QCOMPARE(qstrGetClipName(pCurrent(), 1), QStringLiteral("shot"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(written), 5000);
+    }
+
+    // A save into a read-only folder says so, leaves the file and "AutoRecoverFile" as they
+    // were, and leaves no "Saving project..." behind.
+    void failedSaveReportsAndLosesNothing()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        const QByteArray before = baRead(file);
+        pGetUserSettings()->setValue(QStringLiteral("AutoRecoverFile"), QStringLiteral("/earlier/project.pln"));
+        QFile::setPermissions(m_pDir->path(), QFile::ReadOwner | QFile::ExeOwner);
+        standin::testing::vSetReadOnlyFolder(m_pDir->path());
+        vSetClipName(pCurrent(), 1, QStringLiteral("unsaved"));
+        vSetProjectHasChanged(pCurrent(), true);
+        m_pWindow->sltFileSaveProject();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.seen.size(), 1, 5000);
+        QFile::setPermissions(m_pDir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(driver.seen.first().qstrText.contains(QStringLiteral("could not be saved")));
+        QCOMPARE(baRead(file), before);
+        QCOMPARE(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(),
+            QStringLiteral("/earlier/project.pln"));
+        auto* status = m_pWindow->pGetStatusBar()->findChild<QLabel*>();
+        QVERIFY(status);
+        QVERIFY(!status->isVisible() || !status->text().contains(QStringLiteral("Saving")));
+        QVERIFY(bProjectHasChanged(pCurrent()));
+        QCOMPARE(qstrGetClipName(pCurrent(), 1), QStringLiteral("unsaved"));
+    }
+
+    // Saves and auto-saves started while a slow write is under way wait for it.
+    void writesOfTheProjectNeverOverlap()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        standin::testing::vSetProjectWriteDelay(300);
+        vSetProjectHasChanged(pCurrent(), true);
+        m_pWindow->sltFileSaveProject();
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        m_pWindow->sltFileSaveProject();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_pDir->filePath(QStringLiteral("shot.autosave.pln"))), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!bProjectHasChanged(pCurrent()), 10000);
+        QTest::qWait(700);
+        QCOMPARE(standin::testing::iGetMostProjectWritesAtOnce(), 1);
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    void autoSaveWritesBesideTheProjectAndKeepsABackup()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        const QString autoSave = m_pDir->filePath(QStringLiteral("shot.autosave.pln"));
+        vSetClipName(pCurrent(), 1, QStringLiteral("first"));
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        QTRY_COMPARE_WITH_TIMEOUT(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), autoSave, 5000);
+        QVERIFY(baRead(autoSave).contains("first"));
+        vSetClipName(pCurrent(), 1, QStringLiteral("second"));
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(baRead(autoSave).contains("second"), 5000);
+
+        // Switched off, a due save writes nothing.
+        m_pWindow->vSetAutosave(false, 60000);
+        QFile::remove(autoSave);
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(autoSave));
+        m_pWindow->sltAutoSaveSettingsChanged();
+        QVERIFY(m_pWindow->bGetAutoSaveEnabled());
+    }
+
+    void autoSaveSuffixIsStrippedOnlyFromTheFileName_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("original");
+        QTest::newRow("auto-save") << "/p/shot.autosave.pln" << "/p/shot.pln";
+        QTest::newRow("backup") << "/p/shot.autosave-backup.pln" << "/p/shot.pln";
+        QTest::newRow("folder named so") << "/p/x.autosave.pln/shot.pln" << "/p/x.autosave.pln/shot.pln";
+        QTest::newRow("folder ending so") << "/p/old.autosave/shot.pln" << "/p/old.autosave/shot.pln";
+        QTest::newRow("inside the name") << "/p/a.autosave.b.pln" << "/p/a.autosave.b.pln";
+        QTest::newRow("only the suffix") << "/p/.autosave.pln" << "/p/.autosave.pln";
+        QTest::newRow("plain") << "/p/shot.pln" << "/p/shot.pln";
+    }
+
+    void autoSaveSuffixIsStrippedOnlyFromTheFileName()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, original);
+        QCOMPARE(frmMain::qstrStripAutoSaveSuffix(path), original);
+    }
+
+    // Opening an auto-save file points the project back at its own file and asks.
+    void openingAnAutoSaveRecoversTheProject()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        vSetClipName(pCurrent(), 1, QStringLiteral("recovered"));
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        const QString autoSave = m_pDir->filePath(QStringLiteral("shot.autosave.pln"));
+        QTRY_VERIFY_WITH_TIMEOUT(baRead(autoSave).contains("recovered"), 5000);
+        vSetProjectHasChanged(pCurrent(), false);
+        QVERIFY(m_pWindow->sltFileCloseProject());
+
+        driver.messageButton = QMessageBox::No;
+        m_pWindow->sltFileOpenProject(autoSave);
+        QTRY_VERIFY_WITH_TIMEOUT(bIsValidInstance(pCurrent()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!driver.seen.isEmpty(), 5000);
+        QVERIFY(driver.seen.last().qstrText.contains(QStringLiteral("You have recovered an autosaved project")));
+        QCOMPARE(qstrGetProjectName(pCurrent()), file);
+        QCOMPARE(qstrGetClipName(pCurrent(), 1), QStringLiteral("recovered"));
+        m_pWindow->sltFileSaveProject();
+        QTRY_VERIFY_WITH_TIMEOUT(baRead(file).contains("recovered"), 5000);
+    }
+
+    void closeAsksOnlyWhenThereIsSomethingToLose()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        // The built-in clips every project holds are no change of the user's.
+        QVERIFY(pglGetClipList(pCurrent()).size() > 1);
+        QVERIFY(m_pWindow->sltFileCloseProject());
+        QVERIFY(driver.seen.isEmpty());
+        QVERIFY(!bIsValidInstance(pCurrent()));
+        QVERIFY(!m_pWindow->windowTitle().contains(QStringLiteral(" - ")));
+    }
+
+    void autoSaveIsArmedAgainAfterACancelledClose()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        vSetProjectHasChanged(pCurrent(), true);
+        driver.closeButton = QDialogButtonBox::Cancel;
+        QVERIFY(!m_pWindow->sltFileCloseProject());
+        QVERIFY(bIsValidInstance(pCurrent()));
+        QVERIFY(m_pWindow->bGetAutoSaveEnabled());
+        QVERIFY(m_pWindow->pGetAutoSaveTimer()->isActive());
+
+        // Cancelling the close inside File / New keeps the project and its auto-save too.
+        m_pWindow->sltFileNewProject();
+        QVERIFY(bIsValidInstance(pCurrent()));
+        QVERIFY(m_pWindow->bGetAutoSaveEnabled());
+        driver.closeButton = QDialogButtonBox::Discard;
+    }
+};
+
+PLINTRA_TEST_MAIN(TestProjectLifecycle)
+#include "tst_projectlifecycle.moc"
