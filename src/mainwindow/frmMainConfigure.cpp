@@ -146,6 +146,8 @@ void frmMain::sltConfigureGUI()
 
     m_pPreferences = new frmPreferences(this, {});
     g_pPreferences = m_pPreferences;
+    // The preferences re-arm auto-save when they are loaded and on every OK.
+    connect(m_pPreferences, &frmPreferences::autosaveChanged, this, &frmMain::vSetAutosave);
 
     auto* parameterLayout = new QHBoxLayout;
     parameterLayout->setContentsMargins(0, 0, 0, 0);

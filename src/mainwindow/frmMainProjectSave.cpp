@@ -152,10 +152,11 @@ void frmMain::sltAutoSaveSettingsChanged()
 void frmMain::vSetAutosave(bool enabled, int intervalMs)
 {
     const bool previous = m_bAutoSaveEnabled;
+    const bool newInterval = intervalMs != m_iAutoSaveInterval;
     m_bAutoSaveEnabled = enabled;
     m_bAutoSaveEnabledCopy = enabled;
     m_iAutoSaveInterval = intervalMs;
-    if (enabled && !previous) {
+    if (enabled && (!previous || newInterval)) {
         CW_AutoLock(&g_mtxEngine, "postProjectOpenOrCreate");
         if (bIsValidInstance(ProjectManagerInstance::instance()->getInstance())) {
             m_bAutoSavePending = false;

@@ -129,6 +129,8 @@ private slots:
             settings.setValue(QStringLiteral("update/auto"), false);
             // A little over a second, so the test need not wait minutes.
             settings.setValue(QStringLiteral("AutosaveInterval"), 0.02);
+            // The project beside its clip rather than in a "Results" folder.
+            settings.setValue(QStringLiteral("RelativeOutputDirectory"), QString());
         }
         const QString clipFolder = m_home.filePath(QStringLiteral("plates"));
         QDir().mkpath(clipFolder);

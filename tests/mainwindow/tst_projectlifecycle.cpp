@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -69,6 +70,10 @@ private slots:
         pGetUserSettings()->remove(QStringLiteral("AutoRecoverFile"));
         pGetUserSettings()->setValue(QStringLiteral("AutosaveInterval"), 5);
         pGetUserSettings()->setValue(QStringLiteral("AutosaveEnabled"), true);
+        // The preferences store "Results" as the relative output folder; these cases keep the
+        // project beside its clip.
+        pGetUserSettings()->setValue(QStringLiteral("RelativeOutputDirectory"), QString());
+        pGetUserSettings()->setValue(QStringLiteral("OutputDirectoryAbsolutePath"), false);
     }
 
     void cleanup()
@@ -204,8 +209,14 @@ private slots:
             auto* fileDialog = qobject_cast<QFileDialog*>(widget);
             if (!fileDialog)
                 return false;
-            fileDialog->selectFile(chosen);
-            static_cast<QDialog*>(fileDialog)->accept();
+            // The name typed in full, as a user would: no wait on the folder model.
+            auto* nameEdit = fileDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!nameEdit)
+                return false;
+            nameEdit->setText(chosen);
+            // done() rather than accept(): accept() checks the name against the folder model,
+            // which may still be loading, and then leaves the dialog open.
+            static_cast<QDialog*>(fileDialog)->done(QDialog::Accepted);
             return true;
         };
         m_pWindow->sltFileSaveProjectAs();
