@@ -66,13 +66,7 @@ void vBenchEvictFiles(const QString& folder, int frames)
 
 // Times the toolkit's handling of the viewer's update requests: the widget's paint event
 // and the composition of the window, swapped to the X server.
-class BenchShowTimer {
-public:
-    void vReset()
-    {
-        m_dShowMs = 0.0;
-        m_uiShown = 0;
-    }
+struct BenchShowTimer {
     double m_dShowMs = 0.0;
     unsigned int m_uiShown = 0;
     QObject* m_pWatched = nullptr;
@@ -95,8 +89,6 @@ public:
     BenchShowTimer* m_pShow = nullptr;
 };
 
-BenchShowTimer* g_pBenchShow = nullptr;
-
 struct BenchPass {
     double dSeconds = 0.0;
     standin::testing::RenderTimings timings;
@@ -117,7 +109,9 @@ double dBenchCpuMs()
 BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames, bool measureDrawing)
 {
     standin::testing::vResetRenderTimings(measureDrawing);
-    g_pBenchShow->vReset();
+    BenchShowTimer& show = *static_cast<BenchApplication*>(qApp)->m_pShow;
+    show.m_dShowMs = 0.0;
+    show.m_uiShown = 0;
     const double cpuStart = dBenchCpuMs();
     QElapsedTimer timer;
     timer.start();
@@ -136,8 +130,8 @@ BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames
     pass.dSeconds = double(timer.nsecsElapsed()) / 1.0e9;
     pass.dCpuMs = dBenchCpuMs() - cpuStart;
     pass.timings = standin::testing::stctGetRenderTimings();
-    pass.dShowMs = g_pBenchShow->m_dShowMs;
-    pass.uiShown = g_pBenchShow->m_uiShown;
+    pass.dShowMs = show.m_dShowMs;
+    pass.uiShown = show.m_uiShown;
     return pass;
 }
 
@@ -205,7 +199,6 @@ int main(int argc, char** argv)
     viewer.resize(viewWidth > 0 ? viewWidth : 1280, viewHeight > 0 ? viewHeight : 720);
     BenchShowTimer showTimer;
     showTimer.m_pWatched = &viewer;
-    g_pBenchShow = &showTimer;
     app.m_pShow = &showTimer;
     viewer.show();
     if (!QTest::qWaitForWindowExposed(&viewer)) {
