@@ -178,6 +178,7 @@ public:
 
     void vRestoreWindowGeometry();
     void vRestoreDockState(unsigned int layout, const QString& key);
+    bool bRestoreDockStateBytes(const QByteArray& state);
     void vUpdateLayoutMenus();
     void vSelectLayout(int index);
     void vStepLayout(int delta);

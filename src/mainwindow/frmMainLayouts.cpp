@@ -83,10 +83,25 @@ void frmMain::vRestoreWindowGeometry()
     setWindowState(state);
 }
 
+bool frmMain::bRestoreDockStateBytes(const QByteArray& state)
+{
+    if (isVisible())
+        return restoreState(state, 0);
+    // A hidden window that is to open maximised or full screen keeps a copy of a restored
+    // state to replay once shown; any dock moved meanwhile leaves that copy pointing at
+    // deleted layout items, which the replay then reads. Restored as a normal window, the
+    // state is applied once and no copy is kept.
+    const Qt::WindowStates states = windowState();
+    setWindowState(states & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    const bool restored = restoreState(state, 0);
+    setWindowState(states);
+    return restored;
+}
+
 void frmMain::vRestoreDockState(unsigned int layout, const QString& key)
 {
     const QVariant stored = key.isEmpty() ? QVariant() : pGetUserSettings()->value(key);
-    if (stored.isValid() && restoreState(stored.toByteArray(), 0))
+    if (stored.isValid() && bRestoreDockStateBytes(stored.toByteArray()))
         return;
     // Nothing stored, or nothing usable: the built-in arrangement, else the current one.
     if (layout <= 5)

@@ -225,6 +225,26 @@ private slots:
         QCOMPARE(window->dockWidgetArea(pLayoutDock(*window, "dwdgtParameters")), Qt::BottomDockWidgetArea);
     }
 
+    void builtInLayoutOverARestoredOneWhileHidden()
+    {
+        // A stored arrangement restored into a hidden window, then the built-in one over it
+        // before the window is first shown, as a state change does.
+        {
+            auto first = pMakeLayoutWindow();
+            first->addDockWidget(Qt::RightDockWidgetArea, pLayoutDock(*first, "dwdgtKeyframeControls"));
+            first->sltStoreRestoreSettings(true);
+        }
+        QVERIFY(varLayoutKey("DockState").isValid());
+        auto window = pMakeLayoutWindow();
+        QCOMPARE(window->dockWidgetArea(pLayoutDock(*window, "dwdgtKeyframeControls")), Qt::RightDockWidgetArea);
+        pGetUserSettings()->remove(QStringLiteral("DockState"));
+        window->sltStoreRestoreSettings(false);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->dockWidgetArea(pLayoutDock(*window, "dwdgtKeyframeControls")), Qt::LeftDockWidgetArea);
+        QVERIFY(pLayoutDock(*window, "dwdgtKeyframeControls")->isVisible());
+    }
+
     void defaultLayoutSelectsTheFirst()
     {
         auto window = pMakeLayoutWindow();
