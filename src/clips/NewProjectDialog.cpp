@@ -138,8 +138,11 @@ NewProjectDialog::NewProjectDialog(QWidget* parent, int mode) : QDialog(parent),
 NewProjectDialog::~NewProjectDialog()
 {
     // The parameter focus may point into this dialog.
-    if (g_pMainWindow)
-        QCoreApplication::sendEvent(g_pMainWindow, new CWKCustomEvent(10400, 0));
+    // Sent, not posted: the event stays the sender's, so it lives on the stack.
+    if (g_pMainWindow) {
+        CWKCustomEvent focusGone(10400, 0);
+        QCoreApplication::sendEvent(g_pMainWindow, &focusGone);
+    }
 }
 
 void NewProjectDialog::vSetCurrentClipID(CW_CLIP_ID clip)

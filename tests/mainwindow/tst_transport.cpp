@@ -300,7 +300,8 @@ private slots:
         m_pWindow->btnPreviousFrame_clicked();
         QCOMPARE(uiGetFrameNumber(m_project), 3u);
         // The viewer's arrow keys post 2001 and take the same road.
-        QCoreApplication::sendEvent(m_pWindow, new CWKCustomEvent(2001, 0));
+        CWKCustomEvent nextFrame(2001, 0);
+        QCoreApplication::sendEvent(m_pWindow, &nextFrame);
         QCOMPARE(uiGetFrameNumber(m_project), 4u);
     }
 
