@@ -229,8 +229,8 @@ private slots:
     void hoverOverARangeEndShowsTheSizingCursor()
     {
         m_slider->setPrimaryRange(20, 80);
-        // The move goes to the slider itself: suites share one X server, and a real pointer
-        // move can land on another suite's window lying over this one.
+        // The move goes to the slider itself and is handled before the cursor is read: a real
+        // pointer move would arrive whenever the X server gets to it.
         const auto cursorAfterMoveTo = [this](int frame) {
             const QPoint pos = at(frame);
             QMouseEvent move(QEvent::MouseMove, pos, m_slider->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
