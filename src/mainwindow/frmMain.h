@@ -271,6 +271,11 @@ public:
     void getViewerBackgroundColour(float& red, float& green, float& blue) const;
     // The module of the current page; CW_MODULE_NONE without one.
     CW_MODULE eGetCurrentModule() const;
+    // The tool of the checked tool action (pointer and insert mode share 6); 13 when none is
+    // checked. With the tool state kept at the last hold-key press, what pages hand to the
+    // engine's button release.
+    int eGetCurrentTool() const;
+    int iGetToolState() const { return m_iHoldToolState; }
     void vUpdateTransportControls(CW_Instance project);
     void vUpdateEditActions(CW_Instance project);
     void vDetachFocusedParameterWidget();

@@ -9,6 +9,7 @@
 #include "app/ResourceLoading.h"
 #include "app/ShellAccessors.h"
 #include "brandor.h"
+#include "curves/frmCurveEditor.h"
 #include "tolvane.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
@@ -559,6 +560,8 @@ void frmMain::vUpdateCurrentTime(CW_Instance project)
         return;
     const unsigned int frame = uiGetFrameNumber(project);
     tcedtCurrentFrame->setText(qstrFrameText(project, int(frame)));
+    if (g_pCurveEditor)
+        g_pCurveEditor->vForward6(float(frame));
 }
 
 void frmMain::vUpdateClipLength(CW_Instance project)
