@@ -83,8 +83,8 @@ void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, 
 }
 
 CW_CURSOR eMove(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, float x, float y, CW_BOOL, CW_BOOL,
-    CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, unsigned int, CW_BOOL, CW_BOOL, int,
-    CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL)
+    CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, unsigned int, CW_BOOL, CW_BOOL,
+    int, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL)
 {
     return vtWithProject(project, "eMove", [&](CW_ProjectRecord& r) -> CW_CURSOR {
         vVtLog(r, "eMove", flags, x, y, -1, autoKey);

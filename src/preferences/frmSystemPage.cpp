@@ -115,8 +115,8 @@ void frmSystemPage::mouseMove(float fImageX, float fImageY, CW_INPUTDEVICEFLAGS 
     CW_AutoLock(&g_mtxEngine, "mouseMove");
     CW_Instance project = ProjectManagerInstance::instance()->getInstance();
     const CW_BOOL autoKey = KeyframeManager::instance()->bGetAutokey();
-    eCursor = eMove(project, eFlags, autoKey, fImageX, fImageY, true, true, true, true, true, true, false, false,
-        false, false, false, 0u, false, false, 0, false, false, false, false, false);
+    eCursor = eMove(project, eFlags, autoKey, fImageX, fImageY, true, true, true, true, true, true, false, false, false,
+        false, false, 0u, false, false, 0, false, false, false, false, false);
 }
 
 void frmSystemPage::mouseRelease(float fImageX, float fImageY, CW_INPUTDEVICEFLAGS eFlags, bool&)

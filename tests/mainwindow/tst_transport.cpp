@@ -17,8 +17,8 @@
 #include "widgets/MurnSetter.h"
 
 #include <QKeyEvent>
-#include <QTabWidget>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTimer>
 #include <memory>
 
