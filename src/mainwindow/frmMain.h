@@ -7,6 +7,7 @@
 
 #include "widgets/CWKControlForm.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMap>
@@ -414,6 +415,14 @@ private:
     QString qstrFrameText(CW_Instance project, int frame) const;
     void vStoreInOutPoint(CW_Instance project, bool inPoint, int frame);
     QTimer* m_pPlaybackTimer = nullptr;
+    // Playback keeps to a schedule from its start, so that the time each step takes does not
+    // add up into a slower rate.
+    QElapsedTimer m_playbackClock;
+    double m_dPlaybackIntervalMs = 40.0;
+    qint64 m_iPlaybackSteps = 0;
+    unsigned int m_uiPlaybackRun = 0;
+    void vArmNextPlaybackStep(bool stepTaken);
+    void vPlaybackStep(bool forwards);
     // A frame change is being carried out; playback ticks wait for it.
     bool m_bInFrameChange = false;
 
