@@ -1,5 +1,6 @@
 #include "brandor.h"
 #include "ImageBuffers.h"
+#include "testing.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,9 +11,20 @@
 #include <algorithm>
 #include <set>
 
+namespace {
+std::function<void()> g_fnResourcesDestroyed;
+}
+
+void standin::testing::vOnResourcesDestroyed(std::function<void()> hook)
+{
+    g_fnResourcesDestroyed = std::move(hook);
+}
+
 void BRD_SharedResources::destroyResources()
 {
     m_bDestroyed = true;
+    if (g_fnResourcesDestroyed)
+        g_fnResourcesDestroyed();
 }
 
 namespace {

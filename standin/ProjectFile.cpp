@@ -89,6 +89,8 @@ void vPfWriteProject(const CW_ProjectRecord& project, std::vector<Section>& out)
     section.vAdd(QStringLiteral("notes"), project.qstrProjectNotes);
     section.vAdd(QStringLiteral("playbar_first"), QString::number(project.iPlaybarFirst));
     section.vAdd(QStringLiteral("playbar_last"), QString::number(project.iPlaybarLast));
+    section.vAdd(QStringLiteral("in_point"), QString::number(project.uiPlaybackIn));
+    section.vAdd(QStringLiteral("out_point"), QString::number(project.uiPlaybackOut));
     out.push_back(std::move(section));
 }
 
@@ -103,6 +105,9 @@ void vPfReadProject(const Section& section, CW_ProjectRecord& project)
     // Older files show the whole clip.
     project.iPlaybarFirst = section.qstrValue(QStringLiteral("playbar_first"), QStringLiteral("-1")).toInt();
     project.iPlaybarLast = section.qstrValue(QStringLiteral("playbar_last"), QStringLiteral("-1")).toInt();
+    // Older files play the whole clip.
+    project.uiPlaybackIn = section.qstrValue(QStringLiteral("in_point"), QStringLiteral("0")).toUInt();
+    project.uiPlaybackOut = section.qstrValue(QStringLiteral("out_point"), QStringLiteral("4294967295")).toUInt();
 }
 
 void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)

@@ -736,6 +736,12 @@ int iGetMostProjectWritesAtOnce()
     return g_iPfsMostWritesAtOnce;
 }
 
+int iGetProjectWritesUnderWay()
+{
+    QMutexLocker lock(&g_pfsTestMutex);
+    return g_iPfsWritesUnderWay;
+}
+
 void vResetProjectFiles()
 {
     QMutexLocker lock(&g_pfsTestMutex);

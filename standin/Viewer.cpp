@@ -188,7 +188,12 @@ void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, 
         entry.bZoomWindow3 = zoomWindow3;
         vVwLogInput(r, entry);
         standin::ViewerState& v = r.viewer;
-        if (v.eTool != CW_TOOL_ZOOM || !(flags & 0xa0))
+        if (!(flags & 0xa0))
+            return;
+        // A left or right press starts the current tool's drag, which lasts until the release.
+        v.bToolDragging = true;
+        v.ptDragAnchor = QPointF(x, y);
+        if (v.eTool != CW_TOOL_ZOOM)
             return;
         // The zoom tool: left zooms in, right out, keeping the pressed image point in place.
         const float factor = (flags & 0x20) ? 2.0f : 0.5f;

@@ -23,6 +23,9 @@ struct LoggedInput {
     bool bAutoKey = false;
     bool bZoomWindow2 = false;
     bool bZoomWindow3 = false;
+    // A page's release: the tool and tool state it passed.
+    int iTool = -1;
+    int iToolState = 0;
 };
 
 // A layer's shape outline in image coordinates.
@@ -49,9 +52,13 @@ struct ViewerState {
     // The tool's own state as last selected; the largest int is the tool's default.
     int iToolState = 2147483647;
     bool bToolDragging = false;
+    // The image point a drag started at; a pan keeps it under the pointer.
+    QPointF ptDragAnchor;
     // Closed or open contours the user finished, and key presses the tools received.
     unsigned int uiFinishedContours = 0;
     bool bHideOverlays = false;
+    // The engine's own switch: show the foreground's alpha while a shape is drawn.
+    bool bDisplayForeground = false;
     bool bSelectionsChanged = false;
     std::vector<int> vecHandledMenuItems;
     std::vector<LoggedInput> vecInputLog;

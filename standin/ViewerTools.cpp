@@ -45,6 +45,12 @@ int eGetCurrentToolState(CW_Instance project)
     return vtWithProject(project, "eGetCurrentToolState", [](CW_ProjectRecord& r) { return r.viewer.iToolState; });
 }
 
+CW_BOOL bGetDisplayForeground(CW_Instance project)
+{
+    return vtWithProject(
+        project, "bGetDisplayForeground", [](CW_ProjectRecord& r) -> CW_BOOL { return r.viewer.bDisplayForeground; });
+}
+
 CW_BOOL bToolIsDragging(CW_Instance project)
 {
     return vtWithProject(project, "bToolIsDragging", [](CW_ProjectRecord& r) -> CW_BOOL { return r.viewer.bToolDragging; });
@@ -55,6 +61,57 @@ void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, float x, float y)
     vtWithProject(project, "vButtonUp", [&](CW_ProjectRecord& r) {
         r.viewer.bToolDragging = false;
         vVtLog(r, "vButtonUp", flags, x, y, -1, false);
+    });
+}
+
+void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, float x, float y, CW_TOOL tool,
+    int toolState, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL,
+    unsigned int, CW_BOOL, CW_BOOL, int, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL)
+{
+    vtWithProject(project, "vButtonUp", [&](CW_ProjectRecord& r) {
+        r.viewer.bToolDragging = false;
+        standin::LoggedInput input;
+        input.strCall = "vButtonUp";
+        input.iFlags = flags;
+        input.fX = x;
+        input.fY = y;
+        input.bAutoKey = autoKey;
+        input.iTool = int(tool);
+        input.iToolState = toolState;
+        r.viewer.vecInputLog.push_back(input);
+    });
+}
+
+CW_CURSOR eMove(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, float x, float y, CW_BOOL, CW_BOOL,
+    CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, unsigned int, CW_BOOL, CW_BOOL,
+    int, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL)
+{
+    return vtWithProject(project, "eMove", [&](CW_ProjectRecord& r) -> CW_CURSOR {
+        vVtLog(r, "eMove", flags, x, y, -1, autoKey);
+        standin::ViewerState& v = r.viewer;
+        switch (v.eTool) {
+        case CW_TOOL_PAN: {
+            if (!v.bToolDragging)
+                return 2;
+            // The image point grabbed at the press stays under the pointer.
+            auto clip = r.mapClips.find(v.eDisplayedClip);
+            const int mode = clip == r.mapClips.end() ? 0 : clip->second.iFieldMode;
+            const double fieldFactor = (mode == CW_UPPER_FIELD_FIRST || mode == CW_LOWER_FIELD_FIRST) ? 2.0 : 1.0;
+            v.fOriginX += float((x - v.ptDragAnchor.x()) * v.fZoom);
+            v.fOriginY += float((y - v.ptDragAnchor.y()) * v.fZoom * fieldFactor);
+            return 2;
+        }
+        case CW_TOOL_ZOOM:
+            return 1;
+        case CW_TOOL_ROTATE:
+            return 3;
+        case CW_TOOL_SCALE:
+            return 4;
+        case CW_TOOL_TRANSLATE:
+            return 5;
+        default:
+            return 0;
+        }
     });
 }
 

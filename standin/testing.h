@@ -84,11 +84,17 @@ void vSetUseTimeCode(CW_Instance project, bool useTimeCode);
 
 namespace standin::testing {
 
+// Called on the user-interface thread each time the image I/O library's resources are
+// released at quit; an empty function clears it.
+void vOnResourcesDestroyed(std::function<void()> hook);
+
 // Projects from real image files, and project files written on demand.
 // Every project write sleeps this long once it has its copy (0 by default), so that tests
 // can overlap writes; and the most writes that were ever under way at once.
 void vSetProjectWriteDelay(int milliseconds);
 int iGetMostProjectWritesAtOnce();
+// Writes that have taken their copy of the project and not yet finished.
+int iGetProjectWritesUnderWay();
 void vPfsNoteWrite(const QString& path);
 // A folder the stand-in's writes fail in as on a read-only file system (for tests running
 // with rights that ignore folder permissions); an empty path clears it.

@@ -49,9 +49,10 @@ int iRunApplication(int argc, char** argv)
     g_pApplication = application.get();
     frmMain* mainWindow = application->pGetMainWindow();
 
+    QMetaObject::Connection releaseAtQuit;
     if (callbacks->pResources)
-        QObject::connect(application.get(), &QCoreApplication::aboutToQuit, callbacks->pResources.get(),
-                         &BRD_SharedResources::destroyResources);
+        releaseAtQuit = QObject::connect(application.get(), &QCoreApplication::aboutToQuit,
+                                         callbacks->pResources.get(), &BRD_SharedResources::destroyResources);
 
     auto splashImage = std::make_unique<QPixmap>(qpixGetResourcePixmap(qstrGetSplashFileName(qstrGetProduct())));
     g_pSplashScreen = new QSplashScreen(*splashImage);
@@ -70,9 +71,9 @@ int iRunApplication(int argc, char** argv)
     std::vector<std::unique_ptr<QTranslator>> translators;
     for (const char* base : {"tolv_es", "gui_es", "velmor_es", "brandor_es"}) {
         auto translator = std::make_unique<QTranslator>();
-        // The locale joins the base name with "_", so "gui_es_en_GB.qm", then "gui_es_en.qm",
-        // then "gui_es.qm" are tried.
-        (void)translator->load(QLatin1String(base) + QStringLiteral("_en_GB"), qstrGetInstallPath(QStringLiteral("bin/lang")));
+        // The locale follows the base name with no separator: the files are named so
+        // ("gui_esen_GB.qm"), and the toolkit falls back to "gui_esen.qm", then "gui.qm".
+        (void)translator->load(QLatin1String(base) + QStringLiteral("en_GB"), qstrGetInstallPath(QStringLiteral("bin/lang")));
         QCoreApplication::installTranslator(translator.get());
         translators.push_back(std::move(translator));
     }
@@ -129,6 +130,16 @@ int iRunApplication(int argc, char** argv)
     }
     }
 
+    // Closing the main window deletes it, and it stores its settings as it goes, before the
+    // event loop ends and aboutToQuit comes: the I/O library lets go of its resources when
+    // that last window closes, so that still comes first.
+    if (BRD_SharedResources* resources = callbacks->pResources.get()) {
+        QObject::connect(application.get(), &QGuiApplication::lastWindowClosed, resources, [resources, releaseAtQuit] {
+            // Once only.
+            if (QObject::disconnect(releaseAtQuit))
+                resources->destroyResources();
+        });
+    }
     QObject::connect(application.get(), &QCoreApplication::aboutToQuit, mainWindow, &frmMain::sltStoreSettings);
     QApplication::setQuitOnLastWindowClosed(true);
     vQuitOnTerminationSignals(application.get());

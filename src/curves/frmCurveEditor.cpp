@@ -43,6 +43,39 @@ void frmCurveEditor::vRemoveParameter(Murn::ParameterWithoutType* parameter)
         m_pSelectedParameter = nullptr;
 }
 
+void frmCurveEditor::vForward1(bool on)
+{
+    m_iToolMode = on ? 3 : 0;
+}
+
+void frmCurveEditor::vForward2(bool on)
+{
+    m_iToolMode = on ? 2 : 0;
+}
+
+void frmCurveEditor::vForward3(bool on)
+{
+    m_iToolMode = on ? 1 : 0;
+}
+
+void frmCurveEditor::vForward6(float frame)
+{
+    m_bSyncing = true;
+    m_fPlayPosition = frame;
+    m_bSyncing = false;
+}
+
+void frmCurveEditor::playPositionChanged(qreal x)
+{
+    if (m_bSyncing)
+        return;
+    m_bSyncing = true;
+    const int frame = int(x + 0.5);
+    m_fPlayPosition = float(frame);
+    m_bSyncing = false;
+    emit sigPlayPositionChanged(frame);
+}
+
 void frmCurveEditor::keyPressEvent(QKeyEvent* e)
 {
     e->ignore();

@@ -32,6 +32,15 @@ public:
     Murn::ParameterWithoutType* pGetSelectedParameter() const { return m_pSelectedParameter; }
     Murn::ParameterWithoutType* pGetLastRemovedParameter() const { return m_pLastRemovedParameter; }
 
+    // The main window's zoom, pan and translate tools switch the editor's own tool mode
+    // (zoom 3, pan 2, translate 1, none 0); its current frame moves the play head.
+    void vForward1(bool on);
+    void vForward2(bool on);
+    void vForward3(bool on);
+    void vForward6(float frame);
+    int iGetToolMode() const { return m_iToolMode; }
+    float fGetPlayPosition() const { return m_fPlayPosition; }
+
 signals:
     // The editor moved the current frame.
     void sigPlayPositionChanged(int frame);
@@ -45,9 +54,16 @@ public slots:
     void mouseRelease(float, float, CW_INPUTDEVICEFLAGS, bool&) override { }
     void keyPressEvent(QKeyEvent* e) override;
     void sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&) override { }
+    // The user moved the play head: it snaps to the whole frame, which the main window then
+    // makes current.
+    void playPositionChanged(qreal x);
 
 private:
     bool m_bActive = false;
+    // Set while the editor itself moves the play head, so the move is not echoed.
+    bool m_bSyncing = false;
+    int m_iToolMode = 0;
+    float m_fPlayPosition = 0.0f;
     int m_iLastActivationA = 0;
     int m_iLastActivationB = 0;
     int m_iLastUndo = 0;

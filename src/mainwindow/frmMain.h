@@ -7,6 +7,7 @@
 
 #include "widgets/CWKControlForm.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMap>
@@ -271,6 +272,11 @@ public:
     void getViewerBackgroundColour(float& red, float& green, float& blue) const;
     // The module of the current page; CW_MODULE_NONE without one.
     CW_MODULE eGetCurrentModule() const;
+    // The tool of the checked tool action (pointer and insert mode share 6); 13 when none is
+    // checked. With the tool state kept at the last hold-key press, what pages hand to the
+    // engine's button release.
+    int eGetCurrentTool() const;
+    int iGetToolState() const { return m_iHoldToolState; }
     void vUpdateTransportControls(CW_Instance project);
     void vUpdateEditActions(CW_Instance project);
     void vDetachFocusedParameterWidget();
@@ -409,6 +415,14 @@ private:
     QString qstrFrameText(CW_Instance project, int frame) const;
     void vStoreInOutPoint(CW_Instance project, bool inPoint, int frame);
     QTimer* m_pPlaybackTimer = nullptr;
+    // Playback keeps to a schedule from its start, so that the time each step takes does not
+    // add up into a slower rate.
+    QElapsedTimer m_playbackClock;
+    double m_dPlaybackIntervalMs = 40.0;
+    qint64 m_iPlaybackSteps = 0;
+    unsigned int m_uiPlaybackRun = 0;
+    void vArmNextPlaybackStep(bool stepTaken);
+    void vPlaybackStep(bool forwards);
     // A frame change is being carried out; playback ticks wait for it.
     bool m_bInFrameChange = false;
 

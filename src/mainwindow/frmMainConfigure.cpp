@@ -167,6 +167,7 @@ void frmMain::sltConfigureGUI()
     connect(this, &frmMain::updateModuleUI, curveEditor, &CWKControlForm::sltSetWidgetsState);
     connect(sldrFrameNumber, qOverload<int, bool, int>(&CWKSlider::valueChanged), curveEditor,
         &CWKControlForm::sltInputClipRangeChanged);
+    connect(curveEditor, &frmCurveEditor::sigPlayPositionChanged, this, &frmMain::sltSetFrame);
     m_pOuterTabWidget->addTab(curveEditor, QStringLiteral("Curve Editor"));
 
     vCreatePages();

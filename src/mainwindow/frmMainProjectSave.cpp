@@ -189,6 +189,11 @@ void frmMain::vAutoSaveProjectIfNecessary()
         return;
     }
     m_bAutoSavePending = false;
+    // A write still under way must land before its file is rotated to the backup, or the
+    // backup misses it and the new auto-save overwrites it.
+    m_bStartingSave = true;
+    bWaitWhileExecutingThreaded(true);
+    m_bStartingSave = false;
     bCallReported(this, [&] {
         CW_AutoLock(&g_mtxEngine, "vAutoSaveProjectIfNecessary");
         CW_Instance project = ProjectManagerInstance::instance()->getInstance();

@@ -9,6 +9,7 @@
 #include "app/ResourceLoading.h"
 #include "app/ShellAccessors.h"
 #include "curves/KeyframeManager.h"
+#include "curves/frmCurveEditor.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
@@ -89,6 +90,20 @@ QAction* frmMain::pToolAction(CW_TOOL tool) const
     }
 }
 
+int frmMain::eGetCurrentTool() const
+{
+    const std::pair<QAction*, int> tools[] = {{actAddXSplineLayerTool, CW_TOOL_ADD_XSPLINE_LAYER},
+        {actAddBezierLayerTool, CW_TOOL_ADD_BEZIER_LAYER}, {actAddXSplineContourTool, CW_TOOL_ADD_XSPLINE_CONTOUR},
+        {actAddBezierContourTool, CW_TOOL_ADD_BEZIER_CONTOUR}, {actPointerTool, CW_TOOL_POINTER},
+        {actInsertMode, CW_TOOL_POINTER}, {actPanTool, CW_TOOL_PAN}, {actZoomTool, CW_TOOL_ZOOM},
+        {actRotateTool, CW_TOOL_ROTATE}, {actScaleTool, CW_TOOL_SCALE}, {actTranslateTool, CW_TOOL_TRANSLATE},
+        {actSoftConstraintTool, CW_TOOL_SOFT_CONSTRAINT}};
+    for (const auto& [action, tool] : tools)
+        if (action && action->isChecked())
+            return tool;
+    return 13;
+}
+
 // Enables the slider and the Parameters panel (a shape being drawn disables them) and
 // selects the tool.
 void frmMain::vSelectToolChecked(CW_TOOL tool)
@@ -144,6 +159,12 @@ void frmMain::vSelectZoomOrPan(bool checked, CW_TOOL tool)
             vSetViewerMode(0);
         }
         sltUpdateGL();
+        if (g_pCurveEditor) {
+            if (tool == CW_TOOL_ZOOM)
+                g_pCurveEditor->vForward1(checked);
+            else
+                g_pCurveEditor->vForward2(checked);
+        }
         sltUpdateGUI();
     });
 }
@@ -203,6 +224,9 @@ void frmMain::vSelectShapeTool(bool checked, CW_TOOL tool)
         const CW_Instance project = pToProject();
         if (!bIsValidInstance(project))
             return;
+        // Shapes are drawn on the first page that shows layers.
+        if (m_pFirstLayerPage && m_pModuleTabWidget && m_pModuleTabWidget->indexOf(m_pFirstLayerPage) >= 0)
+            m_pModuleTabWidget->setCurrentWidget(m_pFirstLayerPage);
         // The frame stays put while a shape is drawn.
         sldrFrameNumber->setEnabled(false);
         if (m_pParametersDock && m_pParametersDock->widget())
@@ -214,6 +238,12 @@ void frmMain::vSelectShapeTool(bool checked, CW_TOOL tool)
             clip = 1;
         if (view->clipToDisplay != clip)
             view->setClipToDisplay(clip, true);
+        // The engine may want the foreground's alpha shown while a shape is drawn.
+        const bool foreground = bGetDisplayForeground(project);
+        if (foreground != view->showAlpha) {
+            view->showAlpha = foreground;
+            view->applyChannelsToDisplay();
+        }
         if (bIsEventAllowed(project, 27) && !view->showOverlays)
             view->setShowOverlays(true);
         if (!view->bShowLayers())

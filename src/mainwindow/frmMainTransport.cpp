@@ -9,12 +9,14 @@
 #include "app/ResourceLoading.h"
 #include "app/ShellAccessors.h"
 #include "brandor.h"
+#include "curves/frmCurveEditor.h"
 #include "tolvane.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/CWKTimeCodeParser.h"
 
+#include <algorithm>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -233,8 +235,11 @@ void frmMain::playClip(bool forwards)
         m_pPlaybackTimer = nullptr;
     }
     m_pPlaybackTimer = new QTimer(this);
-    // The clip's rate is the point of playback; a coarse timer drifts by whole frames.
+    // The clip's rate is the point of playback; a coarse timer drifts by whole frames. Each
+    // step arms the next one for its place in the schedule (see vArmNextPlaybackStep).
     m_pPlaybackTimer->setTimerType(Qt::PreciseTimer);
+    m_pPlaybackTimer->setSingleShot(true);
+    ++m_uiPlaybackRun;
     pGetImageIORouter()->vSetParentWindow(this, m_pPlaybackTimer);
     connect(m_pPlaybackTimer, &QTimer::timeout, this, forwards ? &frmMain::sltPlayNextFrame : &frmMain::sltPlayPreviousFrame);
     if (m_pGLWidget) {
@@ -247,6 +252,9 @@ void frmMain::playClip(bool forwards)
     float rate = info && info->fFrameRate > 0.0f ? info->fFrameRate : 25.0f;
     if (bTrInterlaced(info))
         rate *= 2.0f;
+    m_dPlaybackIntervalMs = 1000.0 / double(rate);
+    m_iPlaybackSteps = 0;
+    m_playbackClock.start();
     m_pPlaybackTimer->start(int(1000.0f / rate));
     m_iWidgetsState = 4;
     sltTimeoutUpdateGUI();
@@ -289,58 +297,73 @@ void frmMain::vEndPlayback()
     sltTimeoutUpdateGUI();
 }
 
-void frmMain::sltPlayNextFrame()
+void frmMain::vArmNextPlaybackStep(bool stepTaken)
 {
-    if (m_bInFrameChange || (m_pGLWidget && m_pGLWidget->bIsPainting()))
+    if (!m_pPlaybackTimer)
         return;
-    bCallReported(this, [this] {
+    if (!stepTaken) {
+        // The viewer or a frame change is still busy: try again shortly, off the schedule.
+        m_pPlaybackTimer->start(1);
+        return;
+    }
+    ++m_iPlaybackSteps;
+    const double elapsed = double(m_playbackClock.nsecsElapsed()) / 1.0e6;
+    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs;
+    // A step that overran by less than an interval is made up on the next one; after a longer
+    // stall the schedule starts again from now rather than racing through frames.
+    if (elapsed - due > m_dPlaybackIntervalMs) {
+        m_playbackClock.start();
+        m_iPlaybackSteps = 0;
+        due = m_dPlaybackIntervalMs;
+        m_pPlaybackTimer->start(int(due + 0.5));
+        return;
+    }
+    m_pPlaybackTimer->start(std::max(0, int(due - elapsed + 0.5)));
+}
+
+void frmMain::vPlaybackStep(bool forwards)
+{
+    if (m_bInFrameChange || (m_pGLWidget && m_pGLWidget->bIsPainting())) {
+        vArmNextPlaybackStep(false);
+        return;
+    }
+    const unsigned int run = m_uiPlaybackRun;
+    bCallReported(this, [this, forwards] {
         const int value = sldrFrameNumber->value();
-        if (value != sldrFrameNumber->primaryEnd() && value != sldrFrameNumber->maximum()) {
-            sldrFrameNumber->setValue(value + 1);
+        const bool atEnd = forwards ? (value == sldrFrameNumber->primaryEnd() || value == sldrFrameNumber->maximum())
+                                    : (value == sldrFrameNumber->primaryStart() || value == sldrFrameNumber->minimum());
+        if (!atEnd) {
+            sldrFrameNumber->setValue(forwards ? value + 1 : value - 1);
             return;
         }
         switch (g_ePlayMode) {
         case UniDirection: {
-            CW_AutoLock(&g_mtxEngine, "sltPlayNextFrame");
+            CW_AutoLock(&g_mtxEngine, forwards ? "sltPlayNextFrame" : "sltPlayPreviousFrame");
             vEndPlayback();
             break;
         }
         case PingPong:
-            playClip(false);
+            playClip(!forwards);
             break;
         case Loop:
-            sldrFrameNumber->setValue(sldrFrameNumber->primaryStart());
-            playClip(true);
+            sldrFrameNumber->setValue(forwards ? sldrFrameNumber->primaryStart() : sldrFrameNumber->primaryEnd());
+            playClip(forwards);
             break;
         }
     });
+    // Ended, restarted the other way or from the other end: that run keeps its own schedule.
+    if (run == m_uiPlaybackRun)
+        vArmNextPlaybackStep(true);
+}
+
+void frmMain::sltPlayNextFrame()
+{
+    vPlaybackStep(true);
 }
 
 void frmMain::sltPlayPreviousFrame()
 {
-    if (m_bInFrameChange || (m_pGLWidget && m_pGLWidget->bIsPainting()))
-        return;
-    bCallReported(this, [this] {
-        const int value = sldrFrameNumber->value();
-        if (value != sldrFrameNumber->primaryStart() && value != sldrFrameNumber->minimum()) {
-            sldrFrameNumber->setValue(value - 1);
-            return;
-        }
-        switch (g_ePlayMode) {
-        case UniDirection: {
-            CW_AutoLock(&g_mtxEngine, "sltPlayPreviousFrame");
-            vEndPlayback();
-            break;
-        }
-        case PingPong:
-            playClip(true);
-            break;
-        case Loop:
-            sldrFrameNumber->setValue(sldrFrameNumber->primaryEnd());
-            playClip(false);
-            break;
-        }
-    });
+    vPlaybackStep(false);
 }
 
 void frmMain::sltStopPlayback()
@@ -559,6 +582,8 @@ void frmMain::vUpdateCurrentTime(CW_Instance project)
         return;
     const unsigned int frame = uiGetFrameNumber(project);
     tcedtCurrentFrame->setText(qstrFrameText(project, int(frame)));
+    if (g_pCurveEditor)
+        g_pCurveEditor->vForward6(float(frame));
 }
 
 void frmMain::vUpdateClipLength(CW_Instance project)

@@ -283,7 +283,7 @@ void frmMain::vUpdateTransportControls(CW_Instance project)
         return;
 
     // Playing, or a shape half drawn: only stopping makes sense.
-    if (m_pPlaybackTimer && m_pPlaybackTimer->isActive()) {
+    if (m_pPlaybackTimer) {
         btnStopPlayback->setEnabled(true);
         actPlayStop->setEnabled(true);
     } else {

@@ -110,13 +110,24 @@ void frmSystemPage::mousePress(float fImageX, float fImageY, CW_INPUTDEVICEFLAGS
                 true, false, false, false, false, false, 0u, false, false, 0, false, false, false, false, false);
 }
 
-// The engine has no general move and release handling yet; the page leaves both alone.
-void frmSystemPage::mouseMove(float, float, CW_INPUTDEVICEFLAGS, bool&, CW_CURSOR&)
+void frmSystemPage::mouseMove(float fImageX, float fImageY, CW_INPUTDEVICEFLAGS eFlags, bool&, CW_CURSOR& eCursor)
 {
+    CW_AutoLock(&g_mtxEngine, "mouseMove");
+    CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const CW_BOOL autoKey = KeyframeManager::instance()->bGetAutokey();
+    eCursor = eMove(project, eFlags, autoKey, fImageX, fImageY, true, true, true, true, true, true, false, false, false,
+        false, false, 0u, false, false, 0, false, false, false, false, false);
 }
 
-void frmSystemPage::mouseRelease(float, float, CW_INPUTDEVICEFLAGS, bool&)
+void frmSystemPage::mouseRelease(float fImageX, float fImageY, CW_INPUTDEVICEFLAGS eFlags, bool&)
 {
+    CW_AutoLock(&g_mtxEngine, "mouseRelease");
+    CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const CW_BOOL autoKey = KeyframeManager::instance()->bGetAutokey();
+    const CW_TOOL tool = g_pMainWindow ? CW_TOOL(g_pMainWindow->eGetCurrentTool()) : CW_TOOL(13);
+    const int toolState = g_pMainWindow ? g_pMainWindow->iGetToolState() : 2147483647;
+    vButtonUp(project, eFlags, autoKey, fImageX, fImageY, tool, toolState, true, true, true, true, true, true, false,
+        false, false, false, false, 0u, false, false, 0, false, false, false, false, false);
 }
 
 void frmSystemPage::keyPressEvent(QKeyEvent* e)

@@ -8,14 +8,17 @@
 #include "app/ProjectManagerInstance.h"
 #include "app/ShellAccessors.h"
 #include "brandor.h"
+#include "curves/frmCurveEditor.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
 #include "velmor.h"
+#include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/MurnSetter.h"
 
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTimer>
 #include <memory>
 
@@ -349,6 +352,79 @@ private slots:
         QVERIFY(beforeAction->isChecked());
         QCOMPARE(int(eGetCurrentToolType(m_project)), beforeTool);
         QCOMPARE(eGetCurrentToolState(m_project), 7);
+    }
+
+    // A shape tool brings up the page shapes are drawn on (the first that shows layers) and
+    // takes over the engine's foreground-alpha switch; other tools leave both alone.
+    void aShapeToolShowsTheDrawingPage_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("shape");
+        QTest::addColumn<bool>("alphaBefore");
+        QTest::addColumn<bool>("foreground");
+
+        QTest::newRow("X-spline layer, foreground shown") << "actAddXSplineLayerTool" << true << false << true;
+        QTest::newRow("Bezier layer, foreground hidden") << "actAddBezierLayerTool" << true << true << false;
+        QTest::newRow("X-spline contour, unchanged") << "actAddXSplineContourTool" << true << true << true;
+        QTest::newRow("Bezier contour") << "actAddBezierContourTool" << true << false << true;
+        QTest::newRow("soft constraint is no shape tool") << "actSoftConstraintTool" << false << false << true;
+    }
+
+    void aShapeToolShowsTheDrawingPage()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, shape);
+        QFETCH(bool, alphaBefore);
+        QFETCH(bool, foreground);
+        QTabWidget* pages = m_pWindow->pGetModuleTabWidget();
+        CWKControlForm* drawingPage = m_pWindow->pGetFirstLayerPage();
+        QVERIFY(drawingPage);
+        pages->setCurrentIndex(0);
+        QVERIFY(pages->currentWidget() != drawingPage);
+        ViewOptionsManager* view = pGetViewOptionsManager();
+        view->showAlpha = alphaBefore;
+        view->applyChannelsToDisplay();
+        standin::testing::vEditViewerState(
+            m_project, [foreground](standin::ViewerState& state) { state.bDisplayForeground = foreground; });
+
+        auto* toolAction = m_pWindow->findChild<QAction*>(action);
+        QVERIFY(toolAction);
+        toolAction->setChecked(true);
+        QCOMPARE(pages->currentWidget() == drawingPage, shape);
+        const bool alpha = shape ? foreground : alphaBefore;
+        QCOMPARE(view->showAlpha, alpha);
+        QCOMPARE(standin::testing::stctGetViewerState(m_project).bShowAlpha, alpha);
+
+        m_pWindow->actPointerTool->setChecked(true);
+        view->showAlpha = false;
+        view->applyChannelsToDisplay();
+    }
+
+    // The curve editor's play head follows the current frame without echoing it back, its own
+    // play head moves the frame, and the zoom and pan tools switch its tool mode.
+    void theCurveEditorFollowsTheFrameAndTheTools()
+    {
+        frmCurveEditor* editor = g_pCurveEditor;
+        QVERIFY(editor);
+        QSignalSpy moved(editor, &frmCurveEditor::sigPlayPositionChanged);
+        m_pWindow->sldrFrameNumber->setValue(7);
+        QCOMPARE(editor->fGetPlayPosition(), 7.0f);
+        QCOMPARE(moved.size(), 0);
+
+        editor->playPositionChanged(11.6);
+        QCOMPARE(moved.size(), 1);
+        QCOMPARE(moved.first().at(0).toInt(), 12);
+        QCOMPARE(m_pWindow->sldrFrameNumber->value(), 12);
+        QCOMPARE(uiGetFrameNumber(m_project), 12u);
+        QCOMPARE(editor->fGetPlayPosition(), 12.0f);
+        QCOMPARE(moved.size(), 1);
+
+        m_pWindow->actZoomTool->setChecked(true);
+        QCOMPARE(editor->iGetToolMode(), 3);
+        m_pWindow->actPanTool->setChecked(true);
+        QCOMPARE(editor->iGetToolMode(), 2);
+        m_pWindow->actPointerTool->setChecked(true);
+        QCOMPARE(editor->iGetToolMode(), 0);
     }
 
     void keysWithoutTextArePassedOn_data()

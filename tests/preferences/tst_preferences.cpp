@@ -1,14 +1,18 @@
 #include "TestEnvironment.h"
 
+#include "Murn.h"
 #include "Vosk.h"
 #include "app/LogMessage.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
 #include "brandor.h"
+#include "curves/KeyframeManager.h"
 #include "platform/DefaultFolders.h"
 #include "preferences/frmPreferences.h"
 #include "standin/testing.h"
 #include "velmor.h"
+#include "widgets/CWKLineEditInt.h"
+#include "widgets/MurnSetter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -500,6 +504,70 @@ private slots:
         vTypeIntoField(preferences.iedtMaximumHistorySize, QStringLiteral("12"));
         QCOMPARE(uiGetMaximumHistorySize(project), 12u);
         QCOMPARE(standin::testing::vecGetUndoSteps(project).size(), size_t(10));
+    }
+
+    // Real edits through a bound field: the bound set with OK holds whether the edits came
+    // before it, after it or on both sides.
+    void historySizeBoundsRealEdits_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("eleven edits after OK") << 0 << 11;
+        QTest::newRow("fifteen edits, then OK") << 15 << 0;
+        QTest::newRow("edits on both sides") << 6 << 6;
+    }
+
+    void historySizeBoundsRealEdits()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        CW_Instance project = standin::testing::pCreateProject();
+        CW_BaseClipInfo clip;
+        clip.uiWidth = 64;
+        clip.uiHeight = 48;
+        clip.uiCount = 20;
+        standin::testing::vRegisterClip(project, 1, clip);
+        ProjectManagerInstance::instance()->setInstance(project);
+        KeyframeManager::instance()->vSetAutokey(false);
+        Murn::ParameterSet set(QStringLiteral("page"));
+        auto* parameter = set.pAddNumeric<unsigned int>(QStringLiteral("count"), 0u, 0u, 1000u);
+        QWidget window;
+        auto* edit = new CWKLineEditInt(&window);
+        edit->setText(QStringLiteral("0"));
+        std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<unsigned int>(edit, parameter, false);
+        unsigned int value = 0;
+        auto vEdit = [&] {
+            ++value;
+            edit->setText(QString::number(value));
+            QMetaObject::invokeMethod(edit, "valueChanged");
+        };
+
+        for (int i = 0; i < before; ++i)
+            vEdit();
+        frmPreferences preferences;
+        QCOMPARE(preferences.iedtMaximumHistorySize->text(), QStringLiteral("100"));
+        vTypeIntoField(preferences.iedtMaximumHistorySize, QStringLiteral("10"));
+        preferences.btnPreferencesOK->click();
+        QVERIFY(!preferences.isVisible());
+        QCOMPARE(pGetUserSettings()->value(QStringLiteral("MaximumHistorySize")).toUInt(), 10u);
+        for (int i = 0; i < after; ++i)
+            vEdit();
+        QCOMPARE(parameter->staticValue(), value);
+
+        bool reRender = false;
+        for (unsigned int step = 1; step <= 10; ++step) {
+            QVERIFY(bUndo(project, reRender));
+            QCOMPARE(parameter->staticValue(), value - step);
+        }
+        // The eleventh undo is refused and the oldest kept value stays.
+        QVERIFY(!bCanUndo(project));
+        QVERIFY(!bUndo(project, reRender));
+        QCOMPARE(parameter->staticValue(), value - 10);
+        for (unsigned int step = 1; step <= 10; ++step)
+            QVERIFY(bRedo(project, reRender));
+        QCOMPARE(parameter->staticValue(), value);
+        QVERIFY(!bCanRedo(project));
+        KeyframeManager::instance()->vSetAutokey(true);
     }
 
     void historySizeWithoutProjectIsOnlyStored()

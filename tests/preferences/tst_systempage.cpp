@@ -3,6 +3,7 @@
 
 #include "app/ProgramState.h"
 #include "app/Settings.h"
+#include "curves/KeyframeManager.h"
 #include "mainwindow/frmMain.h"
 #include "platform/DefaultFolders.h"
 #include "preferences/frmPreferences.h"
@@ -10,6 +11,7 @@
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/CWKIntValidator.h"
 
+#include <QAction>
 #include <QColorDialog>
 #include <QSettings>
 #include <QTabWidget>
@@ -38,6 +40,16 @@ void vAnswerColourDialog(const QColor& colour)
         }
     });
     timer->start();
+}
+
+// The last input of the given call the engine received, or an empty one.
+standin::LoggedInput stctLastInput(CW_Instance project, const std::string& call)
+{
+    const std::vector<standin::LoggedInput> log = standin::testing::stctGetViewerState(project).vecInputLog;
+    for (auto it = log.rbegin(); it != log.rend(); ++it)
+        if (it->strCall == call)
+            return *it;
+    return {};
 }
 
 } // namespace
@@ -77,6 +89,7 @@ private slots:
         testenv::vResetSettings();
         standin::testing::vReset();
         ProjectManagerInstance::instance()->setInstance(nullptr);
+        KeyframeManager::instance()->vSetAutokey(true);
     }
 
     void pageIsModuleZeroAndRegistered()
@@ -254,6 +267,158 @@ private slots:
 
         m_pWindow->hide();
         m_pWindow->vSetModuleTabWidget(pages);
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+    }
+
+    // The pan tool on the System tab: the viewer's press starts the drag, the page's moves
+    // pan the frame under the pointer, its release ends the drag.
+    void panDragOnTheSystemTabMovesTheFrame()
+    {
+        QTemporaryDir dir;
+        QVERIFY(bWriteViewerTestClip(dir.path(), 64, 48, 1));
+        frmMainGLWidget* viewer = m_pWindow->pGetGLWidget();
+        m_pWindow->resize(900, 700);
+        m_pWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pWindow));
+        vShowSystemTab();
+        CW_Instance project = pMakeViewerTestProject(dir.path(), 64, 48, 1);
+        vResizeWindow(project, viewer->width(), viewer->height());
+        vSetZoom(project, 2.0f);
+        vSetOrigin(project, 10.0f, 20.0f);
+        KeyframeManager::instance()->vSetAutokey(false);
+        m_pWindow->actPointerTool->setChecked(true);
+        m_pWindow->actPanTool->setChecked(true);
+        QCOMPARE(eGetCurrentToolType(project), CW_TOOL_PAN);
+
+        auto pixel = [viewer](int x, int y) {
+            return viewer->grabFramebuffer().convertToFormat(QImage::Format_RGB32).pixelColor(x, y);
+        };
+        const std::vector<QColor> quadrants = vecViewerTestQuadrants(0);
+        // The frame covers display x 10..138 and y 20..116.
+        QVERIFY(bSpNear(pixel(20, 30), quadrants[0], 8));
+        QVERIFY(!bSpNear(pixel(150, 100), quadrants[3], 8));
+
+        auto move = [viewer](const QPoint& at, Qt::MouseButtons buttons) {
+            QMouseEvent event(QEvent::MouseMove, QPointF(at), viewer->mapToGlobal(QPointF(at)), Qt::NoButton, buttons,
+                Qt::NoModifier);
+            QCoreApplication::sendEvent(viewer, &event);
+        };
+        QTest::mousePress(viewer, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QVERIFY(bToolIsDragging(project));
+        move(QPoint(115, 95), Qt::LeftButton);
+        move(QPoint(130, 90), Qt::LeftButton);
+        QCOMPARE(fGetOriginOffsetX(project), 40.0f);
+        QCOMPARE(fGetOriginOffsetY(project), 10.0f);
+        // Each move is read against the view the last one left, so the pointer is seen over
+        // the same image point every time the frame follows it.
+        const standin::LoggedInput moved = stctLastInput(project, "eMove");
+        QCOMPARE(moved.fX, 52.5f);
+        QCOMPARE(moved.fY, 37.5f);
+        QVERIFY(!moved.bAutoKey);
+
+        QTest::mouseRelease(viewer, Qt::LeftButton, Qt::NoModifier, QPoint(130, 90));
+        QVERIFY(!bToolIsDragging(project));
+        const standin::LoggedInput released = stctLastInput(project, "vButtonUp");
+        QCOMPARE(released.iTool, int(CW_TOOL_PAN));
+        QCOMPARE(released.iToolState, 2147483647);
+        QCOMPARE(released.fX, 45.0f);
+        QCOMPARE(released.fY, 40.0f);
+        // The frame moved 30 right and 10 up on screen.
+        QVERIFY(!bSpNear(pixel(20, 30), quadrants[0], 8));
+        QVERIFY(bSpNear(pixel(150, 100), quadrants[3], 8));
+
+        // Moves after the release ask for the pan cursor but leave the frame where it is.
+        CW_CURSOR cursor = 0;
+        bool redraw = false;
+        m_pPage->mouseMove(70.0f, 30.0f, 0, redraw, cursor);
+        QCOMPARE(cursor, 2);
+        QVERIFY(!redraw);
+        QCOMPARE(fGetOriginOffsetX(project), 40.0f);
+        QCOMPARE(fGetOriginOffsetY(project), 10.0f);
+
+        m_pWindow->actPointerTool->setChecked(true);
+        KeyframeManager::instance()->vSetAutokey(true);
+        m_pWindow->hide();
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+    }
+
+    void releaseCarriesTheCheckedTool_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("tool");
+        QTest::addColumn<int>("cursor");
+
+        QTest::newRow("pointer") << "actPointerTool" << 6 << 0;
+        QTest::newRow("insert mode") << "actInsertMode" << 6 << 0;
+        QTest::newRow("pan") << "actPanTool" << 7 << 2;
+        QTest::newRow("zoom") << "actZoomTool" << 8 << 1;
+        QTest::newRow("rotate") << "actRotateTool" << 9 << 3;
+        QTest::newRow("scale") << "actScaleTool" << 10 << 4;
+        QTest::newRow("translate") << "actTranslateTool" << 11 << 5;
+        QTest::newRow("soft constraint") << "actSoftConstraintTool" << 12 << 0;
+        QTest::newRow("X-spline layer") << "actAddXSplineLayerTool" << 2 << 0;
+        QTest::newRow("Bezier contour") << "actAddBezierContourTool" << 5 << 0;
+        QTest::newRow("no tool checked") << "" << 13 << 0;
+    }
+
+    void releaseCarriesTheCheckedTool()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, tool);
+        QFETCH(int, cursor);
+        CW_Instance project = standin::testing::pCreateProject();
+        ProjectManagerInstance::instance()->setInstance(project);
+        if (action.isEmpty()) {
+            QAction* checked = m_pWindow->actgrpTools->checkedAction();
+            if (checked)
+                checked->setChecked(false);
+            for (QAction* each : m_pWindow->actgrpTools->actions())
+                QVERIFY(!each->isChecked());
+        } else {
+            auto* toolAction = m_pWindow->findChild<QAction*>(action);
+            QVERIFY(toolAction);
+            toolAction->setChecked(true);
+            QCOMPARE(int(eGetCurrentToolType(project)), tool);
+        }
+        QCOMPARE(m_pWindow->eGetCurrentTool(), tool);
+
+        CW_CURSOR shown = -1;
+        bool redraw = false;
+        m_pPage->mouseMove(3.0f, 4.0f, 0x20, redraw, shown);
+        QCOMPARE(shown, cursor);
+        m_pPage->mouseRelease(3.0f, 4.0f, 0x24, redraw);
+        const standin::LoggedInput released = stctLastInput(project, "vButtonUp");
+        QCOMPARE(released.iTool, tool);
+        QCOMPARE(released.iFlags, 0x24);
+        QVERIFY(released.bAutoKey);
+        QVERIFY(!redraw);
+
+        m_pWindow->actPointerTool->setChecked(true);
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+    }
+
+    // The tool state the window took at a hold-key press goes with the release until the key
+    // comes up again.
+    void releaseCarriesTheHeldToolState()
+    {
+        CW_Instance project = standin::testing::pCreateProject();
+        ProjectManagerInstance::instance()->setInstance(project);
+        m_pWindow->actPointerTool->setChecked(true);
+        vSelectTool(project, CW_TOOL_POINTER, 5);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+        QCoreApplication::sendEvent(m_pWindow, &press);
+        QVERIFY(m_pWindow->actZoomTool->isChecked());
+        bool redraw = false;
+        m_pPage->mouseRelease(1.0f, 2.0f, 0x20, redraw);
+        QCOMPARE(stctLastInput(project, "vButtonUp").iTool, int(CW_TOOL_ZOOM));
+        QCOMPARE(stctLastInput(project, "vButtonUp").iToolState, 5);
+
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+        QCoreApplication::sendEvent(m_pWindow, &release);
+        QVERIFY(m_pWindow->actPointerTool->isChecked());
+        m_pPage->mouseRelease(1.0f, 2.0f, 0x20, redraw);
+        QCOMPARE(stctLastInput(project, "vButtonUp").iTool, int(CW_TOOL_POINTER));
+        QCOMPARE(stctLastInput(project, "vButtonUp").iToolState, 2147483647);
         ProjectManagerInstance::instance()->setInstance(nullptr);
     }
 };

@@ -76,6 +76,8 @@ private slots:
         vSetOutputDirectory(project, true, QStringLiteral("/renders/out"));
         const QString notes = QStringLiteral("<p>Shot 12:\nkeep the <b>left</b> edge</p>\r\n\\ ünïcode");
         pGetProjectManager(project)->getProjectProperties().setProjectNotes(notes);
+        vSetPlaybackInPoint(project, 1);
+        vSetPlaybackOutPoint(project, 2);
         const QString path = QDir(m_dir.path()).filePath("round.pln");
         standin::testing::vWriteProjectFile(project, path, kuiProjectFileVersion);
 
@@ -95,6 +97,8 @@ private slots:
         QCOMPARE(qstrGetOutputDirectory(reopened), QStringLiteral("/renders/out"));
         QCOMPARE(pGetProjectManager(reopened)->getProjectProperties().getProjectNotes(), notes);
         QCOMPARE(qstrGetProjectName(reopened), QFileInfo(path).absoluteFilePath());
+        QCOMPARE(uiGetPlaybackInPoint(reopened), 1u);
+        QCOMPARE(uiGetPlaybackOutPoint(reopened), 2u);
         QVERIFY(!bProjectHasChanged(reopened));
     }
 

@@ -105,8 +105,22 @@ void vSelectTool(CW_Instance project, CW_TOOL tool, int state);
 int eGetCurrentToolState(CW_Instance project);
 // A press of the current tool is being dragged.
 CW_BOOL bToolIsDragging(CW_Instance project);
+// Whether the engine shows the foreground's alpha while the current tool draws.
+CW_BOOL bGetDisplayForeground(CW_Instance project);
 // Ends the current tool's drag at an image position.
 void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, float x, float y);
+// A page's release: the main window's tool and the tool state it kept, then the same
+// switches as vButtonDown.
+void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, float x, float y, CW_TOOL tool,
+    int toolState, CW_BOOL b1, CW_BOOL b2, CW_BOOL b3, CW_BOOL b4, CW_BOOL b5, CW_BOOL b6, CW_BOOL b7, CW_BOOL b8,
+    CW_BOOL b9, CW_BOOL b10, CW_BOOL b11, unsigned int u1, CW_BOOL b12, CW_BOOL b13, int i1, CW_BOOL b14,
+    CW_BOOL b15, CW_BOOL b16, CW_BOOL b17, CW_BOOL b18);
+// A pointer move for the current tool (a pan drag moves the view); the cursor the tool asks
+// for: 0 the arrow, 1 zoom, 2 pan, 3 rotate, 4 scale, 5 translate.
+CW_CURSOR eMove(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, float x, float y, CW_BOOL b1,
+    CW_BOOL b2, CW_BOOL b3, CW_BOOL b4, CW_BOOL b5, CW_BOOL b6, CW_BOOL b7, CW_BOOL b8, CW_BOOL b9, CW_BOOL b10,
+    CW_BOOL b11, unsigned int u1, CW_BOOL b12, CW_BOOL b13, int i1, CW_BOOL b14, CW_BOOL b15, CW_BOOL b16,
+    CW_BOOL b17, CW_BOOL b18);
 // A key for the current tool; modifiers as bits (Shift 4, Ctrl 2, Alt 8, 0x1800 uber-key).
 void vKeyPress(CW_Instance project, char key, int modifiers, bool autoKey);
 void vFinishContour(CW_Instance project, bool autoKey, bool closed);
