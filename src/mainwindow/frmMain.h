@@ -463,6 +463,7 @@ public slots:
 
 private:
     void vConnectTools();
+    void vSelectTransformTool(bool checked, CW_TOOL tool, const char* caller);
     void vSelectToolChecked(CW_TOOL tool);
     void vSelectZoomOrPan(bool checked, CW_TOOL tool);
     void vSelectShapeTool(bool checked, CW_TOOL tool);

@@ -179,40 +179,32 @@ void frmMain::sltSelectPanTool(bool checked)
     vSelectZoomOrPan(checked, CW_TOOL_PAN);
 }
 
-void frmMain::sltSelectRotateTool(bool checked)
+// The rotate, scale and translate tools: chosen when checked, with nothing else to set.
+void frmMain::vSelectTransformTool(bool checked, CW_TOOL tool, const char* caller)
 {
     if (!checked)
         return;
-    CW_AutoLock(&g_mtxEngine, "sltSelectRotateTool");
-    bCallReported(this, [this] {
+    CW_AutoLock(&g_mtxEngine, caller);
+    bCallReported(this, [this, tool] {
         if (bIsValidInstance(pToProject()))
-            vSelectToolChecked(CW_TOOL_ROTATE);
+            vSelectToolChecked(tool);
         sltUpdateGUI();
     });
+}
+
+void frmMain::sltSelectRotateTool(bool checked)
+{
+    vSelectTransformTool(checked, CW_TOOL_ROTATE, "sltSelectRotateTool");
 }
 
 void frmMain::sltSelectScaleTool(bool checked)
 {
-    if (!checked)
-        return;
-    CW_AutoLock(&g_mtxEngine, "sltSelectScaleTool");
-    bCallReported(this, [this] {
-        if (bIsValidInstance(pToProject()))
-            vSelectToolChecked(CW_TOOL_SCALE);
-        sltUpdateGUI();
-    });
+    vSelectTransformTool(checked, CW_TOOL_SCALE, "sltSelectScaleTool");
 }
 
 void frmMain::sltSelectTranslateTool(bool checked)
 {
-    if (!checked)
-        return;
-    CW_AutoLock(&g_mtxEngine, "sltSelectTranslateTool");
-    bCallReported(this, [this] {
-        if (bIsValidInstance(pToProject()))
-            vSelectToolChecked(CW_TOOL_TRANSLATE);
-        sltUpdateGUI();
-    });
+    vSelectTransformTool(checked, CW_TOOL_TRANSLATE, "sltSelectTranslateTool");
 }
 
 void frmMain::vSelectShapeTool(bool checked, CW_TOOL tool)

@@ -26,42 +26,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/BenchSequence.h"
+
 namespace {
 
-QString qstrPbFrame(const QString& folder, int index)
-{
-    return QDir(folder).filePath(QStringLiteral("play%1.png").arg(index + 1, 4, 10, QLatin1Char('0')));
-}
-
-bool bPbWriteSequence(const QString& folder, int frames, int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int k = 0; k < frames; ++k) {
-        QPainter painter(&image);
-        QLinearGradient gradient(0, 0, width, height);
-        gradient.setColorAt(0.0, QColor::fromHsv((k * 3) % 360, 200, 220));
-        gradient.setColorAt(1.0, QColor::fromHsv((k * 3 + 180) % 360, 200, 60));
-        painter.fillRect(image.rect(), gradient);
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(QPoint(width * k / frames, height / 2), height / 6, height / 6);
-        painter.end();
-        if (!image.save(qstrPbFrame(folder, k), "PNG"))
-            return false;
-    }
-    return true;
-}
-
-void vPbEvictFiles(const QString& folder, int frames)
-{
-    for (int k = 0; k < frames; ++k) {
-        const QByteArray path = QFile::encodeName(qstrPbFrame(folder, k));
-        const int fd = ::open(path.constData(), O_RDONLY);
-        if (fd < 0)
-            continue;
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-        ::close(fd);
-    }
-}
+using namespace benchsequence;
 
 struct PbPass {
     double dSeconds = 0.0;
@@ -146,7 +115,7 @@ int main(int argc, char** argv)
     QTemporaryDir folder;
     std::printf("writing %d frames of %dx%d to %s ...\n", frames, width, height, qPrintable(folder.path()));
     std::fflush(stdout);
-    if (!folder.isValid() || !bPbWriteSequence(folder.path(), frames, width, height)) {
+    if (!folder.isValid() || !bBenchWriteSequence(folder.path(), frames, width, height)) {
         std::fprintf(stderr, "cannot write the sequence\n");
         return 1;
     }
@@ -169,12 +138,12 @@ int main(int argc, char** argv)
     standin::testing::vRegisterClip(project, 1, base);
     CW_ClipInfo files;
     files.qstrFolder = folder.path();
-    files.qstrFileName = QStringLiteral("play");
+    files.qstrFileName = QStringLiteral("bench");
     files.qstrThirdPart = QStringLiteral(".png");
     files.iFirstFileNumber = 1;
     files.iLastFileNumber = frames;
     files.iThirdNumber = 4;
-    standin::testing::vSetClipListing(project, 1, QStringLiteral("play"), files);
+    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
     ProjectManagerInstance::instance()->setInstance(project);
     window.sltUpdateGUI(2);
@@ -191,7 +160,7 @@ int main(int argc, char** argv)
 
     std::printf("viewer %dx%d, %s\n", viewer->width(), viewer->height(),
         qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores" : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")));
-    vPbEvictFiles(folder.path(), frames);
+    vBenchEvictFiles(folder.path(), frames);
     const PbPass cold = stctPbPlay(window, frames, rate);
     const PbPass cached = stctPbPlay(window, frames, rate);
     vPbPrint("from files", cold, frames, rate);
