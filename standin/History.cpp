@@ -94,7 +94,7 @@ CW_BOOL bMakeParameterChange(
         if (!undoable || command.bIsEmpty())
             return true;
         const unsigned int frame = time >= 0.0f ? r.uiCurrentFrame : 0;
-        r.vecUndo.push_back({std::make_shared<Vosk::CompositeCommand>(command), frame});
+        r.vecUndo.push_back({std::make_shared<Vosk::CompositeCommand>(command), frame, std::string()});
         r.vecRedo.clear();
         standin::vTrimUndoHistory(r);
         return true;
