@@ -463,6 +463,7 @@ public slots:
 
 private:
     void vConnectTools();
+    void vStepToKeyframe(bool forwards, const char* tag);
     void vSelectTransformTool(bool checked, CW_TOOL tool, const char* caller);
     void vSelectToolChecked(CW_TOOL tool);
     void vSelectZoomOrPan(bool checked, CW_TOOL tool);

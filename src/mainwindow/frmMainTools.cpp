@@ -408,10 +408,11 @@ void frmMain::sltParameterPageChanged(int index)
     });
 }
 
-void frmMain::btnNextKeyframe_clicked()
+// The page's nearest key on one side, kept within the playback in and out points.
+void frmMain::vStepToKeyframe(bool forwards, const char* tag)
 {
-    CW_AutoLock(&g_mtxEngine, "btnNextKeyframe_clicked");
-    bCallReported(this, [this] {
+    CW_AutoLock(&g_mtxEngine, tag);
+    bCallReported(this, [this, forwards] {
         const CW_Instance project = pToProject();
         if (!bIsValidInstance(project))
             return;
@@ -419,27 +420,25 @@ void frmMain::btnNextKeyframe_clicked()
         int next = -1;
         if (CWKControlForm* page = pGetCurrentControlForm())
             page->sltGetKeyframes(project, previous, next);
-        const int out = int(uiGetPlaybackOutPoint(project));
-        sldrFrameNumber->setValue(next < 0 || next > out ? out : next);
+        if (forwards) {
+            const int out = int(uiGetPlaybackOutPoint(project));
+            sldrFrameNumber->setValue(next < 0 || next > out ? out : next);
+        } else {
+            const int in = int(uiGetPlaybackInPoint(project));
+            sldrFrameNumber->setValue(previous < 0 || previous < in ? in : previous);
+        }
         sltUpdateGUI();
     });
 }
 
+void frmMain::btnNextKeyframe_clicked()
+{
+    vStepToKeyframe(true, "btnNextKeyframe_clicked");
+}
+
 void frmMain::btnPreviousKeyframe_clicked()
 {
-    CW_AutoLock(&g_mtxEngine, "btnPreviousKeyframe_clicked");
-    bCallReported(this, [this] {
-        const CW_Instance project = pToProject();
-        if (!bIsValidInstance(project))
-            return;
-        int previous = -1;
-        int next = -1;
-        if (CWKControlForm* page = pGetCurrentControlForm())
-            page->sltGetKeyframes(project, previous, next);
-        const int in = int(uiGetPlaybackInPoint(project));
-        sldrFrameNumber->setValue(previous < 0 || previous < in ? in : previous);
-        sltUpdateGUI();
-    });
+    vStepToKeyframe(false, "btnPreviousKeyframe_clicked");
 }
 
 void frmMain::vUndoOrRedo(bool undo, const char* tag)
