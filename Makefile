@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 
-.PHONY: deps configure build run test test-sanitize clean
+.PHONY: deps configure build run test test-normal test-sanitize clean
 
 deps:
 	bash scripts/install-deps
@@ -22,16 +22,19 @@ build: configure
 run: build
 	$(BUILD_DIR)/stage/bin/plintra $(ARGS)
 
-test: build
-	# Each suite runs on an X server of its own (tests/support/run-on-own-display.sh).
-	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
-
-# Every suite again on the sanitizer build; the first error ends the suite that hit it.
+# Every suite on the sanitizer build; the first error ends the suite that hit it.
+# Each suite runs on an X server of its own (tests/support/run-on-own-display.sh).
 # No build type: the sanitizer option brings its own -O1 and line tables.
-test-sanitize: deps
+test: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE= -DPLINTRA_SANITIZE=ON
 	cmake --build $(SANITIZE_DIR) --parallel $(JOBS)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+test-sanitize: test
+
+# The same suites on the normal build that `make run` starts.
+test-normal: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
