@@ -9,8 +9,13 @@
 #include "app/Settings.h"
 #include "clips/NewProjectDialog.h"
 #include "mainwindow/frmMain.h"
+#include "Murn.h"
+#include "Vosk.h"
+#include "brandor.h"
 #include "standin/testing.h"
 #include "velmor.h"
+#include "widgets/CWKLineEditInt.h"
+#include "widgets/MurnSetter.h"
 
 #include <QDir>
 #include <QFile>
@@ -196,6 +201,113 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_pWindow->windowTitle().endsWith(QStringLiteral(" *")), 5000);
         QVERIFY(baRead(file).contains("edited"));
         QCOMPARE(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), file);
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    void titleFollowsEdits_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("in point") << "in point";
+        QTest::newRow("out point") << "out point";
+        QTest::newRow("parameter typed") << "typed";
+        QTest::newRow("parameter changed on an engine thread") << "engine thread";
+        QTest::newRow("undo of a change made before the save") << "undo";
+        QTest::newRow("redo of a change undone before the save") << "redo";
+    }
+
+    // Whatever edit the user makes, the title shows it at once; Save takes the " *" away.
+    void titleFollowsEdits()
+    {
+        QFETCH(QString, edit);
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance project = pCurrent();
+        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
+        auto* parameter = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(
+            QStringLiteral("passes"), 1u, 0u, 10u);
+        // Destroyed after the updater that watches it.
+        std::unique_ptr<CWKLineEditInt> typedEdit = std::make_unique<CWKLineEditInt>(m_pWindow);
+        CWKLineEditInt* typed = typedEdit.get();
+        typed->setText(QStringLiteral("1"));
+        std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<unsigned int>(typed, parameter, false);
+        auto type = [typed](const char* text) {
+            typed->setText(QLatin1String(text));
+            QMetaObject::invokeMethod(typed, "valueChanged");
+        };
+        // A change made and saved, for undo and redo to move away from what was written.
+        type("2");
+        if (edit == QLatin1String("redo"))
+            m_pWindow->actEditUndo->trigger();
+        m_pWindow->sltFileSaveProject();
+        // The save is over once its completion is handled; only then comes the edit.
+        QTRY_COMPARE_WITH_TIMEOUT(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), file, 5000);
+        QVERIFY(m_pWindow->windowTitle().endsWith(file));
+
+        if (edit == QLatin1String("in point") || edit == QLatin1String("out point")) {
+            m_pWindow->sldrFrameNumber->setValue(1);
+            (edit == QLatin1String("in point") ? m_pWindow->actSetInPoint : m_pWindow->actSetOutPoint)->trigger();
+        } else if (edit == QLatin1String("typed")) {
+            type("3");
+        } else if (edit == QLatin1String("engine thread")) {
+            standin::testing::vCallFromOtherThread([&](CW_CallbackStruct& callbacks) {
+                Vosk::CompositeCommand command;
+                parameter->setStaticValue(4u, &command);
+                callbacks.pfnParameterChange(command, 0.0f, true);
+            });
+        } else if (edit == QLatin1String("undo")) {
+            m_pWindow->actEditUndo->trigger();
+        } else if (edit == QLatin1String("redo")) {
+            m_pWindow->actEditRedo->trigger();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file + QStringLiteral(" *")), 5000);
+
+        m_pWindow->actFileSave->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        QVERIFY(!bProjectHasChanged(project));
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    // Undo and redo back to what was written leave nothing to save; a change outside the
+    // undo history keeps the " *" whatever is undone.
+    void undoBackToTheSavedStateClearsTheStar()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance project = pCurrent();
+        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
+        auto* parameter = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(
+            QStringLiteral("passes"), 1u, 0u, 10u);
+        // Destroyed after the updater that watches it.
+        std::unique_ptr<CWKLineEditInt> typedEdit = std::make_unique<CWKLineEditInt>(m_pWindow);
+        CWKLineEditInt* typed = typedEdit.get();
+        typed->setText(QStringLiteral("1"));
+        std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<unsigned int>(typed, parameter, false);
+        const QString clean = m_pWindow->windowTitle();
+        const QString changed = clean + QStringLiteral(" *");
+        typed->setText(QStringLiteral("5"));
+        QMetaObject::invokeMethod(typed, "valueChanged");
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+        m_pWindow->actEditUndo->trigger();
+        QCOMPARE(parameter->staticValue(), 1u);
+        QCOMPARE(m_pWindow->windowTitle(), clean);
+        m_pWindow->actEditRedo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+
+        m_pWindow->actFileSave->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_pWindow->windowTitle(), clean, 5000);
+        m_pWindow->actEditUndo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+        m_pWindow->actEditRedo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), clean);
+
+        m_pWindow->sldrFrameNumber->setValue(2);
+        m_pWindow->actSetInPoint->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+        m_pWindow->actEditUndo->trigger();
+        m_pWindow->actEditRedo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
         QVERIFY(driver.seen.isEmpty());
     }
 
