@@ -3,15 +3,15 @@
 #include "ProjectFixtures.h"
 #include "TestEnvironment.h"
 
+#include "Murn.h"
+#include "Vosk.h"
 #include "app/CWKCustomEvent.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "brandor.h"
 #include "clips/NewProjectDialog.h"
 #include "mainwindow/frmMain.h"
-#include "Murn.h"
-#include "Vosk.h"
-#include "brandor.h"
 #include "standin/testing.h"
 #include "velmor.h"
 #include "widgets/CWKLineEditInt.h"
@@ -224,8 +224,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
         CW_Instance project = pCurrent();
         const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
-        auto* parameter = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(
-            QStringLiteral("passes"), 1u, 0u, 10u);
+        auto* parameter
+            = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(QStringLiteral("passes"), 1u, 0u, 10u);
         // Destroyed after the updater that watches it.
         std::unique_ptr<CWKLineEditInt> typedEdit = std::make_unique<CWKLineEditInt>(m_pWindow);
         CWKLineEditInt* typed = typedEdit.get();
@@ -277,8 +277,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
         CW_Instance project = pCurrent();
         const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
-        auto* parameter = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(
-            QStringLiteral("passes"), 1u, 0u, 10u);
+        auto* parameter
+            = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(QStringLiteral("passes"), 1u, 0u, 10u);
         // Destroyed after the updater that watches it.
         std::unique_ptr<CWKLineEditInt> typedEdit = std::make_unique<CWKLineEditInt>(m_pWindow);
         CWKLineEditInt* typed = typedEdit.get();
