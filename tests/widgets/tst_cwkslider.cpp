@@ -58,8 +58,8 @@ private slots:
         m_slider->setValue(50);
         m_window->show();
         // Generous: a failure here is reported under the name of the test about to run.
-        QVERIFY2(QTest::qWaitForWindowExposed(m_window.get(), 30000),
-            "the slider's window was not exposed within 30 s");
+        QVERIFY2(
+            QTest::qWaitForWindowExposed(m_window.get(), 30000), "the slider's window was not exposed within 30 s");
     }
 
     void cleanup()
