@@ -43,6 +43,27 @@ CW_Instance pCurrent()
 
 } // namespace
 
+// A layer parameter at 1 that a line edit types into, as the parameter panels do.
+struct TypedParameter {
+    TypedParameter(QWidget* parent, CW_Instance project)
+        : pParameter(pGetLayerParameters(project, standin::testing::iAddLayer(project, QStringLiteral("Layer")))
+                         ->pAddNumeric<unsigned int>(QStringLiteral("passes"), 1u, 0u, 10u))
+        , edit(std::make_unique<CWKLineEditInt>(parent))
+    {
+        edit->setText(QStringLiteral("1"));
+        updater = makeMurnUpdater<unsigned int>(edit.get(), pParameter, false);
+    }
+    void vType(const char* text)
+    {
+        edit->setText(QLatin1String(text));
+        QMetaObject::invokeMethod(edit.get(), "valueChanged");
+    }
+    Murn::NumericParameter<unsigned int>* pParameter;
+    // Declared before the updater that watches it, so destroyed after it.
+    std::unique_ptr<CWKLineEditInt> edit;
+    std::shared_ptr<MurnUpdater> updater;
+};
+
 class TestProjectLifecycle : public QObject {
     Q_OBJECT
 private:
@@ -223,18 +244,9 @@ private slots:
         const QString file = qstrCreateProject();
         QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
         CW_Instance project = pCurrent();
-        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
-        auto* parameter
-            = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(QStringLiteral("passes"), 1u, 0u, 10u);
-        // Destroyed after the updater that watches it.
-        std::unique_ptr<CWKLineEditInt> typedEdit = std::make_unique<CWKLineEditInt>(m_pWindow);
-        CWKLineEditInt* typed = typedEdit.get();
-        typed->setText(QStringLiteral("1"));
-        std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<unsigned int>(typed, parameter, false);
-        auto type = [typed](const char* text) {
-            typed->setText(QLatin1String(text));
-            QMetaObject::invokeMethod(typed, "valueChanged");
-        };
+        TypedParameter typed(m_pWindow, project);
+        auto* parameter = typed.pParameter;
+        auto type = [&typed](const char* text) { typed.vType(text); };
         // A change made and saved, for undo and redo to move away from what was written.
         type("2");
         if (edit == QLatin1String("redo"))
@@ -276,18 +288,11 @@ private slots:
         const QString file = qstrCreateProject();
         QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
         CW_Instance project = pCurrent();
-        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
-        auto* parameter
-            = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>(QStringLiteral("passes"), 1u, 0u, 10u);
-        // Destroyed after the updater that watches it.
-        std::unique_ptr<CWKLineEditInt> typedEdit = std::make_unique<CWKLineEditInt>(m_pWindow);
-        CWKLineEditInt* typed = typedEdit.get();
-        typed->setText(QStringLiteral("1"));
-        std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<unsigned int>(typed, parameter, false);
+        TypedParameter typed(m_pWindow, project);
+        auto* parameter = typed.pParameter;
         const QString clean = m_pWindow->windowTitle();
         const QString changed = clean + QStringLiteral(" *");
-        typed->setText(QStringLiteral("5"));
-        QMetaObject::invokeMethod(typed, "valueChanged");
+        typed.vType("5");
         QCOMPARE(m_pWindow->windowTitle(), changed);
         m_pWindow->actEditUndo->trigger();
         QCOMPARE(parameter->staticValue(), 1u);
