@@ -71,13 +71,42 @@ CW_BOOL bHsStep(CW_Instance project, const char* operation, bool undo, bool& reR
         to.push_back(step);
         if (step.uiFrame <= uiHsLastFrame(r))
             r.uiCurrentFrame = step.uiFrame;
-        r.bChanged = true;
         reRender = true;
         return true;
     });
 }
 
 } // namespace
+
+namespace standin {
+
+void vPushUndoStep(CW_ProjectRecord& record, HistoryStep step)
+{
+    step.uiSerial = record.uiNextStepSerial++;
+    record.vecUndo.push_back(std::move(step));
+    record.vecRedo.clear();
+    vTrimUndoHistory(record);
+}
+
+std::uint64_t uiHistoryPosition(const CW_ProjectRecord& record)
+{
+    // Undoing past the trimmed steps is impossible, so the oldest kept state is theirs.
+    return record.vecUndo.empty() ? record.uiTrimmedSerial : record.vecUndo.back().uiSerial;
+}
+
+bool bProjectRecordChanged(const CW_ProjectRecord& record)
+{
+    return record.bChanged || record.bChangedBeforeWrite || uiHistoryPosition(record) != record.uiSavedSerial;
+}
+
+void vMarkProjectRecordUnchanged(CW_ProjectRecord& record)
+{
+    record.bChanged = false;
+    record.bChangedBeforeWrite = false;
+    record.uiSavedSerial = uiHistoryPosition(record);
+}
+
+} // namespace standin
 
 CW_BOOL bMakeParameterChange(
     CW_Instance project, Vosk::CompositeCommand& command, Vosk::CompositeCommand* macro, float time, bool undoable)
@@ -86,17 +115,16 @@ CW_BOOL bMakeParameterChange(
         if (standin::bPlantedFault("bMakeParameterChange", r.uiCurrentFrame))
             return false;
         command.do_it(nullptr);
-        r.bChanged = true;
-        if (macro) {
-            macro->vAppend(command);
+        // A change kept in the history is told by the history position; any other marks the
+        // project changed until the next write.
+        if (macro || !undoable || command.bIsEmpty()) {
+            r.bChanged = true;
+            if (macro)
+                macro->vAppend(command);
             return true;
         }
-        if (!undoable || command.bIsEmpty())
-            return true;
         const unsigned int frame = time >= 0.0f ? r.uiCurrentFrame : 0;
-        r.vecUndo.push_back({std::make_shared<Vosk::CompositeCommand>(command), frame, std::string()});
-        r.vecRedo.clear();
-        standin::vTrimUndoHistory(r);
+        standin::vPushUndoStep(r, {std::make_shared<Vosk::CompositeCommand>(command), frame, std::string()});
         return true;
     });
 }

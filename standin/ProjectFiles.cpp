@@ -208,7 +208,7 @@ CW_Instance pOpenProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const 
         project->mapClipFiles[1] = *clip;
     vPfsRequireMedia(project, project->mapClipFiles[1]);
     project->qstrFilePath = QFileInfo(path).absoluteFilePath();
-    project->bChanged = false;
+    vMarkProjectRecordUnchanged(*project);
     if (maximumHistorySize > 0)
         project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
     if (overlayColours)
@@ -254,6 +254,7 @@ CW_BOOL bSaveProject(CW_Instance project)
     QMutexLocker writeLock(&g_pfsWriteMutex);
     QByteArray bytes;
     QString path;
+    std::uint64_t position = 0;
     {
         QMutexLocker lock(&ProjectRegistry::instance().mutex());
         CW_ProjectRecord& record = stctPfsProject(project, "bSaveProject");
@@ -261,12 +262,27 @@ CW_BOOL bSaveProject(CW_Instance project)
             return false;
         bytes = baWrite(record, kuiProjectFileVersion);
         path = record.qstrFilePath;
+        // A change made while the copy is written is not in the file: it sets bChanged again.
+        position = uiHistoryPosition(record);
+        record.bChangedBeforeWrite = record.bChanged;
+        record.bChanged = false;
     }
     testing::vPfsNoteWrite(path);
-    vWriteFileAtomically(path, bytes);
+    try {
+        vWriteFileAtomically(path, bytes);
+    } catch (...) {
+        QMutexLocker lock(&ProjectRegistry::instance().mutex());
+        if (ProjectRegistry::instance().bIsLive(project)) {
+            project->bChanged = project->bChanged || project->bChangedBeforeWrite;
+            project->bChangedBeforeWrite = false;
+        }
+        throw;
+    }
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
-    if (ProjectRegistry::instance().bIsLive(project))
-        project->bChanged = false;
+    if (ProjectRegistry::instance().bIsLive(project)) {
+        project->bChangedBeforeWrite = false;
+        project->uiSavedSerial = position;
+    }
     return true;
 }
 
@@ -293,7 +309,7 @@ CW_Instance pNewProject(CW_CallbackStruct*, const CW_BaseClipInfo* base, const Q
         QDir(location).absoluteFilePath(projectName + qstrGetFileExtension(qstrGetProduct()));
     if (maximumHistorySize > 0)
         project->uiMaximumHistorySize = static_cast<unsigned int>(maximumHistorySize);
-    project->bChanged = false;
+    vMarkProjectRecordUnchanged(*project);
     vPfsEnsureManager(*project);
     return project;
 }
@@ -390,13 +406,17 @@ QString qstrGetProjectName(CW_Instance project)
 CW_BOOL bProjectHasChanged(CW_Instance project)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
-    return stctPfsProject(project, "bProjectHasChanged").bChanged;
+    return bProjectRecordChanged(stctPfsProject(project, "bProjectHasChanged"));
 }
 
 void vSetProjectHasChanged(CW_Instance project, bool changed)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
-    stctPfsProject(project, "vSetProjectHasChanged").bChanged = changed;
+    CW_ProjectRecord& record = stctPfsProject(project, "vSetProjectHasChanged");
+    if (changed)
+        record.bChanged = true;
+    else
+        vMarkProjectRecordUnchanged(record);
 }
 
 // ---- Clips.

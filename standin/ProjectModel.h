@@ -9,6 +9,7 @@
 
 #include <QMutex>
 #include <QString>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -27,6 +28,8 @@ struct HistoryStep {
     std::shared_ptr<Vosk::CompositeCommand> pCommand;
     unsigned int uiFrame = 0;
     std::string strLabel;
+    // Unique within the project: names the history position right after this step.
+    std::uint64_t uiSerial = 0;
 };
 
 // A fault a test planted for an operation at a frame: false, or CW_Exception thrown.
@@ -48,6 +51,8 @@ struct LayerRecord {
 
 struct CW_ProjectRecord {
     QString qstrFilePath;
+    // Changed outside the undo history since the last write; changes inside it are told by
+    // the history position (standin::bProjectRecordChanged).
     bool bChanged = false;
     unsigned int uiCurrentFrame = 0;
     // Registered clips; clip 1 is the main clip and gives the project its frame range.
@@ -87,6 +92,13 @@ struct CW_ProjectRecord {
     // Undo history, oldest first, and the steps undone since the last change.
     std::vector<standin::HistoryStep> vecUndo;
     std::vector<standin::HistoryStep> vecRedo;
+    // History positions: the serial of the next step, of the newest step trimmed off the
+    // oldest end, and where the history stood when the project was last written or opened.
+    std::uint64_t uiNextStepSerial = 1;
+    std::uint64_t uiTrimmedSerial = 0;
+    std::uint64_t uiSavedSerial = 0;
+    // bChanged as it was when the write under way took its copy; restored if the write fails.
+    bool bChangedBeforeWrite = false;
     // Playback range; the out point at the largest value means the last frame.
     unsigned int uiPlaybackIn = 0;
     unsigned int uiPlaybackOut = 0xffffffffu;
@@ -134,4 +146,12 @@ private:
 namespace standin {
 // Drops the oldest undo steps beyond the project's bound.
 void vTrimUndoHistory(CW_ProjectRecord& record);
+// Commits a step: it gets its serial, the redo list is dropped and the history trimmed.
+void vPushUndoStep(CW_ProjectRecord& record, HistoryStep step);
+// The serial naming the present state of the history (0 before any step).
+std::uint64_t uiHistoryPosition(const CW_ProjectRecord& record);
+// Whether the project differs from what was last written or opened.
+bool bProjectRecordChanged(const CW_ProjectRecord& record);
+// The present state becomes the written one.
+void vMarkProjectRecordUnchanged(CW_ProjectRecord& record);
 } // namespace standin

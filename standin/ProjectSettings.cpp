@@ -29,8 +29,11 @@ CW_ProjectRecord& stctPsProject(CW_Instance project, const char* operation)
 void vPsTrimHistory(CW_ProjectRecord& record)
 {
     const size_t limit = std::max<size_t>(1, record.uiMaximumHistorySize);
-    if (record.vecUndo.size() > limit)
-        record.vecUndo.erase(record.vecUndo.begin(), record.vecUndo.begin() + std::ptrdiff_t(record.vecUndo.size() - limit));
+    if (record.vecUndo.size() <= limit)
+        return;
+    const std::ptrdiff_t dropped = std::ptrdiff_t(record.vecUndo.size() - limit);
+    record.uiTrimmedSerial = record.vecUndo[size_t(dropped - 1)].uiSerial;
+    record.vecUndo.erase(record.vecUndo.begin(), record.vecUndo.begin() + dropped);
 }
 
 std::string g_strPsCacheFolder;
@@ -154,9 +157,7 @@ void vCommitUndoStep(CW_Instance project, const std::string& label)
 {
     QMutexLocker lock(&ProjectRegistry::instance().mutex());
     CW_ProjectRecord& record = stctPsProject(project, "vCommitUndoStep");
-    record.vecUndo.push_back({std::make_shared<Vosk::CompositeCommand>(), record.uiCurrentFrame, label});
-    record.vecRedo.clear();
-    vPsTrimHistory(record);
+    standin::vPushUndoStep(record, {std::make_shared<Vosk::CompositeCommand>(), record.uiCurrentFrame, label});
 }
 
 std::vector<std::string> vecGetUndoSteps(CW_Instance project)

@@ -169,8 +169,10 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid)
         if (!record || !projectValid)
             return true;
         CW_AutoLock(&g_mtxEngine, "customEvent2");
-        bMakeParameterChange(
-            ProjectManagerInstance::instance()->getInstance(), record->command, nullptr, record->fValue, true);
+        const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+        bMakeParameterChange(project, record->command, nullptr, record->fValue, true);
+        // No refresh follows a change made on an engine thread; the title must still show it.
+        vUpdateWindowTitle(project, false);
         return true;
     }
     case 10900: {

@@ -164,6 +164,9 @@ void frmMain::vApplyWidgetsState(CW_Instance project, int state)
             vEnableWidgetStateAll<QAction>({actSaveShapeData, actSaveLayerData}, valid && allowed(7) && allowed(58));
             actEditUndo->setEnabled(valid && bCanUndo(project));
             actEditRedo->setEnabled(valid && bCanRedo(project));
+            // Edits, undo and redo all end in this refresh, so the " *" follows the engine here.
+            if (valid)
+                vUpdateWindowTitle(project, false);
             CWKControlForm* page = pGetCurrentControlForm();
             QPushButton* pageRenderThis
                 = page ? page->findChild<QPushButton*>(QStringLiteral("btnRenderThis")) : nullptr;

@@ -3,14 +3,19 @@
 #include "ProjectFixtures.h"
 #include "TestEnvironment.h"
 
+#include "Murn.h"
+#include "Vosk.h"
 #include "app/CWKCustomEvent.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "brandor.h"
 #include "clips/NewProjectDialog.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
 #include "velmor.h"
+#include "widgets/CWKLineEditInt.h"
+#include "widgets/MurnSetter.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,6 +42,27 @@ CW_Instance pCurrent()
 }
 
 } // namespace
+
+// A layer parameter at 1 that a line edit types into, as the parameter panels do.
+struct TypedParameter {
+    TypedParameter(QWidget* parent, CW_Instance project)
+        : pParameter(pGetLayerParameters(project, standin::testing::iAddLayer(project, QStringLiteral("Layer")))
+                         ->pAddNumeric<unsigned int>(QStringLiteral("passes"), 1u, 0u, 10u))
+        , edit(std::make_unique<CWKLineEditInt>(parent))
+    {
+        edit->setText(QStringLiteral("1"));
+        updater = makeMurnUpdater<unsigned int>(edit.get(), pParameter, false);
+    }
+    void vType(const char* text)
+    {
+        edit->setText(QLatin1String(text));
+        QMetaObject::invokeMethod(edit.get(), "valueChanged");
+    }
+    Murn::NumericParameter<unsigned int>* pParameter;
+    // Declared before the updater that watches it, so destroyed after it.
+    std::unique_ptr<CWKLineEditInt> edit;
+    std::shared_ptr<MurnUpdater> updater;
+};
 
 class TestProjectLifecycle : public QObject {
     Q_OBJECT
@@ -196,6 +222,97 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_pWindow->windowTitle().endsWith(QStringLiteral(" *")), 5000);
         QVERIFY(baRead(file).contains("edited"));
         QCOMPARE(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), file);
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    void titleFollowsEdits_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("in point") << "in point";
+        QTest::newRow("out point") << "out point";
+        QTest::newRow("parameter typed") << "typed";
+        QTest::newRow("parameter changed on an engine thread") << "engine thread";
+        QTest::newRow("undo of a change made before the save") << "undo";
+        QTest::newRow("redo of a change undone before the save") << "redo";
+    }
+
+    // Whatever edit the user makes, the title shows it at once; Save takes the " *" away.
+    void titleFollowsEdits()
+    {
+        QFETCH(QString, edit);
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance project = pCurrent();
+        TypedParameter typed(m_pWindow, project);
+        auto* parameter = typed.pParameter;
+        auto type = [&typed](const char* text) { typed.vType(text); };
+        // A change made and saved, for undo and redo to move away from what was written.
+        type("2");
+        if (edit == QLatin1String("redo"))
+            m_pWindow->actEditUndo->trigger();
+        m_pWindow->sltFileSaveProject();
+        // The save is over once its completion is handled; only then comes the edit.
+        QTRY_COMPARE_WITH_TIMEOUT(pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), file, 5000);
+        QVERIFY(m_pWindow->windowTitle().endsWith(file));
+
+        if (edit == QLatin1String("in point") || edit == QLatin1String("out point")) {
+            m_pWindow->sldrFrameNumber->setValue(1);
+            (edit == QLatin1String("in point") ? m_pWindow->actSetInPoint : m_pWindow->actSetOutPoint)->trigger();
+        } else if (edit == QLatin1String("typed")) {
+            type("3");
+        } else if (edit == QLatin1String("engine thread")) {
+            standin::testing::vCallFromOtherThread([&](CW_CallbackStruct& callbacks) {
+                Vosk::CompositeCommand command;
+                parameter->setStaticValue(4u, &command);
+                callbacks.pfnParameterChange(command, 0.0f, true);
+            });
+        } else if (edit == QLatin1String("undo")) {
+            m_pWindow->actEditUndo->trigger();
+        } else if (edit == QLatin1String("redo")) {
+            m_pWindow->actEditRedo->trigger();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file + QStringLiteral(" *")), 5000);
+
+        m_pWindow->actFileSave->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        QVERIFY(!bProjectHasChanged(project));
+        QVERIFY(driver.seen.isEmpty());
+    }
+
+    // Undo and redo back to what was written leave nothing to save; a change outside the
+    // undo history keeps the " *" whatever is undone.
+    void undoBackToTheSavedStateClearsTheStar()
+    {
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance project = pCurrent();
+        TypedParameter typed(m_pWindow, project);
+        auto* parameter = typed.pParameter;
+        const QString clean = m_pWindow->windowTitle();
+        const QString changed = clean + QStringLiteral(" *");
+        typed.vType("5");
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+        m_pWindow->actEditUndo->trigger();
+        QCOMPARE(parameter->staticValue(), 1u);
+        QCOMPARE(m_pWindow->windowTitle(), clean);
+        m_pWindow->actEditRedo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+
+        m_pWindow->actFileSave->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_pWindow->windowTitle(), clean, 5000);
+        m_pWindow->actEditUndo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+        m_pWindow->actEditRedo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), clean);
+
+        m_pWindow->sldrFrameNumber->setValue(2);
+        m_pWindow->actSetInPoint->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
+        m_pWindow->actEditUndo->trigger();
+        m_pWindow->actEditRedo->trigger();
+        QCOMPARE(m_pWindow->windowTitle(), changed);
         QVERIFY(driver.seen.isEmpty());
     }
 

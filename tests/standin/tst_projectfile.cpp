@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QXmlErrorHandler>
+#include <thread>
 
 namespace {
 class PfQuietHandler : public QXmlErrorHandler {
@@ -154,6 +155,96 @@ private slots:
         QVERIFY(!bProjectHasChanged(project));
         QCOMPARE(qstrGetOutputDirectory(pPfOpen(path)), QStringLiteral("/elsewhere"));
         QVERIFY(QDir(folder).entryList(QDir::Files) == QStringList {"a.pln"});
+    }
+
+    // Each step is an operation and whether the project then counts as changed (+) or not (-).
+    void changedFollowsTheHistoryAndTheWrites_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("undo and redo across the written state")
+            << QStringList {"change+", "save-", "change+", "undo-", "redo+", "undo-", "undo+", "redo-"};
+        QTest::newRow("a change outside the history stays until written")
+            << QStringList {"change+", "save-", "in point+", "change+", "undo+", "save-", "undo+"};
+        QTest::newRow("a new change leaves the written state behind")
+            << QStringList {"change+", "save-", "undo+", "change+", "undo+", "redo+"};
+        QTest::newRow("steps trimmed off the history are not undone")
+            << QStringList {"history 1-", "change+", "save-", "change+", "undo-", "redo+", "change+", "undo+"};
+        QTest::newRow("declared unchanged where the history stands")
+            << QStringList {"change+", "unchanged-", "undo+", "redo-", "changed+", "undo+", "redo+"};
+    }
+
+    void changedFollowsTheHistoryAndTheWrites()
+    {
+        QFETCH(QStringList, steps);
+        CW_Instance project = standin::testing::pCreateProjectFromClip(m_qstrFirst, QStringLiteral("take1"));
+        standin::testing::vSetProjectFilePath(project, QDir(m_dir.path()).filePath("history.pln"));
+        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
+        auto* parameter = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>("passes", 0u, 0u, 100u);
+        QVERIFY(!bProjectHasChanged(project));
+        unsigned int value = 0;
+        bool reRender = false;
+        for (QString step : steps) {
+            const bool changed = step.endsWith('+');
+            step.chop(1);
+            if (step == "change") {
+                Vosk::CompositeCommand command;
+                parameter->setStaticValue(++value, &command);
+                QVERIFY(bMakeParameterChange(project, command, nullptr, 0.0f, true));
+            } else if (step == "undo") {
+                QVERIFY(bUndo(project, reRender));
+            } else if (step == "redo") {
+                QVERIFY(bRedo(project, reRender));
+            } else if (step == "save") {
+                QVERIFY(bSaveProject(project));
+            } else if (step == "in point") {
+                vSetPlaybackInPoint(project, 1);
+            } else if (step == "history 1") {
+                vSetMaximumHistorySize(project, 1);
+            } else if (step == "unchanged" || step == "changed") {
+                vSetProjectHasChanged(project, step == "changed");
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
+            QVERIFY2(bool(bProjectHasChanged(project)) == changed, qPrintable("after " + step));
+        }
+    }
+
+    void changeDuringAWriteKeepsTheProjectChanged_data()
+    {
+        QTest::addColumn<bool>("inHistory");
+        QTest::newRow("kept in the history") << true;
+        QTest::newRow("outside the history") << false;
+    }
+
+    // The file holds the copy taken when the write began; a change made meanwhile is not in
+    // it and must not count as written.
+    void changeDuringAWriteKeepsTheProjectChanged()
+    {
+        QFETCH(bool, inHistory);
+        CW_Instance project = standin::testing::pCreateProjectFromClip(m_qstrFirst, QStringLiteral("take1"));
+        const QString path = QDir(m_dir.path()).filePath("during.pln");
+        standin::testing::vSetProjectFilePath(project, path);
+        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Layer"));
+        auto* parameter = pGetLayerParameters(project, layer)->pAddNumeric<unsigned int>("passes", 0u, 0u, 100u);
+        vSetPlaybackOutPoint(project, 2);
+        standin::testing::vSetProjectWriteDelay(400);
+        std::thread writer([project] { bSaveProject(project); });
+        QTRY_COMPARE_WITH_TIMEOUT(standin::testing::iGetProjectWritesUnderWay(), 1, 5000);
+        if (inHistory) {
+            Vosk::CompositeCommand command;
+            parameter->setStaticValue(7u, &command);
+            QVERIFY(bMakeParameterChange(project, command, nullptr, 0.0f, true));
+        } else {
+            vSetPlaybackInPoint(project, 1);
+        }
+        // Written or not yet, the project is changed all the while.
+        QVERIFY(bProjectHasChanged(project));
+        writer.join();
+        standin::testing::vSetProjectWriteDelay(0);
+        QVERIFY(bProjectHasChanged(project));
+        QCOMPARE(uiGetPlaybackOutPoint(pPfOpen(path)), 2u);
+        QVERIFY(bSaveProject(project));
+        QVERIFY(!bProjectHasChanged(project));
     }
 
     void projectWithoutFileNameIsNotSaved()

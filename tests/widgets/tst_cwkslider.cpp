@@ -57,7 +57,9 @@ private slots:
         m_slider->initFrameMarks(false);
         m_slider->setValue(50);
         m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // Generous: a failure here is reported under the name of the test about to run.
+        QVERIFY2(
+            QTest::qWaitForWindowExposed(m_window.get(), 30000), "the slider's window was not exposed within 30 s");
     }
 
     void cleanup()
