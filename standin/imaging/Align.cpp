@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <type_traits>
 
@@ -90,7 +91,7 @@ struct Moments {
 // One part's share of an iteration.
 struct Part {
     Moments plain; // every visible sample alike
-    Moments current; // weighted by the new weights
+    Moments current; // every sample that counts (weight above 0) alike
     int iVisible = 0;
     // Weighted squared residuals.
     double wrr = 0.0;
@@ -99,8 +100,7 @@ struct Part {
 };
 
 // The Jacobian row of the warp increment at (u, v) for image gradient (gx, gy).
-template <MotionModel M>
-inline void vJacobian(float gx, float gy, float u, float v, float* j)
+template <MotionModel M> inline void vJacobian(float gx, float gy, float u, float v, float* j)
 {
     if constexpr (M == MotionModel::Translation) {
         j[0] = gx;
@@ -144,40 +144,92 @@ inline void vJacobianOf(MotionModel model, float gx, float gy, float u, float v,
 }
 
 template <MotionModel M>
-constexpr int kCount = M == MotionModel::Translation ? 2 : (M == MotionModel::Similarity ? 4 : (M == MotionModel::Affine ? 6 : 8));
+constexpr int kCount
+    = M == MotionModel::Translation ? 2 : (M == MotionModel::Similarity ? 4 : (M == MotionModel::Affine ? 6 : 8));
 
-// Sums over (2 radius + 1) squares of a width x height grid, in place (zero outside).
+// Sums over (2 radius + 1) squares of a width x height grid, in place (zero outside). The
+// running sums are doubles: in floats, large values leaving the window would leave a
+// remainder below zero behind them.
 void vBoxSum(std::vector<float>& grid, int width, int height, int radius)
 {
     std::vector<float> line(std::size_t(std::max(width, height)));
     for (int y = 0; y < height; ++y) {
         float* row = grid.data() + std::size_t(y) * std::size_t(width);
-        float sum = 0.0f;
+        double sum = 0.0;
         for (int x = 0; x < std::min(radius, width); ++x)
             sum += row[x];
         for (int x = 0; x < width; ++x) {
             if (x + radius < width)
                 sum += row[x + radius];
-            line[std::size_t(x)] = sum;
+            line[std::size_t(x)] = float(std::max(sum, 0.0));
             if (x - radius >= 0)
                 sum -= row[x - radius];
         }
         std::copy(line.begin(), line.begin() + width, row);
     }
     for (int x = 0; x < width; ++x) {
-        float sum = 0.0f;
+        double sum = 0.0;
         for (int y = 0; y < std::min(radius, height); ++y)
             sum += grid[std::size_t(y) * std::size_t(width) + std::size_t(x)];
         for (int y = 0; y < height; ++y) {
             if (y + radius < height)
                 sum += grid[std::size_t(y + radius) * std::size_t(width) + std::size_t(x)];
-            line[std::size_t(y)] = sum;
+            line[std::size_t(y)] = float(std::max(sum, 0.0));
             if (y - radius >= 0)
                 sum -= grid[std::size_t(y - radius) * std::size_t(width) + std::size_t(x)];
         }
         for (int y = 0; y < height; ++y)
             grid[std::size_t(y) * std::size_t(width) + std::size_t(x)] = line[std::size_t(y)];
     }
+}
+
+// Cubic B-spline weights of the four coefficients around a fraction t.
+inline void vSplineWeights(float t, float* w)
+{
+    const float s = 1.0f - t;
+    const float t2 = t * t;
+    const float t3 = t2 * t;
+    w[0] = s * s * s * (1.0f / 6.0f);
+    w[1] = (3.0f * t3 - 6.0f * t2 + 4.0f) * (1.0f / 6.0f);
+    w[2] = (-3.0f * t3 + 3.0f * t2 + 3.0f * t + 1.0f) * (1.0f / 6.0f);
+    w[3] = t3 * (1.0f / 6.0f);
+}
+
+// Cubic B-spline coefficients of one line of n values a stride apart, in place (mirror
+// boundaries): with them the spline passes through every value.
+void vSplineLine(float* v, int n, std::ptrdiff_t stride)
+{
+    if (n < 2)
+        return;
+    const double z = std::sqrt(3.0) - 2.0;
+    const double gain = (1.0 - z) * (1.0 - 1.0 / z);
+    std::vector<double> c(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k)
+        c[std::size_t(k)] = gain * v[k * stride];
+    // Causal start: the mirrored sum, cut where z^k is negligible.
+    const int horizon = std::min(n, 30);
+    double sum = c[0];
+    double zk = z;
+    for (int k = 1; k < horizon; ++k, zk *= z)
+        sum += zk * c[std::size_t(k)];
+    c[0] = sum;
+    for (int k = 1; k < n; ++k)
+        c[std::size_t(k)] += z * c[std::size_t(k - 1)];
+    c[std::size_t(n - 1)] = (z / (z * z - 1.0)) * (z * c[std::size_t(n - 2)] + c[std::size_t(n - 1)]);
+    for (int k = n - 2; k >= 0; --k)
+        c[std::size_t(k)] = z * (c[std::size_t(k + 1)] - c[std::size_t(k)]);
+    for (int k = 0; k < n; ++k)
+        v[k * stride] = float(c[std::size_t(k)]);
+}
+
+ImageF imgSplineCoefficients(const ImageF& image)
+{
+    ImageF out = image.clone();
+    for (int y = 0; y < out.height(); ++y)
+        vSplineLine(out.row(y), out.width(), 1);
+    for (int x = 0; x < out.width(); ++x)
+        vSplineLine(out.data() + x, out.height(), out.stride());
+    return out;
 }
 
 inline float fTukeyWeight(float r, float c)
@@ -253,7 +305,10 @@ std::vector<Point2> vecConvexHull(std::vector<Point2> points)
 using namespace aligndetail;
 
 struct PlanarAligner::Private {
-    explicit Private(int threads) : pool(threads) {}
+    explicit Private(int threads)
+        : pool(threads)
+    {
+    }
 
     WorkerPool pool;
     AlignParameters params;
@@ -278,24 +333,26 @@ struct PlanarAligner::Private {
     std::vector<Part> vecParts;
 
     template <typename T>
-    Status stSetReference(const Image<T>& frame, const ImageF& matte, const AlignParameters& parameters,
-        const GreyWeights& weights);
-    template <typename T>
-    AlignResult align(const Image<T>& frame, const Homography& seed, const GreyWeights& weights);
+    Status stSetReference(
+        const Image<T>& frame, const ImageF& matte, const AlignParameters& parameters, const GreyWeights& weights);
+    template <typename T> AlignResult align(const Image<T>& frame, const Homography& seed, const GreyWeights& weights);
 
     bool bBuildLevel(Level& level, const ImageF& image, const ImageF& mask, int cropX, int cropY, int minimum);
-    void vWarp(const Level& level, const ImageF& image, const Homography& q);
+    void vWarp(const Level& level, const ImageF& image, const ImageF& spline, const Homography& q);
     void vSearch(const Level& level, const ImageF& image, const Homography& q, Homography& motion, int radius);
     template <MotionModel M>
     void vIterate(const Level& level, double alpha, double beta, double gradientScale, int parts);
     Homography homGridToCrop(const Level& level, const Homography& motion, int cropX, int cropY) const;
     bool bSane(const Homography& motion) const;
-    void vRobustWeights(const Level& level, double alpha, double beta);
+    int iRobustWeights(const Level& level, double alpha, double beta);
     double dOutlineSpread(const double* normal, double variance) const;
     Homography homCentred(const Homography& h) const;
 };
 
-PlanarAligner::PlanarAligner(int threads) : d(std::make_unique<Private>(threads)) {}
+PlanarAligner::PlanarAligner(int threads)
+    : d(std::make_unique<Private>(threads))
+{
+}
 
 PlanarAligner::~PlanarAligner() = default;
 
@@ -324,14 +381,14 @@ int PlanarAligner::samples() const
     return d->bHasReference ? d->vecLevels.front().samples() : 0;
 }
 
-Status PlanarAligner::stSetReference(const ImageF& frame, const ImageF& matte, const AlignParameters& parameters,
-    const GreyWeights& weights)
+Status PlanarAligner::stSetReference(
+    const ImageF& frame, const ImageF& matte, const AlignParameters& parameters, const GreyWeights& weights)
 {
     return d->stSetReference(frame, matte, parameters, weights);
 }
 
-Status PlanarAligner::stSetReference(const Image8& frame, const ImageF& matte, const AlignParameters& parameters,
-    const GreyWeights& weights)
+Status PlanarAligner::stSetReference(
+    const Image8& frame, const ImageF& matte, const AlignParameters& parameters, const GreyWeights& weights)
 {
     return d->stSetReference(frame, matte, parameters, weights);
 }
@@ -360,8 +417,8 @@ AlignResult PlanarAligner::align(const Image8& frame, const Homography& seed, co
 
 // Samples of one level: mask pixels whose four neighbours are in the mask too, all at least
 // `strict`; too few at a coarse level, and half-covered pixels count.
-bool PlanarAligner::Private::bBuildLevel(Level& level, const ImageF& image, const ImageF& mask, int cropX, int cropY,
-    int minimum)
+bool PlanarAligner::Private::bBuildLevel(
+    Level& level, const ImageF& image, const ImageF& mask, int cropX, int cropY, int minimum)
 {
     const int w = mask.width();
     const int h = mask.height();
@@ -401,9 +458,6 @@ bool PlanarAligner::Private::bBuildLevel(Level& level, const ImageF& image, cons
         level.vecSpanStart[std::size_t(gy)] = std::min(level.vecSpanStart[std::size_t(gy)], from);
         level.vecSpanEnd[std::size_t(gy)] = std::max(level.vecSpanEnd[std::size_t(gy)], to);
     };
-    ImageF gx;
-    ImageF gy;
-    vGradients(image, gx, gy);
     const double toLevel = std::ldexp(1.0, -level.iLevel);
     const float gradientScale = float(dRadius * toLevel);
     double sum = 0.0;
@@ -414,16 +468,21 @@ bool PlanarAligner::Private::bBuildLevel(Level& level, const ImageF& image, cons
         const int cx = x - minX;
         const int cy = y - minY;
         widen(cy, cx - 1, cx + 2);
-        widen(cy - 1, cx, cx + 1);
-        widen(cy + 1, cx, cx + 1);
+        widen(cy - 1, cx - 1, cx + 2);
+        widen(cy + 1, cx - 1, cx + 2);
         level.vecIndex.push_back(cy * level.iGridWidth + cx);
         const Point2 u = homNorm.apply({(cropX + x) / toLevel, (cropY + y) / toLevel});
         level.vecU.push_back(float(u.x));
         level.vecV.push_back(float(u.y));
         const float t = image.at(x, y);
         level.vecT.push_back(t);
-        level.vecTx.push_back(gx.at(x, y) * gradientScale);
-        level.vecTy.push_back(gy.at(x, y) * gradientScale);
+        // Sobel gradients: the cross smoothing keeps noise from inflating the normal
+        // equations, which slows the steps on grainy pictures.
+        auto at = [&](int dx, int dy) { return image.at(x + dx, y + dy); };
+        level.vecTx.push_back(((at(1, -1) - at(-1, -1)) + 2.0f * (at(1, 0) - at(-1, 0)) + (at(1, 1) - at(-1, 1)))
+            * 0.125f * gradientScale);
+        level.vecTy.push_back(((at(-1, 1) - at(-1, -1)) + 2.0f * (at(0, 1) - at(0, -1)) + (at(1, 1) - at(1, -1)))
+            * 0.125f * gradientScale);
         sum += t;
         squares += double(t) * t;
     }
@@ -436,18 +495,18 @@ bool PlanarAligner::Private::bBuildLevel(Level& level, const ImageF& image, cons
 }
 
 template <typename T>
-Status PlanarAligner::Private::stSetReference(const Image<T>& frame, const ImageF& matte,
-    const AlignParameters& parameters, const GreyWeights& weights)
+Status PlanarAligner::Private::stSetReference(
+    const Image<T>& frame, const ImageF& matte, const AlignParameters& parameters, const GreyWeights& weights)
 {
     bHasReference = false;
     vecLevels.clear();
     params = parameters;
     const int model = int(parameters.eModel);
     if (model < 0 || model > int(MotionModel::Perspective) || parameters.iMaxIterations < 1
-        || !(parameters.dTolerance > 0.0) || !std::isfinite(parameters.dTolerance)
-        || !(parameters.dSearchRadius >= 0.0) || parameters.dSearchRadius > 1e4
-        || !std::isfinite(parameters.dMinCorrelation) || !std::isfinite(parameters.dMinInlierFraction)
-        || !std::isfinite(parameters.dMinVisibleFraction) || parameters.iLevels < 0)
+        || !(parameters.dTolerance > 0.0) || !std::isfinite(parameters.dTolerance) || !(parameters.dSearchRadius >= 0.0)
+        || parameters.dSearchRadius > 1e4 || !std::isfinite(parameters.dMinCorrelation)
+        || !std::isfinite(parameters.dMinInlierFraction) || !std::isfinite(parameters.dMinVisibleFraction)
+        || parameters.iLevels < 0)
         return Failure {"the alignment parameters are not valid"};
     if (frame.empty())
         return Failure {"the reference frame is empty"};
@@ -570,8 +629,8 @@ Status PlanarAligner::Private::stSetReference(const Image<T>& frame, const Image
     return {};
 }
 
-Homography PlanarAligner::Private::homGridToCrop(const Level& level, const Homography& motion, int cropX,
-    int cropY) const
+Homography PlanarAligner::Private::homGridToCrop(
+    const Level& level, const Homography& motion, int cropX, int cropY) const
 {
     const double scale = std::ldexp(1.0, level.iLevel);
     const Homography gridToFull({scale, 0, level.iGridX * scale, 0, scale, level.iGridY * scale, 0, 0, 1});
@@ -579,47 +638,67 @@ Homography PlanarAligner::Private::homGridToCrop(const Level& level, const Homog
     return fullToCrop * motion * homNorm * gridToFull;
 }
 
-// The frame sampled at the warped grid positions (NaN outside the frame).
-void PlanarAligner::Private::vWarp(const Level& level, const ImageF& image, const Homography& q)
+// The frame sampled at the warped grid positions (NaN outside the frame): cubic on the
+// finest level, bilinear on the others.
+void PlanarAligner::Private::vWarp(const Level& level, const ImageF& image, const ImageF& spline, const Homography& q)
 {
     vecWarped.assign(std::size_t(level.iGridWidth) * std::size_t(level.iGridHeight), kNone);
     const int w = image.width();
     const int h = image.height();
-    const float maxX = float(w - 1);
-    const float maxY = float(h - 1);
-    vParallelFor(level.iGridHeight, 0, 16, [&](int begin, int end) {
-        for (int gy = begin; gy < end; ++gy) {
-            float* out = vecWarped.data() + std::size_t(gy) * std::size_t(level.iGridWidth);
-            const int start = level.vecSpanStart[std::size_t(gy)];
-            const int stop = level.vecSpanEnd[std::size_t(gy)];
-            double nx = q(0, 0) * start + q(0, 1) * gy + q(0, 2);
-            double ny = q(1, 0) * start + q(1, 1) * gy + q(1, 2);
-            double nw = q(2, 0) * start + q(2, 1) * gy + q(2, 2);
-            for (int gx = start; gx < stop; ++gx, nx += q(0, 0), ny += q(1, 0), nw += q(2, 0)) {
-                if (!(nw > 0.0))
-                    continue;
-                const float x = float(nx / nw);
-                const float y = float(ny / nw);
-                if (!(x >= 0.0f && y >= 0.0f && x <= maxX && y <= maxY))
-                    continue;
-                const int ix = std::min(int(x), w - 2);
-                const int iy = std::min(int(y), h - 2);
-                const float fx = x - float(ix);
-                const float fy = y - float(iy);
-                const float* r0 = image.row(iy) + ix;
-                const float* r1 = image.row(iy + 1) + ix;
-                const float top = r0[0] + fx * (r0[1] - r0[0]);
-                const float bottom = r1[0] + fx * (r1[1] - r1[0]);
-                out[gx] = top + fy * (bottom - top);
+    const double maxX = double(w - 1);
+    const double maxY = double(h - 1);
+    // Bilinear sampling smooths by an amount that changes with the sub-pixel phase, which
+    // pulls the finest level's answer by thousandths of a pixel; cubic sampling there does not.
+    const bool cubic = !spline.empty();
+    vParallelFor(
+        level.iGridHeight, 0, 16,
+        [&](int begin, int end) {
+            for (int gy = begin; gy < end; ++gy) {
+                float* out = vecWarped.data() + std::size_t(gy) * std::size_t(level.iGridWidth);
+                const int start = level.vecSpanStart[std::size_t(gy)];
+                const int stop = level.vecSpanEnd[std::size_t(gy)];
+                double nx = q(0, 0) * start + q(0, 1) * gy + q(0, 2);
+                double ny = q(1, 0) * start + q(1, 1) * gy + q(1, 2);
+                double nw = q(2, 0) * start + q(2, 1) * gy + q(2, 2);
+                for (int gx = start; gx < stop; ++gx, nx += q(0, 0), ny += q(1, 0), nw += q(2, 0)) {
+                    if (!(nw > 0.0))
+                        continue;
+                    const double x = nx / nw;
+                    const double y = ny / nw;
+                    if (!(x >= 0.0 && y >= 0.0 && x <= maxX && y <= maxY))
+                        continue;
+                    const int ix = std::min(int(x), w - 2);
+                    const int iy = std::min(int(y), h - 2);
+                    const float fx = float(x - ix);
+                    const float fy = float(y - iy);
+                    if (cubic && ix >= 1 && iy >= 1 && ix + 2 < w && iy + 2 < h) {
+                        float wx[4];
+                        float wy[4];
+                        vSplineWeights(fx, wx);
+                        vSplineWeights(fy, wy);
+                        float sum = 0.0f;
+                        for (int j = 0; j < 4; ++j) {
+                            const float* r = spline.row(iy - 1 + j) + ix - 1;
+                            sum += wy[j] * (wx[0] * r[0] + wx[1] * r[1] + wx[2] * r[2] + wx[3] * r[3]);
+                        }
+                        out[gx] = sum;
+                        continue;
+                    }
+                    const float* r0 = image.row(iy) + ix;
+                    const float* r1 = image.row(iy + 1) + ix;
+                    const float top = r0[0] + fx * (r0[1] - r0[0]);
+                    const float bottom = r1[0] + fx * (r1[1] - r1[0]);
+                    out[gx] = top + fy * (bottom - top);
+                }
             }
-        }
-    }, &pool);
+        },
+        &pool);
 }
 
 // Whole-pixel translations of the coarsest level around the current motion, kept when their
 // correlation beats the current one.
-void PlanarAligner::Private::vSearch(const Level& level, const ImageF& image, const Homography& q,
-    Homography& motion, int radius)
+void PlanarAligner::Private::vSearch(
+    const Level& level, const ImageF& image, const Homography& q, Homography& motion, int radius)
 {
     const int n = level.samples();
     std::vector<float> xs(static_cast<std::size_t>(n));
@@ -691,12 +770,14 @@ double PlanarAligner::Private::dOutlineSpread(const double* normal, double varia
     return std::sqrt(std::max(0.0, worst * variance)) * dRadius;
 }
 
-// The robust weights of the samples for the current warp.
+// The robust weights of the samples for the current warp; returns how many samples count
+// (weight above 0).
 // A pixel's weight follows the root mean square residual of its 5 x 5 neighbourhood, not its
 // own residual alone: noise averages out there while an occluder's residuals do not, so the
 // cut can be tight without dropping good pixels, and an occluder's pixels that happen to
-// match stay out with their neighbours.
-void PlanarAligner::Private::vRobustWeights(const Level& level, double alpha, double beta)
+// match stay out with their neighbours. The cut follows the median neighbourhood, so it
+// adapts to noise and to how far from the answer a coarse level starts.
+int PlanarAligner::Private::iRobustWeights(const Level& level, double alpha, double beta)
 {
     const int n = level.samples();
     const int gw = level.iGridWidth;
@@ -717,12 +798,13 @@ void PlanarAligner::Private::vRobustWeights(const Level& level, double alpha, do
     }
     vBoxSum(vecEnergy, gw, gh, 2);
     vBoxSum(vecCount, gw, gh, 2);
+    auto local = [&](std::size_t index) { return std::sqrt(vecEnergy[index] / std::max(vecCount[index], 1.0f)); };
     vecScale.clear();
     const int step = std::max(1, n / 4096);
     for (int k = 0; k < n; k += step) {
         const std::size_t index = std::size_t(level.vecIndex[std::size_t(k)]);
         if (!std::isnan(vecWarped[index]))
-            vecScale.push_back(std::sqrt(vecEnergy[index] / std::max(vecCount[index], 1.0f)));
+            vecScale.push_back(local(index));
     }
     double scale = 0.0;
     if (!vecScale.empty()) {
@@ -733,19 +815,24 @@ void PlanarAligner::Private::vRobustWeights(const Level& level, double alpha, do
     // Exact matches of noiseless pictures must not make every pixel an outlier.
     scale = std::max(scale, 0.03 * level.dTStd);
     const float cut = float(kLocalCut * scale);
+    int fitting = 0;
     for (int k = 0; k < n; ++k) {
         const std::size_t index = std::size_t(level.vecIndex[std::size_t(k)]);
-        vecWeight[std::size_t(k)] = std::isnan(vecWarped[index])
-            ? 0.0f
-            : fTukeyWeight(std::sqrt(vecEnergy[index] / std::max(vecCount[index], 1.0f)), cut);
+        if (std::isnan(vecWarped[index])) {
+            vecWeight[std::size_t(k)] = 0.0f;
+            continue;
+        }
+        const float weight = params.bRobust ? fTukeyWeight(local(index), cut) : 1.0f;
+        fitting += weight > 0.0f ? 1 : 0;
+        vecWeight[std::size_t(k)] = weight;
     }
+    return fitting;
 }
 
 // One pass over the samples: new robust weights, the moments of the visible samples, and the
 // normal equations of the step, each part into its own Part.
 template <MotionModel M>
-void PlanarAligner::Private::vIterate(const Level& level, double alpha, double beta, double gradientScale,
-    int parts)
+void PlanarAligner::Private::vIterate(const Level& level, double alpha, double beta, double gradientScale, int parts)
 {
     constexpr int N = kCount<M>;
     const bool secondOrder = params.eSolver == AlignSolver::SecondOrder;
@@ -753,7 +840,8 @@ void PlanarAligner::Private::vIterate(const Level& level, double alpha, double b
     const int gw = level.iGridWidth;
     const float inverseAlpha = float(1.0 / alpha);
     const float b = float(beta);
-    const float halfGradient = float(0.25 * gradientScale / alpha);
+    // Half of the warped frame's Sobel gradient (1/8 of the sums), in normalised units.
+    const float quarterGradient = float(0.0625 * gradientScale / alpha);
     pool.vRun(parts, [&](int part) {
         Part& out = vecParts[std::size_t(part)];
         out = Part {};
@@ -800,21 +888,24 @@ void PlanarAligner::Private::vIterate(const Level& level, double alpha, double b
             const float weight = vecWeight[s];
             bool visible = !std::isnan(value);
             if (visible && secondOrder)
-                visible = !std::isnan(p[-1]) && !std::isnan(p[1]) && !std::isnan(p[-gw]) && !std::isnan(p[gw]);
+                visible = !std::isnan(p[-1]) && !std::isnan(p[1]) && !std::isnan(p[-gw]) && !std::isnan(p[gw])
+                    && !std::isnan(p[-gw - 1]) && !std::isnan(p[-gw + 1]) && !std::isnan(p[gw - 1])
+                    && !std::isnan(p[gw + 1]);
             if (!visible)
                 continue;
             const float t = level.vecT[s];
             ++out.iVisible;
             const float residual = (value - b) * inverseAlpha - t;
-            const float wv = weight * value;
-            const float wt = weight * t;
+            const float counts = weight > 0.0f ? 1.0f : 0.0f;
+            const float wv = counts * value;
+            const float wt = counts * t;
             plain[0] += 1.0f;
             plain[1] += value;
             plain[2] += value * value;
             plain[3] += t;
             plain[4] += t * t;
             plain[5] += value * t;
-            current[0] += weight;
+            current[0] += counts;
             current[1] += wv;
             current[2] += wv * value;
             current[3] += wt;
@@ -824,8 +915,12 @@ void PlanarAligner::Private::vIterate(const Level& level, double alpha, double b
                 float gx = level.vecTx[s];
                 float gy = level.vecTy[s];
                 if (secondOrder) {
-                    gx = 0.5f * gx + halfGradient * (p[1] - p[-1]);
-                    gy = 0.5f * gy + halfGradient * (p[gw] - p[-gw]);
+                    gx = 0.5f * gx
+                        + quarterGradient
+                            * ((p[1 - gw] - p[-1 - gw]) + 2.0f * (p[1] - p[-1]) + (p[1 + gw] - p[-1 + gw]));
+                    gy = 0.5f * gy
+                        + quarterGradient
+                            * ((p[gw - 1] - p[-gw - 1]) + 2.0f * (p[gw] - p[-gw]) + (p[gw + 1] - p[-gw + 1]));
                 }
                 float j[N];
                 vJacobian<M>(gx, gy, level.vecU[s], level.vecV[s], j);
@@ -850,8 +945,8 @@ bool PlanarAligner::Private::bSane(const Homography& motion) const
     // A projective map keeps the hull convex and its orientation when no hull point reaches the
     // horizon (w keeps one sign) and the determinant has the sign of w; a fold breaks one of them.
     const auto& m = motion.values();
-    const double det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6])
-        + m[2] * (m[3] * m[7] - m[4] * m[6]);
+    const double det
+        = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
     if (!motion.isFinite() || vecHull.empty())
         return false;
     const Point2& first = vecHull.front();
@@ -940,6 +1035,7 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
         return fail(AlignFailure::LeftImage, "the region has left the frame");
     const ImageF grey = imgGreyView(frame, crop, weights, 1);
     const std::vector<ImageF> pyramid = vecBuildPyramid(grey, levelCount, pool.threads(), &pool);
+    const ImageF spline = imgSplineCoefficients(grey);
 
     const int parameterCount = iMotionParameterCount(params.eModel);
     const int parts = pool.threads();
@@ -950,7 +1046,7 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
     Moments finalCurrent;
     Moments finalPlain;
     int finalVisible = 0;
-    double finalWeight = 0.0;
+    int finalFitting = 0;
     double alpha = 1.0;
     double beta = 0.0;
     for (int l = coarsest; l >= 0; --l) {
@@ -968,7 +1064,7 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
         const double gradientScale = dRadius * levelScale;
         for (int iteration = 0; iteration < params.iMaxIterations; ++iteration) {
             ++result.iIterations;
-            vWarp(level, image, homGridToCrop(level, motion, cropX, cropY));
+            vWarp(level, image, l == 0 ? spline : ImageF(), homGridToCrop(level, motion, cropX, cropY));
 
             // Gain and bias from the previous weights, then a robust scale of the residuals
             // from a subsample.
@@ -996,10 +1092,7 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
                 alpha = std::sqrt(varI / varT);
                 beta = moments.wi / moments.w - alpha * moments.wt / moments.w;
             }
-            if (params.bRobust)
-                vRobustWeights(level, alpha, beta);
-            else
-                std::fill(vecWeight.begin(), vecWeight.end(), 1.0f);
+            const int fitting = iRobustWeights(level, alpha, beta);
 
             switch (params.eModel) {
             case MotionModel::Translation:
@@ -1035,7 +1128,7 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
             finalCurrent = current;
             finalPlain = plain;
             finalVisible = used;
-            finalWeight = current.w;
+            finalFitting = fitting;
             if (!(current.w > parameterCount))
                 return fail(AlignFailure::Occluded, "too little of the region matches the reference");
 
@@ -1064,7 +1157,8 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
             }
             result.hom = homCentred(motion * homNorm);
             if (!bSane(result.hom))
-                return fail(AlignFailure::Diverged, "the motion became degenerate (the region folded, collapsed or left)");
+                return fail(
+                    AlignFailure::Diverged, "the motion became degenerate (the region folded, collapsed or left)");
             // How far the increment moves the region's outline, in full-resolution pixels.
             double moved = 0.0;
             for (const Point2& c : {Point2 {-1, -1}, Point2 {1, -1}, Point2 {1, 1}, Point2 {-1, 1}}) {
@@ -1084,7 +1178,7 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
 
     const int total = vecLevels.front().samples();
     result.dVisibleFraction = double(finalVisible) / total;
-    result.dInlierFraction = finalWeight / total;
+    result.dInlierFraction = double(finalFitting) / total;
     result.dCorrelation = finalCurrent.dCorrelation();
     result.dPlainCorrelation = finalPlain.dCorrelation();
     result.dGain = alpha;

@@ -42,20 +42,20 @@ struct AlignParameters {
     // A level is done when a step moves no corner of the region by more than this (pixels of
     // the full-resolution frame on the finest level, or a fifth of the outline's uncertainty
     // when that is more; coarser levels stop at 0.05 of their own pixels).
-    double dTolerance = 1e-3;
+    double dTolerance = 2e-4;
     // When above 0: before the gradient steps, every whole-pixel translation of the seed on the
     // coarsest level within this radius (full-resolution pixels) is tried and the best
     // correlated one kept; for motion the seed does not predict.
     double dSearchRadius = 0.0;
     // Pixels that do not fit lose weight: Tukey's biweight of the residuals' root mean square
-    // over each pixel's 5 x 5 neighbourhood, against their median.
+    // over each pixel's 5 x 5 neighbourhood, cut at 3 times their median.
     bool bRobust = true;
     // Matches frame ~ gain x reference + bias rather than frame ~ reference.
     bool bGainBias = true;
-    // A match is a failure when the normalised correlation of the inlying pixels is below this,
+    // A match is a failure when the normalised correlation of the pixels that count is below this,
     double dMinCorrelation = 0.75;
-    // or the weighted share of the region's pixels that fit is below this,
-    double dMinInlierFraction = 0.35;
+    // or the share of the region's pixels that fit is below this,
+    double dMinInlierFraction = 0.5;
     // or less than this share of the region lies inside the frame.
     double dMinVisibleFraction = 0.5;
 };
@@ -77,11 +77,12 @@ struct AlignResult {
     std::string strReason;
     // Reference to frame, full-resolution pixels; the last estimate also when it failed.
     Homography hom;
-    // Normalised correlation of reference and aligned frame over the region, weighted by the
-    // robust weights (-1 .. 1), and over every visible region pixel alike.
+    // Normalised correlation of reference and aligned frame over the region's pixels that
+    // count (robust weight above 0), and over every visible region pixel (-1 .. 1).
     double dCorrelation = 0.0;
     double dPlainCorrelation = 0.0;
-    // Weighted share of the region's pixels that fit, and share inside the frame (0 .. 1).
+    // Share of the region's pixels that count (robust weight above 0), and share inside the
+    // frame (0 .. 1).
     double dInlierFraction = 0.0;
     double dVisibleFraction = 0.0;
     // frame ~ gain x reference + bias (0..1 values), when bGainBias is on.

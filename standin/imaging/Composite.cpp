@@ -25,8 +25,8 @@ float fBlend(BlendMode mode, float b, float f)
     return f;
 }
 
-Status stComposite(const ImageF& background, const ImageF& foreground, const ImageF& matte, BlendMode mode,
-    float opacity, int threads)
+Status stComposite(
+    const ImageF& background, const ImageF& foreground, const ImageF& matte, BlendMode mode, float opacity, int threads)
 {
     if (background.empty() || foreground.empty())
         return Failure {"an image to composite is empty"};

@@ -10,8 +10,7 @@ namespace standin::imaging {
 
 namespace {
 
-template <typename T>
-ImageF imgGreyOf(const Image<T>& image, const GreyWeights& wt, float scale, int threads)
+template <typename T> ImageF imgGreyOf(const Image<T>& image, const GreyWeights& wt, float scale, int threads)
 {
     const int w = image.width();
     const int ch = image.channels();

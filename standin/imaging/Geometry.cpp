@@ -7,7 +7,10 @@
 
 namespace standin::imaging {
 
-Homography::Homography() : m_values{1, 0, 0, 0, 1, 0, 0, 0, 1} {}
+Homography::Homography()
+    : m_values {1, 0, 0, 0, 1, 0, 0, 0, 1}
+{
+}
 
 Homography Homography::translation(double dx, double dy)
 {
@@ -31,7 +34,8 @@ Homography Homography::operator*(const Homography& rhs) const
     std::array<double, 9> out {};
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
-            out[std::size_t(r * 3 + c)] = (*this)(r, 0) * rhs(0, c) + (*this)(r, 1) * rhs(1, c) + (*this)(r, 2) * rhs(2, c);
+            out[std::size_t(r * 3 + c)]
+                = (*this)(r, 0) * rhs(0, c) + (*this)(r, 1) * rhs(1, c) + (*this)(r, 2) * rhs(2, c);
     return Homography(out);
 }
 
@@ -69,10 +73,9 @@ std::vector<Point2> vecApply(const Homography& h, const std::vector<Point2>& poi
 Result<Homography> homInverse(const Homography& h)
 {
     const auto& m = h.values();
-    std::array<double, 9> adj {
-        m[4] * m[8] - m[5] * m[7], m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
-        m[5] * m[6] - m[3] * m[8], m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5],
-        m[3] * m[7] - m[4] * m[6], m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
+    std::array<double, 9> adj {m[4] * m[8] - m[5] * m[7], m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
+        m[5] * m[6] - m[3] * m[8], m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5], m[3] * m[7] - m[4] * m[6],
+        m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
     const double det = m[0] * adj[0] + m[1] * adj[3] + m[2] * adj[6];
     double norm = 0.0;
     for (double v : m)
@@ -88,7 +91,8 @@ namespace {
 
 bool bAllFinite(const std::vector<Point2>& points)
 {
-    return std::all_of(points.begin(), points.end(), [](const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); });
+    return std::all_of(
+        points.begin(), points.end(), [](const Point2& p) { return std::isfinite(p.x) && std::isfinite(p.y); });
 }
 
 // Moves the centroid to the origin and scales the mean distance from it to sqrt(2).
@@ -115,7 +119,8 @@ Result<Homography> homFitCheckInput(const std::vector<Point2>& from, const std::
     if (from.size() != to.size())
         return Failure {"the point lists differ in length"};
     if (from.size() < least)
-        return Failure {"too few point pairs (" + std::to_string(from.size()) + ", at least " + std::to_string(least) + " needed)"};
+        return Failure {
+            "too few point pairs (" + std::to_string(from.size()) + ", at least " + std::to_string(least) + " needed)"};
     if (!bAllFinite(from) || !bAllFinite(to))
         return Failure {"a point is not finite"};
     return Homography();
@@ -134,8 +139,8 @@ Result<Homography> homFitDlt(const std::vector<Point2>& from, const std::vector<
     for (std::size_t i = 0; i < from.size(); ++i) {
         const Point2 p = nFrom.apply(from[i]);
         const Point2 q = nTo.apply(to[i]);
-        const double rows[2][9] = {{0, 0, 0, -p.x, -p.y, -1, q.y * p.x, q.y * p.y, q.y},
-            {p.x, p.y, 1, 0, 0, 0, -q.x * p.x, -q.x * p.y, -q.x}};
+        const double rows[2][9] = {
+            {0, 0, 0, -p.x, -p.y, -1, q.y * p.x, q.y * p.y, q.y}, {p.x, p.y, 1, 0, 0, 0, -q.x * p.x, -q.x * p.y, -q.x}};
         for (const auto& row : rows)
             for (int r = 0; r < 9; ++r)
                 for (int c = r; c < 9; ++c)

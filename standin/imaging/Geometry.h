@@ -18,7 +18,10 @@ class Homography {
 public:
     // The identity.
     Homography();
-    explicit Homography(const std::array<double, 9>& values) : m_values(values) {}
+    explicit Homography(const std::array<double, 9>& values)
+        : m_values(values)
+    {
+    }
     static Homography translation(double dx, double dy);
     static Homography scaling(double sx, double sy);
 

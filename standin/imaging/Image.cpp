@@ -26,8 +26,7 @@ bool bValidLayout(int width, int height, int channels)
 }
 } // namespace
 
-template <typename T>
-Image<T>::Image(int width, int height, int channels)
+template <typename T> Image<T>::Image(int width, int height, int channels)
 {
     if (!bValidLayout(width, height, channels))
         return;
@@ -40,8 +39,7 @@ Image<T>::Image(int width, int height, int channels)
     m_stride = std::ptrdiff_t(width) * channels;
 }
 
-template <typename T>
-Image<T> Image<T>::wrap(T* data, int width, int height, int channels, std::ptrdiff_t stride)
+template <typename T> Image<T> Image<T>::wrap(T* data, int width, int height, int channels, std::ptrdiff_t stride)
 {
     Image image;
     if (!data || !bValidLayout(width, height, channels) || stride < std::ptrdiff_t(width) * channels)
@@ -54,8 +52,7 @@ Image<T> Image<T>::wrap(T* data, int width, int height, int channels, std::ptrdi
     return image;
 }
 
-template <typename T>
-Image<T> Image<T>::view(const Rect& area) const
+template <typename T> Image<T> Image<T>::view(const Rect& area) const
 {
     const Rect inside = area.intersected(rect());
     Image part;
@@ -68,8 +65,7 @@ Image<T> Image<T>::view(const Rect& area) const
     return part;
 }
 
-template <typename T>
-Image<T> Image<T>::clone() const
+template <typename T> Image<T> Image<T>::clone() const
 {
     if (empty())
         return {};
@@ -80,8 +76,7 @@ Image<T> Image<T>::clone() const
     return copy;
 }
 
-template <typename T>
-void Image<T>::fill(T value) const
+template <typename T> void Image<T>::fill(T value) const
 {
     for (int y = 0; y < m_iHeight; ++y)
         std::fill(row(y), row(y) + std::ptrdiff_t(m_iWidth) * m_iChannels, value);

@@ -24,8 +24,7 @@ struct Rect {
     bool operator==(const Rect& o) const { return x == o.x && y == o.y && width == o.width && height == o.height; }
 };
 
-template <typename T>
-class Image {
+template <typename T> class Image {
 public:
     using value_type = T;
     // The largest number of values one image may hold (about 1 GB of floats).

@@ -50,8 +50,7 @@ Result<QImage> qimgRead(const std::string& path)
 }
 
 // Copies rows of a QImage in a format of `channels` channels of T into an image.
-template <typename T>
-Image<T> imgCopyRows(const QImage& source, int channels)
+template <typename T> Image<T> imgCopyRows(const QImage& source, int channels)
 {
     Image<T> out(source.width(), source.height(), channels);
     const std::size_t bytes = std::size_t(source.width()) * std::size_t(channels) * sizeof(T);
@@ -86,8 +85,8 @@ Image8 imgFromQImage(const QImage& image)
     if (image.isNull())
         return {};
     const int channels = iChannelsOf(image);
-    const QImage::Format format = channels == 1 ? QImage::Format_Grayscale8
-        : (channels == 3 ? QImage::Format_RGB888 : QImage::Format_RGBA8888);
+    const QImage::Format format
+        = channels == 1 ? QImage::Format_Grayscale8 : (channels == 3 ? QImage::Format_RGB888 : QImage::Format_RGBA8888);
     return imgCopyRows<std::uint8_t>(image.convertToFormat(format), channels);
 }
 
@@ -96,8 +95,8 @@ QImage qimgFromImage(const Image8& image)
     if (image.empty())
         return {};
     const int channels = image.channels();
-    const QImage::Format format = channels == 1 ? QImage::Format_Grayscale8
-        : (channels == 3 ? QImage::Format_RGB888 : QImage::Format_RGBA8888);
+    const QImage::Format format
+        = channels == 1 ? QImage::Format_Grayscale8 : (channels == 3 ? QImage::Format_RGB888 : QImage::Format_RGBA8888);
     QImage out(image.width(), image.height(), format);
     if (out.isNull())
         return {};

@@ -163,14 +163,21 @@ Result<Line2> lnFitLine(const std::vector<Point2>& points)
     Line2 line;
     line.ptPoint = {cx, cy};
     line.ptDirection = {std::cos(angle), std::sin(angle)};
+    // Oriented from the first point towards the last, so the sign of a distance is stable.
+    const Point2& first = points.front();
+    const Point2& last = points.back();
+    if ((last.x - first.x) * line.ptDirection.x + (last.y - first.y) * line.ptDirection.y < 0.0)
+        line.ptDirection = {-line.ptDirection.x, -line.ptDirection.y};
     line.dRms = std::sqrt(small);
     return line;
 }
 
 namespace {
 
-// Orthogonal distances (in focal units) of every line's undistorted points from the line
-// fitted through them; false when a point cannot be undistorted.
+// Orthogonal distances of every line's undistorted points from the line fitted through them,
+// over the length of that line (from its first point to its last), so that a lens that
+// shrinks the whole picture towards the centre gains nothing; false when a point cannot be
+// undistorted.
 bool bLineResiduals(const std::vector<std::vector<Point2>>& lines, const RadialLens& lens, std::vector<double>& out)
 {
     out.clear();
@@ -186,8 +193,12 @@ bool bLineResiduals(const std::vector<std::vector<Point2>>& lines, const RadialL
         const Result<Line2> fit = lnFitLine(straight);
         if (!fit)
             return false;
+        const double length
+            = std::hypot(straight.back().x - straight.front().x, straight.back().y - straight.front().y);
+        if (!(length > 0.0))
+            return false;
         for (const Point2& p : straight)
-            out.push_back(fit->dDistance(p) / lens.dFocal);
+            out.push_back(fit->dDistance(p) / length);
     }
     return true;
 }
@@ -216,11 +227,22 @@ double dSquares(const std::vector<double>& r)
 
 } // namespace
 
-Result<RadialLens> lensFitToLines(const std::vector<std::vector<Point2>>& lines, const RadialLens& start,
-    const LensFitOptions& options)
+Result<RadialLens> lensFitToLines(
+    const std::vector<std::vector<Point2>>& lines, const RadialLens& start, const LensFitOptions& options)
 {
     if (!bValidLens(start))
         return Failure {"the starting lens is not valid"};
+    // Where the centre is matters only once there is distortion: the coefficients come first,
+    // then everything together from there.
+    if (options.bFitCentre && start.dK1 == 0.0 && start.dK2 == 0.0) {
+        LensFitOptions coefficients = options;
+        coefficients.bFitCentre = false;
+        const Result<RadialLens> first = lensFitToLines(lines, start, coefficients);
+        if (!first)
+            return first;
+        if (first->dK1 != 0.0 || first->dK2 != 0.0)
+            return lensFitToLines(lines, *first, options);
+    }
     std::size_t points = 0;
     for (const std::vector<Point2>& line : lines) {
         if (line.size() < 3)
@@ -247,8 +269,11 @@ Result<RadialLens> lensFitToLines(const std::vector<std::vector<Point2>>& lines,
     double lambda = 1e-3;
     std::vector<double> jacobian;
     std::vector<double> shifted;
-    for (int iteration = 0; iteration < std::max(1, options.iMaxIterations); ++iteration) {
-        // Numerical Jacobian by central differences.
+    std::vector<double> jtj(std::size_t(n * n));
+    std::vector<double> jtr(static_cast<std::size_t>(n));
+    // The normal equations at p (numerical Jacobian by central differences); false when a
+    // probe leaves the model's valid range.
+    auto normal = [&]() {
         jacobian.assign(residuals.size() * std::size_t(n), 0.0);
         for (int k = 0; k < n; ++k) {
             const double step = 1e-6 * std::max(1e-3, std::fabs(p[std::size_t(k)]));
@@ -260,12 +285,12 @@ Result<RadialLens> lensFitToLines(const std::vector<std::vector<Point2>>& lines,
             std::vector<double> rm;
             if (!bLineResiduals(lines, lensWith(start, plus, options), rp)
                 || !bLineResiduals(lines, lensWith(start, minus, options), rm))
-                return Failure {"the lens fit left the model's valid range"};
+                return false;
             for (std::size_t i = 0; i < residuals.size(); ++i)
                 jacobian[i * std::size_t(n) + std::size_t(k)] = (rp[i] - rm[i]) / (2.0 * step);
         }
-        std::vector<double> jtj(std::size_t(n * n), 0.0);
-        std::vector<double> jtr(std::size_t(n), 0.0);
+        std::fill(jtj.begin(), jtj.end(), 0.0);
+        std::fill(jtr.begin(), jtr.end(), 0.0);
         for (std::size_t i = 0; i < residuals.size(); ++i) {
             const double* row = &jacobian[i * std::size_t(n)];
             for (int a = 0; a < n; ++a) {
@@ -274,20 +299,24 @@ Result<RadialLens> lensFitToLines(const std::vector<std::vector<Point2>>& lines,
                     jtj[std::size_t(a * n + b)] += row[a] * row[b];
             }
         }
+        return true;
+    };
+    // Levenberg-Marquardt; the damping also carries the start, where a centre has no effect
+    // yet (without distortion it does not matter where the centre is).
+    for (int iteration = 0; iteration < std::max(1, options.iMaxIterations); ++iteration) {
+        if (!normal())
+            return Failure {"the lens fit left the model's valid range"};
         double largest = 0.0;
         for (int a = 0; a < n; ++a)
             largest = std::max(largest, jtj[std::size_t(a * n + a)]);
         if (!(largest > 0.0))
             return Failure {"the lines do not constrain the lens (they may all pass through the centre)"};
-        // The normal equations must fix every parameter on their own, before damping.
-        std::vector<double> probe(static_cast<std::size_t>(n));
-        if (!linalg::bSolveSpd(n, jtj.data(), jtr.data(), probe.data()))
-            return Failure {"the lines do not fix the values to fit"};
         bool improved = false;
-        for (int attempt = 0; attempt < 30 && !improved; ++attempt) {
+        bool settled = false;
+        for (int attempt = 0; attempt < 40 && !improved; ++attempt) {
             std::vector<double> damped = jtj;
             for (int a = 0; a < n; ++a)
-                damped[std::size_t(a * n + a)] *= 1.0 + lambda;
+                damped[std::size_t(a * n + a)] = jtj[std::size_t(a * n + a)] * (1.0 + lambda) + lambda * 1e-9 * largest;
             std::vector<double> delta(static_cast<std::size_t>(n));
             if (!linalg::bSolveSpd(n, damped.data(), jtr.data(), delta.data())) {
                 lambda *= 10.0;
@@ -303,15 +332,20 @@ Result<RadialLens> lensFitToLines(const std::vector<std::vector<Point2>>& lines,
                 cost = dSquares(residuals);
                 lambda = std::max(lambda * 0.1, 1e-12);
                 improved = true;
-                if (gain <= 1e-14 * cost + 1e-30)
-                    return lensWith(start, p, options);
+                settled = gain <= 1e-14 * cost + 1e-30;
             } else {
                 lambda *= 10.0;
             }
         }
-        if (!improved)
-            return lensWith(start, p, options);
+        if (!improved || settled)
+            break;
     }
+    // The values found must be fixed by the lines, not left where the damping held them.
+    if (!normal())
+        return Failure {"the lens fit left the model's valid range"};
+    std::vector<double> probe(static_cast<std::size_t>(n));
+    if (!linalg::bSolveSpd(n, jtj.data(), jtr.data(), probe.data()))
+        return Failure {"the lines do not fix the values to fit"};
     return lensWith(start, p, options);
 }
 

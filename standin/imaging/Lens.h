@@ -32,8 +32,9 @@ Result<Point2> ptUndistort(const RadialLens& lens, const Point2& distorted);
 PixelMapping mapUndistortImage(const RadialLens& lens);
 PixelMapping mapDistortImage(const RadialLens& lens);
 
-// A straight line: a point on it (the centroid of the fitted points), its unit direction and
-// the root mean square orthogonal distance of the points from it.
+// A straight line: a point on it (the centroid of the fitted points), its unit direction
+// (pointing from the first fitted point's end towards the last's) and the root mean square
+// orthogonal distance of the points from it.
 struct Line2 {
     Point2 ptPoint;
     Point2 ptDirection;
@@ -56,11 +57,12 @@ struct LensFitOptions {
 };
 
 // Calibrates the lens from points along lines that are straight in the scene, seen through
-// it (distorted image points, at least 3 per line): the k1 (and k2, and centre, as asked)
-// that make the undistorted points of every line most nearly collinear, starting from
+// it (distorted image points, at least 3 per line, in order along the line): the k1 (and k2,
+// and centre, as asked) that make the undistorted points of every line most nearly collinear
+// (orthogonal distances over the line's length, in the least-squares sense), starting from
 // `start` (whose focal length is kept). Fails when the lines do not fix the asked values
 // (it returns the best values it reached when it runs out of iterations).
-Result<RadialLens> lensFitToLines(const std::vector<std::vector<Point2>>& lines, const RadialLens& start,
-    const LensFitOptions& options = {});
+Result<RadialLens> lensFitToLines(
+    const std::vector<std::vector<Point2>>& lines, const RadialLens& start, const LensFitOptions& options = {});
 
 } // namespace standin::imaging

@@ -16,32 +16,36 @@ ImageF imgReduce(const ImageF& image, int threads, WorkerPool* pPool)
     const int ow = (w + 1) / 2;
     const int oh = (h + 1) / 2;
     ImageF out(ow, oh, ch);
-    vParallelFor(oh, threads, 16, [&](int begin, int end) {
-        // Vertical pass into one full-width row, then the horizontal pass on even columns.
-        std::vector<float> line(std::size_t(w + 4) * ch);
-        for (int oy = begin; oy < end; ++oy) {
-            const int y = 2 * oy;
-            const float* r[5];
-            for (int k = 0; k < 5; ++k)
-                r[k] = image.row(std::clamp(y + k - 2, 0, h - 1));
-            float* mid = line.data() + 2 * ch;
-            for (int i = 0; i < w * ch; ++i)
-                mid[i] = (r[0][i] + r[4][i] + 4.0f * (r[1][i] + r[3][i]) + 6.0f * r[2][i]) * (1.0f / 16.0f);
-            for (int c = 0; c < ch; ++c) {
-                mid[-ch + c] = mid[c];
-                mid[-2 * ch + c] = mid[c];
-                mid[w * ch + c] = mid[(w - 1) * ch + c];
-                mid[(w + 1) * ch + c] = mid[(w - 1) * ch + c];
+    vParallelFor(
+        oh, threads, 16,
+        [&](int begin, int end) {
+            // Vertical pass into one full-width row, then the horizontal pass on even columns.
+            std::vector<float> line(std::size_t(w + 4) * ch);
+            for (int oy = begin; oy < end; ++oy) {
+                const int y = 2 * oy;
+                const float* r[5];
+                for (int k = 0; k < 5; ++k)
+                    r[k] = image.row(std::clamp(y + k - 2, 0, h - 1));
+                float* mid = line.data() + 2 * ch;
+                for (int i = 0; i < w * ch; ++i)
+                    mid[i] = (r[0][i] + r[4][i] + 4.0f * (r[1][i] + r[3][i]) + 6.0f * r[2][i]) * (1.0f / 16.0f);
+                for (int c = 0; c < ch; ++c) {
+                    mid[-ch + c] = mid[c];
+                    mid[-2 * ch + c] = mid[c];
+                    mid[w * ch + c] = mid[(w - 1) * ch + c];
+                    mid[(w + 1) * ch + c] = mid[(w - 1) * ch + c];
+                }
+                float* dst = out.row(oy);
+                for (int ox = 0; ox < ow; ++ox) {
+                    const float* s = mid + 2 * ox * ch;
+                    for (int c = 0; c < ch; ++c)
+                        dst[ox * ch + c]
+                            = (s[c - 2 * ch] + s[c + 2 * ch] + 4.0f * (s[c - ch] + s[c + ch]) + 6.0f * s[c])
+                            * (1.0f / 16.0f);
+                }
             }
-            float* dst = out.row(oy);
-            for (int ox = 0; ox < ow; ++ox) {
-                const float* s = mid + 2 * ox * ch;
-                for (int c = 0; c < ch; ++c)
-                    dst[ox * ch + c] = (s[c - 2 * ch] + s[c + 2 * ch] + 4.0f * (s[c - ch] + s[c + ch]) + 6.0f * s[c])
-                        * (1.0f / 16.0f);
-            }
-        }
-    }, pPool);
+        },
+        pPool);
     return out;
 }
 

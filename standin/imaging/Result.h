@@ -14,11 +14,16 @@ struct Failure {
     std::string strReason;
 };
 
-template <typename T>
-class Result {
+template <typename T> class Result {
 public:
-    Result(T value) : m_value(std::move(value)) {}
-    Result(Failure failure) : m_strError(failure.strReason.empty() ? "failed" : std::move(failure.strReason)) {}
+    Result(T value)
+        : m_value(std::move(value))
+    {
+    }
+    Result(Failure failure)
+        : m_strError(failure.strReason.empty() ? "failed" : std::move(failure.strReason))
+    {
+    }
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
@@ -56,7 +61,11 @@ private:
 class Status {
 public:
     Status() = default;
-    Status(Failure failure) : m_bOk(false), m_strError(failure.strReason.empty() ? "failed" : std::move(failure.strReason)) {}
+    Status(Failure failure)
+        : m_bOk(false)
+        , m_strError(failure.strReason.empty() ? "failed" : std::move(failure.strReason))
+    {
+    }
     bool ok() const { return m_bOk; }
     explicit operator bool() const { return m_bOk; }
     const std::string& error() const { return m_strError; }

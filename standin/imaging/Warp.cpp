@@ -10,17 +10,33 @@ namespace standin::imaging {
 
 namespace {
 
-// Bilinear sample of every channel into out (as float); returns the coverage.
-template <typename T>
-float fSampleAll(const Image<T>& image, double x, double y, Border border, float* out)
+// Bilinear sample of every channel into out (as float); returns the coverage, the share of
+// the bilinear weight that falls on pixels of the image.
+template <typename T> float fSampleAll(const Image<T>& image, double x, double y, Border border, float* out)
 {
     const int ch = image.channels();
     const int w = image.width();
     const int h = image.height();
     for (int c = 0; c < ch; ++c)
         out[c] = 0.0f;
-    if (!(x > -1.0 && y > -1.0 && x < double(w) && y < double(h)))
-        return 0.0f;
+    float coverage = 1.0f;
+    if (!(x >= 0.0 && y >= 0.0 && x <= double(w - 1) && y <= double(h - 1))) {
+        // Partly or wholly outside: the weight inside, one axis at a time.
+        auto inside = [](double v, int size) {
+            if (v > -1.0 && v < 0.0)
+                return float(v + 1.0);
+            if (v > double(size - 1) && v < double(size))
+                return float(double(size) - v);
+            return (v >= 0.0 && v <= double(size - 1)) ? 1.0f : 0.0f;
+        };
+        coverage = inside(x, w) * inside(y, h);
+        if (border == Border::Clamp) {
+            x = std::clamp(x, 0.0, double(w - 1));
+            y = std::clamp(y, 0.0, double(h - 1));
+        } else if (coverage == 0.0f) {
+            return 0.0f;
+        }
+    }
     const double fx = std::floor(x);
     const double fy = std::floor(y);
     const int x0 = int(fx);
@@ -30,29 +46,22 @@ float fSampleAll(const Image<T>& image, double x, double y, Border border, float
     const float weights[4] = {(1 - ax) * (1 - ay), ax * (1 - ay), (1 - ax) * ay, ax * ay};
     const int xs[4] = {x0, x0 + 1, x0, x0 + 1};
     const int ys[4] = {y0, y0, y0 + 1, y0 + 1};
-    float coverage = 0.0f;
     for (int k = 0; k < 4; ++k) {
-        const bool inside = xs[k] >= 0 && ys[k] >= 0 && xs[k] < w && ys[k] < h;
-        if (inside)
-            coverage += weights[k];
-        else if (border == Border::Zero)
+        if (weights[k] == 0.0f || xs[k] < 0 || ys[k] < 0 || xs[k] >= w || ys[k] >= h)
             continue;
-        const T* p = image.row(std::clamp(ys[k], 0, h - 1)) + std::clamp(xs[k], 0, w - 1) * ch;
+        const T* p = image.row(ys[k]) + xs[k] * ch;
         for (int c = 0; c < ch; ++c)
             out[c] += weights[k] * float(p[c]);
     }
     return coverage;
 }
 
-template <typename T>
-T tStore(float v);
-template <>
-float tStore<float>(float v)
+template <typename T> T tStore(float v);
+template <> float tStore<float>(float v)
 {
     return v;
 }
-template <>
-std::uint8_t tStore<std::uint8_t>(float v)
+template <> std::uint8_t tStore<std::uint8_t>(float v)
 {
     const float r = v + 0.5f;
     return r >= 255.0f ? 255 : (r > 0.0f ? std::uint8_t(r) : 0);
@@ -102,8 +111,8 @@ Result<Image<T>> imgRemapOf(const Image<T>& source, const ImageF& map, Border bo
 {
     if (map.channels() != 2 || map.empty())
         return Failure {"the map is not a two-channel image"};
-    return imgResample(source, map.width(), map.height(), border, pCoverage, threads,
-        [&](int x, int y, double& sx, double& sy) {
+    return imgResample(
+        source, map.width(), map.height(), border, pCoverage, threads, [&](int x, int y, double& sx, double& sy) {
             const float* p = map.row(y) + 2 * x;
             sx = p[0];
             sy = p[1];
@@ -112,8 +121,8 @@ Result<Image<T>> imgRemapOf(const Image<T>& source, const ImageF& map, Border bo
 }
 
 template <typename T>
-Result<Image<T>> imgWarpHomographyOf(const Image<T>& source, const Homography& h, int width, int height,
-    Border border, ImageF* pCoverage, int threads)
+Result<Image<T>> imgWarpHomographyOf(
+    const Image<T>& source, const Homography& h, int width, int height, Border border, ImageF* pCoverage, int threads)
 {
     const Result<Homography> back = homInverse(h);
     if (!back)
@@ -187,14 +196,14 @@ Result<Image8> imgWarp(const Image8& source, const PixelMapping& mapping, int wi
         [&](int x, int y, double& sx, double& sy) { return mapping(x, y, sx, sy); });
 }
 
-Result<ImageF> imgWarpHomography(const ImageF& source, const Homography& h, int width, int height, Border border,
-    ImageF* pCoverage, int threads)
+Result<ImageF> imgWarpHomography(
+    const ImageF& source, const Homography& h, int width, int height, Border border, ImageF* pCoverage, int threads)
 {
     return imgWarpHomographyOf(source, h, width, height, border, pCoverage, threads);
 }
 
-Result<Image8> imgWarpHomography(const Image8& source, const Homography& h, int width, int height, Border border,
-    ImageF* pCoverage, int threads)
+Result<Image8> imgWarpHomography(
+    const Image8& source, const Homography& h, int width, int height, Border border, ImageF* pCoverage, int threads)
 {
     return imgWarpHomographyOf(source, h, width, height, border, pCoverage, threads);
 }

@@ -103,7 +103,8 @@ bool bParse(int argc, char** argv, Options& o)
         }
     }
     return o.iFrames >= 2 && o.iFrames <= 100000 && o.iWidth >= 64 && o.iHeight >= 36 && o.iWidth <= 16384
-        && o.iHeight <= 16384 && o.dNoise >= 0.0 && o.dGain > 0.0 && o.dSearch >= 0.0 && o.dSpeed > 0.0 && o.dSpeed <= 100.0;
+        && o.iHeight <= 16384 && o.dNoise >= 0.0 && o.dGain > 0.0 && o.dSearch >= 0.0 && o.dSpeed > 0.0
+        && o.dSpeed <= 100.0;
 }
 
 // Smooth random texture: octaves of cubic B-spline value noise, with sharp-edged discs and
@@ -245,8 +246,8 @@ Clip clipGenerate(const Options& o)
         const Homography backMotion = homAbout(0.5 * w, 0.5 * h, 0.05 * std::sin(pi2 * 0.5 * t),
             1.0 + 0.06 * std::sin(pi2 * 0.4 * t), -0.08 * w * t, 0.05 * h * std::sin(pi2 * 0.6 * t), 0, 0);
         const Homography frameToCard = *homInverse(cardToFrame);
-        const Homography frameToBack = Homography::translation(0.3 * w * 2, 0.3 * h * 2) * Homography::scaling(2, 2)
-            * *homInverse(backMotion);
+        const Homography frameToBack
+            = Homography::translation(0.3 * w * 2, 0.3 * h * 2) * Homography::scaling(2, 2) * *homInverse(backMotion);
         std::vector<Point2> truth;
         for (const Point2& c : cardCorners)
             truth.push_back(cardToFrame.apply(c));
@@ -270,49 +271,49 @@ Clip clipGenerate(const Options& o)
 
         Image8 frame(w, h, 3);
         vParallelFor(h, o.iThreads, 8, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) {
-            // Noise of its own per row, so it does not depend on the threads.
-            std::mt19937 rowRandom(o.uSeed * 7919u + unsigned(k) * 104729u + unsigned(y));
-            std::normal_distribution<double> noise(0.0, o.dNoise);
-            std::uint8_t* row = frame.row(y);
-            for (int x = 0; x < w; ++x) {
-                double sum[3] = {0, 0, 0};
-                const int ss = 4;
-                for (int sy = 0; sy < ss; ++sy)
-                    for (int sx = 0; sx < ss; ++sx) {
-                        // Sub-sample position in pixel-area coordinates (pixel x covers [x, x + 1]).
-                        const double px = x + (sx + 0.5) / ss;
-                        const double py = y + (sy + 0.5) / ss;
-                        if (occluded && px - 0.5 >= stripLeft && px - 0.5 <= stripRight) {
-                            const float v = fLookup(strip, px - stripLeft + 3, py);
-                            sum[0] += 0.9 * v;
-                            sum[1] += 0.8 * v;
-                            sum[2] += 0.6 * v;
-                            continue;
+            for (int y = begin; y < end; ++y) {
+                // Noise of its own per row, so it does not depend on the threads.
+                std::mt19937 rowRandom(o.uSeed * 7919u + unsigned(k) * 104729u + unsigned(y));
+                std::normal_distribution<double> noise(0.0, o.dNoise);
+                std::uint8_t* row = frame.row(y);
+                for (int x = 0; x < w; ++x) {
+                    double sum[3] = {0, 0, 0};
+                    const int ss = 4;
+                    for (int sy = 0; sy < ss; ++sy)
+                        for (int sx = 0; sx < ss; ++sx) {
+                            // Sub-sample position in pixel-area coordinates (pixel x covers [x, x + 1]).
+                            const double px = x + (sx + 0.5) / ss;
+                            const double py = y + (sy + 0.5) / ss;
+                            if (occluded && px - 0.5 >= stripLeft && px - 0.5 <= stripRight) {
+                                const float v = fLookup(strip, px - stripLeft + 3, py);
+                                sum[0] += 0.9 * v;
+                                sum[1] += 0.8 * v;
+                                sum[2] += 0.6 * v;
+                                continue;
+                            }
+                            const Point2 c = frameToCard.apply({px, py});
+                            if (c.x >= 0 && c.y >= 0 && c.x < cardW && c.y < cardH) {
+                                const float a = fLookup(card1, c.x * over, c.y * over);
+                                const float b = fLookup(card2, c.x * over, c.y * over);
+                                sum[0] += 0.7 * a + 0.3 * b;
+                                sum[1] += 0.5 * a + 0.5 * b;
+                                sum[2] += 0.2 * a + 0.8 * b;
+                            } else {
+                                const Point2 q = frameToBack.apply({px, py});
+                                const float v = fLookup(back, q.x, q.y);
+                                sum[0] += 0.8 * v + 0.1;
+                                sum[1] += 0.9 * v;
+                                sum[2] += 0.7 * v + 0.05;
+                            }
                         }
-                        const Point2 c = frameToCard.apply({px, py});
-                        if (c.x >= 0 && c.y >= 0 && c.x < cardW && c.y < cardH) {
-                            const float a = fLookup(card1, c.x * over, c.y * over);
-                            const float b = fLookup(card2, c.x * over, c.y * over);
-                            sum[0] += 0.7 * a + 0.3 * b;
-                            sum[1] += 0.5 * a + 0.5 * b;
-                            sum[2] += 0.2 * a + 0.8 * b;
-                        } else {
-                            const Point2 q = frameToBack.apply({px, py});
-                            const float v = fLookup(back, q.x, q.y);
-                            sum[0] += 0.8 * v + 0.1;
-                            sum[1] += 0.9 * v;
-                            sum[2] += 0.7 * v + 0.05;
-                        }
+                    for (int c = 0; c < 3; ++c) {
+                        double v = (gain * sum[c] / (ss * ss) + bias) * 255.0;
+                        if (o.dNoise > 0.0)
+                            v += noise(rowRandom);
+                        row[3 * x + c] = std::uint8_t(std::clamp(std::lround(v), 0L, 255L));
                     }
-                for (int c = 0; c < 3; ++c) {
-                    double v = (gain * sum[c] / (ss * ss) + bias) * 255.0;
-                    if (o.dNoise > 0.0)
-                        v += noise(rowRandom);
-                    row[3 * x + c] = std::uint8_t(std::clamp(std::lround(v), 0L, 255L));
                 }
             }
-        }
         });
         clip.vecFrames.push_back(frame);
         clip.vecTruth.push_back(truth);
