@@ -12,6 +12,7 @@
 #include "standin/imaging/Warp.h"
 
 #include <QTemporaryDir>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <random>
@@ -938,6 +939,69 @@ private slots:
         const AlignResult searched = aligner.align(imgFrame(texture, truth), Homography());
         QVERIFY2(searched.bOk, searched.strReason.c_str());
         QVERIFY(dQuadError(searched.hom, truth) < 1e-3);
+    }
+
+    // A homography is the same motion at any scale, a negative one included; and a region seen
+    // in strong perspective is judged by its own outline, not by its bounding box (whose
+    // corners this motion sends beyond the horizon).
+    void alignerTakesAnySeedScaleAndStrongPerspective()
+    {
+        const Texture texture(31);
+        const std::vector<Point2> diamond {{160, 40}, {240, 120}, {160, 200}, {80, 120}};
+        const Homography tilt = Homography::translation(160, 120) * Homography({1, 0, 0, 0, 1, 0, 0.0075, 0.0075, 1})
+            * Homography::translation(-160, -120);
+        const Homography truth = Homography::translation(-40, -35) * tilt;
+        // The region's bounding-box corner (80, 40) lies beyond the horizon; its own corners do not.
+        QVERIFY(tilt(2, 0) * 80 + tilt(2, 1) * 40 + tilt(2, 2) < 0.0);
+        for (const Point2& p : diamond)
+            QVERIFY(tilt(2, 0) * p.x + tilt(2, 1) * p.y + tilt(2, 2) > 0.0);
+        PlanarAligner aligner(2);
+        QVERIFY(aligner.stSetReference(imgFrame(texture, Homography()), diamond, AlignParameters {}).ok());
+        const ImageF frame = imgFrame(texture, truth);
+        for (const double scale : {1.0, -1.0, 1e-3, -250.0}) {
+            std::array<double, 9> values = (Homography::translation(0.8, -0.6) * truth).values();
+            for (double& v : values)
+                v *= scale;
+            const AlignResult result = aligner.align(frame, Homography(values));
+            QVERIFY2(result.bOk, result.strReason.c_str());
+            QVERIFY2(dQuadError(result.hom, truth, diamond) < 1e-3,
+                qPrintable(QString::number(dQuadError(result.hom, truth, diamond))));
+        }
+        // A seed that folds the region, or cannot be inverted, is refused as such.
+        const AlignResult folded = aligner.align(frame, Homography::scaling(-1, 1));
+        QCOMPARE(int(folded.eFailure), int(AlignFailure::BadInput));
+        const AlignResult singular = aligner.align(frame, Homography({1, 2, 3, 2, 4, 6, 0, 0, 1}));
+        QCOMPARE(int(singular.eFailure), int(AlignFailure::BadInput));
+    }
+
+    // The uncertainty the aligner reports follows the error that noise causes.
+    void alignerUncertaintyFollowsNoise()
+    {
+        const Texture texture(37);
+        const Homography truth = homMotion(1, 1.01, 0.01, 5e-5, 5e-5, 0.6, -0.4);
+        PlanarAligner aligner(2);
+        QVERIFY(aligner.stSetReference(imgFrame(texture, Homography()), kQuad, AlignParameters {}).ok());
+        std::mt19937 random(41);
+        std::normal_distribution<float> noise(0.0f, 0.03f);
+        double squaredError = 0.0;
+        double squaredSpread = 0.0;
+        const int trials = 8;
+        for (int trial = 0; trial < trials; ++trial) {
+            ImageF frame = imgFrame(texture, truth);
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x)
+                    frame.at(x, y) += noise(random);
+            const AlignResult result = aligner.align(frame, Homography());
+            QVERIFY2(result.bOk, result.strReason.c_str());
+            // The uncertainty is a corner's; compare with the corners' root mean square error.
+            const double rms = dRmsDistance(vecApply(result.hom, kQuad), vecApply(truth, kQuad));
+            squaredError += rms * rms / trials;
+            squaredSpread += result.dUncertainty * result.dUncertainty / trials;
+        }
+        const double ratio = std::sqrt(squaredError / squaredSpread);
+        QVERIFY2(ratio > 0.3 && ratio < 3.0,
+            qPrintable(QString("%1 %2").arg(std::sqrt(squaredError)).arg(std::sqrt(squaredSpread))));
+        QVERIFY(std::sqrt(squaredSpread) > 1e-3);
     }
 
     // One, two or four threads give the same answer.
