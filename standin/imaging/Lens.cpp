@@ -31,7 +31,7 @@ double dRadialSlope(const RadialLens& lens, double r)
 // The radius where g stops growing (the first positive zero of its slope), or infinity.
 double dMonotonicLimit(const RadialLens& lens)
 {
-    // 1 + 3 k1 s + 5 k2 s^2 = 0 in s = r^2.
+    // 1 + 3 k1 s + 5 k2 s^2 = 0 in s = r^2, solved without cancellation (k2 may be tiny).
     const double a = 5.0 * lens.dK2;
     const double b = 3.0 * lens.dK1;
     double smallest = std::numeric_limits<double>::infinity();
@@ -41,8 +41,8 @@ double dMonotonicLimit(const RadialLens& lens)
     } else {
         const double disc = b * b - 4.0 * a;
         if (disc >= 0.0) {
-            const double root = std::sqrt(disc);
-            for (double s : {(-b - root) / (2.0 * a), (-b + root) / (2.0 * a)})
+            const double q = -0.5 * (b + (b < 0.0 ? -1.0 : 1.0) * std::sqrt(disc));
+            for (double s : {q / a, q != 0.0 ? 1.0 / q : -1.0})
                 if (s > 0.0)
                     smallest = std::min(smallest, s);
         }
@@ -174,10 +174,8 @@ Result<Line2> lnFitLine(const std::vector<Point2>& points)
 
 namespace {
 
-// Orthogonal distances of every line's undistorted points from the line fitted through them,
-// over the length of that line (from its first point to its last), so that a lens that
-// shrinks the whole picture towards the centre gains nothing; false when a point cannot be
-// undistorted.
+// Orthogonal distances (in focal units) of every line's undistorted points from the line
+// fitted through them; false when a point cannot be undistorted.
 bool bLineResiduals(const std::vector<std::vector<Point2>>& lines, const RadialLens& lens, std::vector<double>& out)
 {
     out.clear();
@@ -193,12 +191,8 @@ bool bLineResiduals(const std::vector<std::vector<Point2>>& lines, const RadialL
         const Result<Line2> fit = lnFitLine(straight);
         if (!fit)
             return false;
-        const double length
-            = std::hypot(straight.back().x - straight.front().x, straight.back().y - straight.front().y);
-        if (!(length > 0.0))
-            return false;
         for (const Point2& p : straight)
-            out.push_back(fit->dDistance(p) / length);
+            out.push_back(fit->dDistance(p) / lens.dFocal);
     }
     return true;
 }
@@ -225,24 +219,10 @@ double dSquares(const std::vector<double>& r)
     return s;
 }
 
-} // namespace
-
-Result<RadialLens> lensFitToLines(
+// Levenberg-Marquardt over the asked values from the start.
+Result<RadialLens> lensFitFrom(
     const std::vector<std::vector<Point2>>& lines, const RadialLens& start, const LensFitOptions& options)
 {
-    if (!bValidLens(start))
-        return Failure {"the starting lens is not valid"};
-    // Where the centre is matters only once there is distortion: the coefficients come first,
-    // then everything together from there.
-    if (options.bFitCentre && start.dK1 == 0.0 && start.dK2 == 0.0) {
-        LensFitOptions coefficients = options;
-        coefficients.bFitCentre = false;
-        const Result<RadialLens> first = lensFitToLines(lines, start, coefficients);
-        if (!first)
-            return first;
-        if (first->dK1 != 0.0 || first->dK2 != 0.0)
-            return lensFitToLines(lines, *first, options);
-    }
     std::size_t points = 0;
     for (const std::vector<Point2>& line : lines) {
         if (line.size() < 3)
@@ -347,6 +327,27 @@ Result<RadialLens> lensFitToLines(
     if (!linalg::bSolveSpd(n, jtj.data(), jtr.data(), probe.data()))
         return Failure {"the lines do not fix the values to fit"};
     return lensWith(start, p, options);
+}
+
+} // namespace
+
+Result<RadialLens> lensFitToLines(
+    const std::vector<std::vector<Point2>>& lines, const RadialLens& start, const LensFitOptions& options)
+{
+    if (!bValidLens(start))
+        return Failure {"the starting lens is not valid"};
+    if (!options.bFitCentre)
+        return lensFitFrom(lines, start, options);
+    // Where the centre is matters only through the distortion, and from coefficients far off
+    // it runs away: the coefficients come first, then everything together from there.
+    LensFitOptions coefficients = options;
+    coefficients.bFitCentre = false;
+    const Result<RadialLens> first = lensFitFrom(lines, start, coefficients);
+    if (!first)
+        return first;
+    if (first->dK1 == 0.0 && first->dK2 == 0.0)
+        return Failure {"the lines show no distortion to place the centre by"};
+    return lensFitFrom(lines, *first, options);
 }
 
 } // namespace standin::imaging

@@ -59,7 +59,7 @@ struct LensFitOptions {
 // Calibrates the lens from points along lines that are straight in the scene, seen through
 // it (distorted image points, at least 3 per line, in order along the line): the k1 (and k2,
 // and centre, as asked) that make the undistorted points of every line most nearly collinear
-// (orthogonal distances over the line's length, in the least-squares sense), starting from
+// (orthogonal distances, in the least-squares sense), starting from
 // `start` (whose focal length is kept). Fails when the lines do not fix the asked values
 // (it returns the best values it reached when it runs out of iterations).
 Result<RadialLens> lensFitToLines(

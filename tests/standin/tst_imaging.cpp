@@ -563,6 +563,32 @@ private slots:
         QVERIFY(!ptUndistort(broken, {1, 1}).ok());
     }
 
+    // Every point on the growing part of the model, for strong and weak, barrel and pincushion
+    // lenses (and a k2 that is only rounding away from 0), comes back from the inverse.
+    void lensInverseOnWholeGrowingBranch()
+    {
+        std::vector<double> k2s {1e-17, -1e-17};
+        for (int j = -6; j <= 6; ++j)
+            k2s.push_back(0.05 * j);
+        int checked = 0;
+        for (int i = -10; i <= 10; ++i)
+            for (const double k2 : k2s) {
+                RadialLens lens;
+                lens.dK1 = 0.05 * i;
+                lens.dK2 = k2;
+                for (double r = 0.01; r < 3.0; r += 0.01) {
+                    const double s = r * r;
+                    if (1.0 + 3.0 * lens.dK1 * s + 5.0 * k2 * s * s <= 0.0)
+                        break;
+                    const Result<Point2> back = ptUndistort(lens, ptDistort(lens, {r * 0.6, r * 0.8}));
+                    QVERIFY2(back.ok() && std::hypot(back->x - r * 0.6, back->y - r * 0.8) < 1e-9,
+                        qPrintable(QString("k1 %1 k2 %2 r %3").arg(lens.dK1).arg(k2).arg(r)));
+                    ++checked;
+                }
+            }
+        QVERIFY(checked > 10000);
+    }
+
     // Total least squares finds a line however it runs; the residual is the noise's.
     void lineFit()
     {
@@ -592,19 +618,26 @@ private slots:
     {
         QTest::addColumn<double>("k1");
         QTest::addColumn<double>("k2");
+        QTest::addColumn<double>("startK1");
         QTest::addColumn<bool>("fitK2");
         QTest::addColumn<bool>("fitCentre");
-        QTest::newRow("k1") << -0.12 << 0.0 << false << false;
-        QTest::newRow("k1 and k2") << -0.2 << 0.05 << true << false;
-        QTest::newRow("k1 and centre") << 0.09 << 0.0 << false << true;
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("k1") << -0.12 << 0.0 << 0.0 << false << false << true;
+        QTest::newRow("k1 and k2") << -0.2 << 0.05 << 0.0 << true << false << true;
+        QTest::newRow("k1 and centre") << 0.09 << 0.0 << 0.0 << false << true << true;
+        QTest::newRow("k1 and centre, from far off") << -0.2 << 0.0 << 3.0 << false << true << true;
+        QTest::newRow("centre of a lens without distortion") << 0.0 << 0.0 << 0.0 << false << true << false;
     }
-    // Straight lines seen through a known lens give that lens back.
+    // Straight lines seen through a known lens give that lens back; lines that cannot fix
+    // what is asked give a failure, not a centre somewhere.
     void lensCalibration()
     {
         QFETCH(double, k1);
         QFETCH(double, k2);
+        QFETCH(double, startK1);
         QFETCH(bool, fitK2);
         QFETCH(bool, fitCentre);
+        QFETCH(bool, fits);
         RadialLens truth;
         truth.dK1 = k1;
         truth.dK2 = k2;
@@ -623,12 +656,18 @@ private slots:
             lines.push_back(down);
         }
         RadialLens start;
+        start.dK1 = startK1;
         start.ptCentre = {960.0, 540.0};
         start.dFocal = 1200.0;
         LensFitOptions options;
         options.bFitK2 = fitK2;
         options.bFitCentre = fitCentre;
         const Result<RadialLens> fitted = lensFitToLines(lines, start, options);
+        if (!fits) {
+            QVERIFY(!fitted.ok());
+            QVERIFY2(fitted.error().find("no distortion") != std::string::npos, fitted.error().c_str());
+            return;
+        }
         QVERIFY2(fitted.ok(), fitted.error().c_str());
         QVERIFY2(std::fabs(fitted->dK1 - k1) < 1e-4, qPrintable(QString::number(fitted->dK1)));
         QVERIFY(std::fabs(fitted->dK2 - k2) < 1e-4);
@@ -843,14 +882,27 @@ private slots:
         QVERIFY(std::fabs(result.dBias - bias) < 1e-3);
     }
 
+    void alignerSurvivesPartialOcclusion_data()
+    {
+        QTest::addColumn<double>("grain");
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("clean") << 0.0 << 0.01;
+        QTest::newRow("grainy") << 0.03 << 0.2;
+    }
     // With a quarter of the region covered by something else the match still holds, and its
-    // figures show the cover; with most of it covered the aligner fails and says why.
+    // figures show the cover, also on grainy frames (where the cover's pixels that happen to
+    // match must stay out with their neighbours); with most of it covered the aligner fails
+    // and says why.
     void alignerSurvivesPartialOcclusion()
     {
+        QFETCH(double, grain);
+        QFETCH(double, tolerance);
         const Texture texture(9);
         const Texture other(99);
         const Homography truth = homMotion(-2, 0.98, 0.0, -1e-4, 2e-4, -1.5, 2.0);
         ImageF frame = imgFrame(texture, truth);
+        std::mt19937 random(43);
+        std::normal_distribution<float> noise(0.0f, float(grain));
         ImageF covered = frame.clone();
         // A strip over the left quarter of the region, and one over three quarters.
         for (int y = 0; y < kHeight; ++y)
@@ -859,13 +911,17 @@ private slots:
                     frame.at(x, y) = float(other.value(x, y));
                 if (x >= 80 && x < 205)
                     covered.at(x, y) = float(other.value(x, y));
+                if (grain > 0.0) {
+                    frame.at(x, y) += noise(random);
+                    covered.at(x, y) += noise(random);
+                }
             }
         PlanarAligner aligner(2);
         QVERIFY(aligner.stSetReference(imgFrame(texture, Homography()), kQuad, AlignParameters {}).ok());
         const AlignResult result = aligner.align(frame, Homography());
         QVERIFY2(result.bOk, result.strReason.c_str());
         const double error = dQuadError(result.hom, truth);
-        QVERIFY2(error < 0.01, qPrintable(QString::number(error)));
+        QVERIFY2(error < tolerance, qPrintable(QString("%1 (uncertainty %2)").arg(error).arg(result.dUncertainty)));
         // The share of the region's pixels under the strip, from its matte.
         const ImageF region = imgRasterisePolygon(vecApply(truth, kQuad), kWidth, kHeight);
         double inside = 0.0;
@@ -877,8 +933,8 @@ private slots:
             }
         QVERIFY2(std::fabs(result.dInlierFraction - (1.0 - under / inside)) < 0.05,
             qPrintable(QString("%1 %2").arg(result.dInlierFraction).arg(1.0 - under / inside)));
-        QVERIFY(result.dCorrelation > 0.999);
-        QVERIFY(result.dPlainCorrelation < 0.9);
+        QVERIFY(result.dCorrelation > (grain > 0.0 ? 0.9 : 0.999));
+        QVERIFY(result.dPlainCorrelation < result.dCorrelation - 0.05);
 
         const AlignResult lost = aligner.align(covered, Homography());
         QVERIFY(!lost.bOk);
