@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -149,37 +150,55 @@ constexpr int kCount
 // Sums over (2 radius + 1) squares of a width x height grid, in place (zero outside). The
 // running sums are doubles: in floats, large values leaving the window would leave a
 // remainder below zero behind them.
-void vBoxSum(std::vector<float>& grid, int width, int height, int radius)
+void vBoxSum(std::vector<float>& grid, std::vector<float>& scratch, int width, int height, int radius, WorkerPool& pool)
 {
-    std::vector<float> line(std::size_t(std::max(width, height)));
-    for (int y = 0; y < height; ++y) {
-        float* row = grid.data() + std::size_t(y) * std::size_t(width);
-        double sum = 0.0;
-        for (int x = 0; x < std::min(radius, width); ++x)
-            sum += row[x];
-        for (int x = 0; x < width; ++x) {
-            if (x + radius < width)
-                sum += row[x + radius];
-            line[std::size_t(x)] = float(std::max(sum, 0.0));
-            if (x - radius >= 0)
-                sum -= row[x - radius];
-        }
-        std::copy(line.begin(), line.begin() + width, row);
-    }
-    for (int x = 0; x < width; ++x) {
-        double sum = 0.0;
-        for (int y = 0; y < std::min(radius, height); ++y)
-            sum += grid[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-        for (int y = 0; y < height; ++y) {
-            if (y + radius < height)
-                sum += grid[std::size_t(y + radius) * std::size_t(width) + std::size_t(x)];
-            line[std::size_t(y)] = float(std::max(sum, 0.0));
-            if (y - radius >= 0)
-                sum -= grid[std::size_t(y - radius) * std::size_t(width) + std::size_t(x)];
-        }
-        for (int y = 0; y < height; ++y)
-            grid[std::size_t(y) * std::size_t(width) + std::size_t(x)] = line[std::size_t(y)];
-    }
+    scratch.resize(grid.size());
+    // Rows, each a running sum along it.
+    vParallelFor(
+        height, 0, 32,
+        [&](int begin, int end) {
+            for (int y = begin; y < end; ++y) {
+                const float* row = grid.data() + std::size_t(y) * std::size_t(width);
+                float* out = scratch.data() + std::size_t(y) * std::size_t(width);
+                double sum = 0.0;
+                for (int x = 0; x < std::min(radius, width); ++x)
+                    sum += row[x];
+                for (int x = 0; x < width; ++x) {
+                    if (x + radius < width)
+                        sum += row[x + radius];
+                    out[x] = float(std::max(sum, 0.0));
+                    if (x - radius >= 0)
+                        sum -= row[x - radius];
+                }
+            }
+        },
+        &pool);
+    // Columns: a running sum of whole rows, in strips of columns.
+    vParallelFor(
+        width, 0, 64,
+        [&](int begin, int end) {
+            std::vector<double> sums(std::size_t(end - begin), 0.0);
+            auto at = [&](int y) { return scratch.data() + std::size_t(y) * std::size_t(width) + std::size_t(begin); };
+            for (int y = 0; y < std::min(radius, height); ++y)
+                for (int x = 0; x < end - begin; ++x)
+                    sums[std::size_t(x)] += at(y)[x];
+            for (int y = 0; y < height; ++y) {
+                if (y + radius < height) {
+                    const float* add = at(y + radius);
+                    for (int x = 0; x < end - begin; ++x)
+                        sums[std::size_t(x)] += add[x];
+                }
+                float* row = grid.data() + std::size_t(y) * std::size_t(width) + std::size_t(begin);
+                for (int x = 0; x < end - begin; ++x)
+                    row[x] = float(std::max(sums[std::size_t(x)], 0.0));
+                if (y - radius >= 0) {
+                    const float* sub = at(y - radius);
+                    for (int x = 0; x < end - begin; ++x)
+                        sums[std::size_t(x)] -= sub[x];
+                }
+            }
+        },
+        &pool);
 }
 
 // Cubic B-spline weights of the four coefficients around a fraction t.
@@ -194,40 +213,68 @@ inline void vSplineWeights(float t, float* w)
     w[3] = t3 * (1.0f / 6.0f);
 }
 
-// Cubic B-spline coefficients of one line of n values a stride apart, in place (mirror
-// boundaries): with them the spline passes through every value.
-void vSplineLine(float* v, int n, std::ptrdiff_t stride)
-{
-    if (n < 2)
-        return;
-    const double z = std::sqrt(3.0) - 2.0;
-    const double gain = (1.0 - z) * (1.0 - 1.0 / z);
-    std::vector<double> c(static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k)
-        c[std::size_t(k)] = gain * v[k * stride];
-    // Causal start: the mirrored sum, cut where z^k is negligible.
-    const int horizon = std::min(n, 30);
-    double sum = c[0];
-    double zk = z;
-    for (int k = 1; k < horizon; ++k, zk *= z)
-        sum += zk * c[std::size_t(k)];
-    c[0] = sum;
-    for (int k = 1; k < n; ++k)
-        c[std::size_t(k)] += z * c[std::size_t(k - 1)];
-    c[std::size_t(n - 1)] = (z / (z * z - 1.0)) * (z * c[std::size_t(n - 2)] + c[std::size_t(n - 1)]);
-    for (int k = n - 2; k >= 0; --k)
-        c[std::size_t(k)] = z * (c[std::size_t(k + 1)] - c[std::size_t(k)]);
-    for (int k = 0; k < n; ++k)
-        v[k * stride] = float(c[std::size_t(k)]);
-}
-
+// Cubic B-spline coefficients of an image (mirror boundaries): with them the spline passes
+// through every pixel. Rows one by one, then columns all at once (whole rows at a time).
 ImageF imgSplineCoefficients(const ImageF& image)
 {
+    const int w = image.width();
+    const int h = image.height();
     ImageF out = image.clone();
-    for (int y = 0; y < out.height(); ++y)
-        vSplineLine(out.row(y), out.width(), 1);
-    for (int x = 0; x < out.width(); ++x)
-        vSplineLine(out.data() + x, out.height(), out.stride());
+    if (out.empty())
+        return out;
+    const float z = float(std::sqrt(3.0) - 2.0);
+    const float gain = float((1.0 - z) * (1.0 - 1.0 / z));
+    const float edge = z / (z * z - 1.0f);
+    // The causal start is the mirrored sum, cut where z^k is below 1e-8.
+    const int horizon = 14;
+    for (int y = 0; y < h; ++y) {
+        float* c = out.row(y);
+        if (w < 2) {
+            continue;
+        }
+        float sum = 0.0f;
+        float zk = 1.0f;
+        for (int k = 0; k < std::min(w, horizon); ++k, zk *= z)
+            sum += zk * c[k];
+        c[0] = gain * sum;
+        for (int k = 1; k < w; ++k)
+            c[k] = gain * c[k] + z * c[k - 1];
+        c[w - 1] = edge * (z * c[w - 2] + c[w - 1]);
+        for (int k = w - 2; k >= 0; --k)
+            c[k] = z * (c[k + 1] - c[k]);
+    }
+    if (h < 2)
+        return out;
+    {
+        float* first = out.row(0);
+        std::vector<float> sum(first, first + w);
+        float zk = z;
+        for (int k = 1; k < std::min(h, horizon); ++k, zk *= z) {
+            const float* r = out.row(k);
+            for (int x = 0; x < w; ++x)
+                sum[std::size_t(x)] += zk * r[x];
+        }
+        for (int x = 0; x < w; ++x)
+            first[x] = gain * sum[std::size_t(x)];
+    }
+    for (int y = 1; y < h; ++y) {
+        float* c = out.row(y);
+        const float* above = out.row(y - 1);
+        for (int x = 0; x < w; ++x)
+            c[x] = gain * c[x] + z * above[x];
+    }
+    {
+        float* last = out.row(h - 1);
+        const float* before = out.row(h - 2);
+        for (int x = 0; x < w; ++x)
+            last[x] = edge * (z * before[x] + last[x]);
+    }
+    for (int y = h - 2; y >= 0; --y) {
+        float* c = out.row(y);
+        const float* below = out.row(y + 1);
+        for (int x = 0; x < w; ++x)
+            c[x] = z * (below[x] - c[x]);
+    }
     return out;
 }
 
@@ -329,6 +376,7 @@ struct PlanarAligner::Private {
     std::vector<float> vecScale;
     std::vector<float> vecEnergy;
     std::vector<float> vecCount;
+    std::vector<float> vecBoxScratch;
     std::vector<Part> vecParts;
 
     template <typename T>
@@ -337,7 +385,8 @@ struct PlanarAligner::Private {
     template <typename T> AlignResult align(const Image<T>& frame, const Homography& seed, const GreyWeights& weights);
 
     bool bBuildLevel(Level& level, const ImageF& image, const ImageF& mask, int cropX, int cropY, int minimum);
-    void vWarp(const Level& level, const ImageF& image, const ImageF& spline, const Homography& q);
+    void vWarp(
+        const Level& level, const ImageF& image, const ImageF& spline, int splineX, int splineY, const Homography& q);
     void vSearch(const Level& level, const ImageF& image, const Homography& q, Homography& motion, int radius);
     template <MotionModel M>
     void vIterate(const Level& level, double alpha, double beta, double gradientScale, int parts);
@@ -639,7 +688,8 @@ Homography PlanarAligner::Private::homGridToCrop(
 
 // The frame sampled at the warped grid positions (NaN outside the frame): cubic on the
 // finest level, bilinear on the others.
-void PlanarAligner::Private::vWarp(const Level& level, const ImageF& image, const ImageF& spline, const Homography& q)
+void PlanarAligner::Private::vWarp(
+    const Level& level, const ImageF& image, const ImageF& spline, int splineX, int splineY, const Homography& q)
 {
     vecWarped.assign(std::size_t(level.iGridWidth) * std::size_t(level.iGridHeight), kNone);
     const int w = image.width();
@@ -649,6 +699,8 @@ void PlanarAligner::Private::vWarp(const Level& level, const ImageF& image, cons
     // Bilinear sampling smooths by an amount that changes with the sub-pixel phase, which
     // pulls the finest level's answer by thousandths of a pixel; cubic sampling there does not.
     const bool cubic = !spline.empty();
+    const int splineRight = splineX + spline.width();
+    const int splineBottom = splineY + spline.height();
     vParallelFor(
         level.iGridHeight, 0, 16,
         [&](int begin, int end) {
@@ -670,14 +722,15 @@ void PlanarAligner::Private::vWarp(const Level& level, const ImageF& image, cons
                     const int iy = std::min(int(y), h - 2);
                     const float fx = float(x - ix);
                     const float fy = float(y - iy);
-                    if (cubic && ix >= 1 && iy >= 1 && ix + 2 < w && iy + 2 < h) {
+                    if (cubic && ix - 1 >= splineX && iy - 1 >= splineY && ix + 2 < splineRight
+                        && iy + 2 < splineBottom) {
                         float wx[4];
                         float wy[4];
                         vSplineWeights(fx, wx);
                         vSplineWeights(fy, wy);
                         float sum = 0.0f;
                         for (int j = 0; j < 4; ++j) {
-                            const float* r = spline.row(iy - 1 + j) + ix - 1;
+                            const float* r = spline.row(iy - 1 + j - splineY) + ix - 1 - splineX;
                             sum += wy[j] * (wx[0] * r[0] + wx[1] * r[1] + wx[2] * r[2] + wx[3] * r[3]);
                         }
                         out[gx] = sum;
@@ -786,17 +839,22 @@ int PlanarAligner::Private::iRobustWeights(const Level& level, double alpha, dou
     vecCount.assign(cells, 0.0f);
     const float inverseAlpha = float(1.0 / alpha);
     const float b = float(beta);
-    for (int k = 0; k < n; ++k) {
-        const std::size_t index = std::size_t(level.vecIndex[std::size_t(k)]);
-        const float value = vecWarped[index];
-        if (std::isnan(value))
-            continue;
-        const float r = (value - b) * inverseAlpha - level.vecT[std::size_t(k)];
-        vecEnergy[index] = r * r;
-        vecCount[index] = 1.0f;
-    }
-    vBoxSum(vecEnergy, gw, gh, 2);
-    vBoxSum(vecCount, gw, gh, 2);
+    vParallelFor(
+        n, 0, 4096,
+        [&](int begin, int end) {
+            for (int k = begin; k < end; ++k) {
+                const std::size_t index = std::size_t(level.vecIndex[std::size_t(k)]);
+                const float value = vecWarped[index];
+                if (std::isnan(value))
+                    continue;
+                const float r = (value - b) * inverseAlpha - level.vecT[std::size_t(k)];
+                vecEnergy[index] = r * r;
+                vecCount[index] = 1.0f;
+            }
+        },
+        &pool);
+    vBoxSum(vecEnergy, vecBoxScratch, gw, gh, 2, pool);
+    vBoxSum(vecCount, vecBoxScratch, gw, gh, 2, pool);
     auto local = [&](std::size_t index) { return std::sqrt(vecEnergy[index] / std::max(vecCount[index], 1.0f)); };
     vecScale.clear();
     const int step = std::max(1, n / 4096);
@@ -814,17 +872,25 @@ int PlanarAligner::Private::iRobustWeights(const Level& level, double alpha, dou
     // Exact matches of noiseless pictures must not make every pixel an outlier.
     scale = std::max(scale, 0.03 * level.dTStd);
     const float cut = float(kLocalCut * scale);
-    int fitting = 0;
-    for (int k = 0; k < n; ++k) {
-        const std::size_t index = std::size_t(level.vecIndex[std::size_t(k)]);
-        if (std::isnan(vecWarped[index])) {
-            vecWeight[std::size_t(k)] = 0.0f;
-            continue;
-        }
-        const float weight = params.bRobust ? fTukeyWeight(local(index), cut) : 1.0f;
-        fitting += weight > 0.0f ? 1 : 0;
-        vecWeight[std::size_t(k)] = weight;
-    }
+    std::atomic<int> counted {0};
+    vParallelFor(
+        n, 0, 4096,
+        [&](int begin, int end) {
+            int fitting = 0;
+            for (int k = begin; k < end; ++k) {
+                const std::size_t index = std::size_t(level.vecIndex[std::size_t(k)]);
+                if (std::isnan(vecWarped[index])) {
+                    vecWeight[std::size_t(k)] = 0.0f;
+                    continue;
+                }
+                const float weight = params.bRobust ? fTukeyWeight(local(index), cut) : 1.0f;
+                fitting += weight > 0.0f ? 1 : 0;
+                vecWeight[std::size_t(k)] = weight;
+            }
+            counted += fitting;
+        },
+        &pool);
+    const int fitting = counted;
     return fitting;
 }
 
@@ -1034,7 +1100,6 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
         return fail(AlignFailure::LeftImage, "the region has left the frame");
     const ImageF grey = imgGreyView(frame, crop, weights, 1);
     const std::vector<ImageF> pyramid = vecBuildPyramid(grey, levelCount, pool.threads(), &pool);
-    const ImageF spline = imgSplineCoefficients(grey);
 
     const int parameterCount = iMotionParameterCount(params.eModel);
     const int parts = pool.threads();
@@ -1058,12 +1123,37 @@ AlignResult PlanarAligner::Private::align(const Image<T>& frame, const Homograph
             const int radius = int(std::ceil(params.dSearchRadius * levelScale));
             vSearch(level, image, homGridToCrop(level, motion, cropX, cropY), motion, radius);
         }
+        // The finest level samples B-spline coefficients, made only around where the region
+        // now is (they depend on pixels a dozen away at most; the samples move less than the margin).
+        ImageF spline;
+        Rect splineArea;
+        if (l == 0) {
+            double x0 = std::numeric_limits<double>::max();
+            double y0 = x0;
+            double x1 = -x0;
+            double y1 = -x0;
+            const Homography toFrame = motion * homNorm;
+            for (const Point2& c : vecHull) {
+                const Point2 p = toFrame.apply(c);
+                x0 = std::min(x0, p.x);
+                x1 = std::max(x1, p.x);
+                y0 = std::min(y0, p.y);
+                y1 = std::max(y1, p.y);
+            }
+            const double m = 16.0;
+            splineArea = Rect {int(std::floor(std::max(x0 - m - crop.x, -1.0))),
+                int(std::floor(std::max(y0 - m - crop.y, -1.0))), 0, 0};
+            splineArea.width = int(std::ceil(std::min(x1 + m - crop.x, double(crop.width)))) - splineArea.x + 1;
+            splineArea.height = int(std::ceil(std::min(y1 + m - crop.y, double(crop.height)))) - splineArea.y + 1;
+            splineArea = splineArea.intersected(grey.rect());
+            spline = imgSplineCoefficients(grey.view(splineArea));
+        }
         vecWeight.assign(std::size_t(level.samples()), 1.0f);
         const double tolerance = l == 0 ? params.dTolerance : kCoarseTolerance / levelScale;
         const double gradientScale = dRadius * levelScale;
         for (int iteration = 0; iteration < params.iMaxIterations; ++iteration) {
             ++result.iIterations;
-            vWarp(level, image, l == 0 ? spline : ImageF(), homGridToCrop(level, motion, cropX, cropY));
+            vWarp(level, image, spline, splineArea.x, splineArea.y, homGridToCrop(level, motion, cropX, cropY));
 
             // Gain and bias from the previous weights, then a robust scale of the residuals
             // from a subsample.
