@@ -5,12 +5,13 @@
 //
 // Usage: alignbench [--frames N] [--size WxH] [--model translation|similarity|affine|perspective]
 //                   [--solver esm|ic] [--noise SIGMA] [--gain G] [--occlude] [--search PX]
-//                   [--speed X] [--threads N] [--seed N] [--quiet]
+//                   [--speed X] [--levels N] [--threads N] [--seed N] [--quiet]
 // The card moves as the model can express (translation only for translation, and so on).
 // --noise adds Gaussian noise of SIGMA 8-bit levels to every frame; --gain ramps the lighting
 // from 1 to G over the clip (with a bias of up to 10 levels); --occlude covers a quarter of
 // the card with a strip for 8 frames from a third of the clip; --speed multiplies the motion
-// between frames; --search tries whole-pixel moves within that radius before refining.
+// between frames; --search tries whole-pixel moves within that radius before refining;
+// --levels sets the pyramid's levels (0: the aligner chooses).
 // Each line: frame, RMS corner error, largest corner error, correlation, inlier share, the
 // aligner's own uncertainty estimate, steps, and the failure if any (a failed frame keeps the
 // last good position). Then the back track: from the last frame, starting from the quad
@@ -47,6 +48,7 @@ struct Options {
     bool bOcclude = false;
     double dSearch = 0.0;
     double dSpeed = 1.0;
+    int iLevels = 0;
     int iThreads = 0;
     unsigned uSeed = 1;
     bool bQuiet = false;
@@ -86,6 +88,8 @@ bool bParse(int argc, char** argv, Options& o)
             o.dNoise = std::atof(argv[++i]);
         } else if (arg == "--gain" && more) {
             o.dGain = std::atof(argv[++i]);
+        } else if (arg == "--levels" && more) {
+            o.iLevels = std::atoi(argv[++i]);
         } else if (arg == "--speed" && more) {
             o.dSpeed = std::atof(argv[++i]);
         } else if (arg == "--search" && more) {
@@ -376,7 +380,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
             "usage: alignbench [--frames N] [--size WxH] [--model translation|similarity|affine|perspective]\n"
             "                  [--solver esm|ic] [--noise SIGMA] [--gain G] [--occlude] [--search PX]\n"
-            "                  [--speed X] [--threads N] [--seed N] [--quiet]\n");
+            "                  [--speed X] [--levels N] [--threads N] [--seed N] [--quiet]\n");
         return 2;
     }
     const Clip clip = clipGenerate(o);
@@ -384,6 +388,7 @@ int main(int argc, char** argv)
     params.eModel = o.eModel;
     params.eSolver = o.eSolver;
     params.dSearchRadius = o.dSearch;
+    params.iLevels = o.iLevels;
     const std::vector<Point2>& quad = clip.vecTruth.front();
     // A model short of perspective cannot follow the card's corners exactly; its error is
     // measured against the truth all the same.
