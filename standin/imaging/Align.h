@@ -9,6 +9,10 @@
 // out; the match is normalised for gain and bias. A result that falls below the confidence
 // thresholds is a failure with its reason, never a silent drift.
 //
+// Coarse levels sample the frame bilinearly; the finest level samples cubic B-spline
+// coefficients (bilinear sampling's phase-dependent smoothing would pull the answer by
+// thousandths of a pixel) and takes Sobel gradients (which keep grain from slowing the steps).
+//
 // Coordinates are image pixels of the full-resolution frames, the top-left pixel's centre at
 // (0, 0). One aligner serves one thread at a time.
 #pragma once
@@ -26,7 +30,7 @@ namespace standin::imaging {
 
 enum class AlignSolver {
     // Efficient second-order minimisation: the mean of the reference's and the warped frame's
-    // gradients, a forward compositional update. Converges in fewer steps from farther away.
+    // gradients, a forward compositional update. Reaches the answer from farther away.
     SecondOrder,
     // Inverse compositional: the reference's gradients only, the inverse update.
     InverseCompositional,
@@ -35,7 +39,8 @@ enum class AlignSolver {
 struct AlignParameters {
     MotionModel eModel = MotionModel::Perspective;
     AlignSolver eSolver = AlignSolver::SecondOrder;
-    // Pyramid levels (1 = full resolution only); 0 chooses from the region's size.
+    // Pyramid levels (1 = full resolution only); 0 chooses as many as keep the region's
+    // smaller side at 16 pixels or more on the coarsest, at most 5.
     int iLevels = 0;
     // Steps on one level at most.
     int iMaxIterations = 30;
@@ -54,7 +59,7 @@ struct AlignParameters {
     bool bGainBias = true;
     // A match is a failure when the normalised correlation of the pixels that count is below this,
     double dMinCorrelation = 0.75;
-    // or the share of the region's pixels that fit is below this,
+    // or the share of the region's pixels that count (robust weight above 0) is below this,
     double dMinInlierFraction = 0.5;
     // or less than this share of the region lies inside the frame.
     double dMinVisibleFraction = 0.5;
@@ -75,7 +80,8 @@ struct AlignResult {
     AlignFailure eFailure = AlignFailure::BadInput;
     // Why it failed, in words for a user; empty on success.
     std::string strReason;
-    // Reference to frame, full-resolution pixels; the last estimate also when it failed.
+    // Reference to frame, full-resolution pixels, scaled so that the region's centre has w = 1;
+    // the last estimate also when it failed.
     Homography hom;
     // Normalised correlation of reference and aligned frame over the region's pixels that
     // count (robust weight above 0), and over every visible region pixel (-1 .. 1).
@@ -104,7 +110,7 @@ public:
     PlanarAligner& operator=(const PlanarAligner&) = delete;
 
     // The reference: a frame (grey, or colour made grey with the weights) and the region where
-    // the matte (one channel, the frame's size) is at least 0.5. Only the region's
+    // the matte (one channel, the frame's size) is at least 0.5. Of the frame only the region's
     // neighbourhood is read. Fails when the region is too small for the model or has too
     // little texture; the aligner then has no reference.
     Status stSetReference(const ImageF& frame, const ImageF& regionMatte, const AlignParameters& parameters,
