@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class CWKCustomEvent;
@@ -368,6 +369,9 @@ public:
     CWKGUI_PLAYMODE eGetPlayMode() const;
     // Null while nothing plays.
     QTimer* pGetPlaybackTimer() const { return m_pPlaybackTimer; }
+    // The clock playback keeps its schedule by, in nanoseconds; a steady clock unless another
+    // is given (an empty function restores it).
+    void vSetPlaybackClock(std::function<qint64()> clockNs) { m_fnPlaybackClockNs = std::move(clockNs); }
 
 public slots:
     void sldrFrameNumber_valueChanged(int frame);
@@ -417,7 +421,9 @@ private:
     QTimer* m_pPlaybackTimer = nullptr;
     // Playback keeps to a schedule from its start, so that the time each step takes does not
     // add up into a slower rate.
-    QElapsedTimer m_playbackClock;
+    std::function<qint64()> m_fnPlaybackClockNs;
+    qint64 m_iPlaybackStartNs = 0;
+    qint64 iPlaybackClockNs() const;
     double m_dPlaybackIntervalMs = 40.0;
     qint64 m_iPlaybackSteps = 0;
     unsigned int m_uiPlaybackRun = 0;

@@ -14,7 +14,7 @@
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
-#include "widgets/CWKTimeCodeParser.h"
+#include "widgets/CWKFrameTextRule.h"
 
 #include <algorithm>
 #include <QCoreApplication>
@@ -254,7 +254,7 @@ void frmMain::playClip(bool forwards)
         rate *= 2.0f;
     m_dPlaybackIntervalMs = 1000.0 / double(rate);
     m_iPlaybackSteps = 0;
-    m_playbackClock.start();
+    m_iPlaybackStartNs = iPlaybackClockNs();
     m_pPlaybackTimer->start(int(1000.0f / rate));
     m_iWidgetsState = 4;
     sltTimeoutUpdateGUI();
@@ -297,6 +297,16 @@ void frmMain::vEndPlayback()
     sltTimeoutUpdateGUI();
 }
 
+qint64 frmMain::iPlaybackClockNs() const
+{
+    if (m_fnPlaybackClockNs)
+        return m_fnPlaybackClockNs();
+    static QElapsedTimer s_clock;
+    if (!s_clock.isValid())
+        s_clock.start();
+    return s_clock.nsecsElapsed();
+}
+
 void frmMain::vArmNextPlaybackStep(bool stepTaken)
 {
     if (!m_pPlaybackTimer)
@@ -307,12 +317,13 @@ void frmMain::vArmNextPlaybackStep(bool stepTaken)
         return;
     }
     ++m_iPlaybackSteps;
-    const double elapsed = double(m_playbackClock.nsecsElapsed()) / 1.0e6;
+    const qint64 now = iPlaybackClockNs();
+    const double elapsed = double(now - m_iPlaybackStartNs) / 1.0e6;
     double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs;
     // A step that overran by less than an interval is made up on the next one; after a longer
     // stall the schedule starts again from now rather than racing through frames.
     if (elapsed - due > m_dPlaybackIntervalMs) {
-        m_playbackClock.start();
+        m_iPlaybackStartNs = now;
         m_iPlaybackSteps = 0;
         due = m_dPlaybackIntervalMs;
         m_pPlaybackTimer->start(int(due + 0.5));
@@ -409,25 +420,14 @@ void frmMain::btnPlayMode_clicked()
 
 QString frmMain::qstrFrameText(CW_Instance project, int frame) const
 {
-    const CW_BaseClipInfo* clip = pcstctGetBaseClipInfo(project, 1);
-    if (!clip)
-        return QString::number(frame);
-    return qstrGetFrameDisplayString(frame, clip->fFrameRate, bGetUseTimeCode(project), bTrInterlaced(clip),
-        clip->iFieldMode == CW_LOWER_FIELD_FIRST, true, clip->iFrameOffset);
+    const CWKFrameTextRule rule = stctGetFrameTextRule(project);
+    return rule.bValid ? rule.qstrGetText(frame) : QString::number(frame);
 }
 
 int frmMain::iParseFrameEdit(QLineEdit* edit, CW_Instance project) const
 {
-    const CW_BaseClipInfo* clip = pcstctGetBaseClipInfo(project, 1);
-    if (!clip)
-        return 0;
-    const bool timecode = bGetUseTimeCode(project);
-    const int fps = std::max(1, int(clip->fFrameRate + 0.5f));
-    const int display = iParseTimecodeEdit(edit, fps, bTrInterlaced(clip), true,
-        clip->iFieldMode == CW_UPPER_FIELD_FIRST, clip->iFieldMode == CW_LOWER_FIELD_FIRST, 0, int(clip->uiCount));
-    // A time code carries no frame offset; a frame number does.
-    const int frame = timecode ? display : display - clip->iFrameOffset;
-    return std::max(0, std::min(frame, int(clip->uiCount) - 1));
+    const CWKFrameTextRule rule = stctGetFrameTextRule(project);
+    return rule.bValid ? rule.iClampIndex(rule.llGetIndex(edit->text())) : 0;
 }
 
 void frmMain::vStoreInOutPoint(CW_Instance project, bool inPoint, int frame)

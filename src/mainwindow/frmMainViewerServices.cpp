@@ -15,6 +15,7 @@
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmLayerControls.h"
 #include "viewer/frmMainGLWidget.h"
+#include "widgets/CWKLineEditTimeCode.h"
 #include "widgets/CWKParameterWidget.h"
 #include "widgets/CWKSlider.h"
 
@@ -379,8 +380,15 @@ void frmMain::onFocusedWidgetChanged(QWidget* old, QWidget* now)
     }
     if (now == old)
         return;
-    if (now == tcedtCurrentFrame && old) {
-        old->setFocus(Qt::OtherFocusReason);
+    if (now == tcedtCurrentFrame || now == tcedtInPointFrameFrame || now == tcedtOutPointFrameFrame) {
+        // The frame fields are no keyframe target: the parameter being keyed keeps the focus
+        // for the curve and the markers. Focus merely passed on to the current frame (from a
+        // widget disabled or hidden, or along the tab chain) goes back, so that the window's
+        // keys keep working; a click or a shortcut into the field is the user's and stays.
+        const Qt::FocusReason reason = static_cast<CWKLineEditTimeCode*>(now)->eGetFocusInReason();
+        if (now == tcedtCurrentFrame && old
+            && (reason == Qt::OtherFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+            old->setFocus(Qt::OtherFocusReason);
         return;
     }
     auto* common = dynamic_cast<Murn::CWKParameterWidgetCommon*>(now);
