@@ -177,6 +177,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
+    vCloseProject(project);
     window.sltUpdateGUI(1);
     return 0;
 }

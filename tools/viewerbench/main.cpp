@@ -211,6 +211,7 @@ int main(int argc, char** argv)
     std::printf("%s\n", qPrintable(summary));
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
+    vCloseProject(project);
     vDeleteSettings();
     return 0;
 }
