@@ -72,8 +72,8 @@ int main(int argc, char** argv)
         return iFail(QStringLiteral("cannot write %1: %2").arg(args.at(2), output.errorString()));
     {
         QPdfWriter writer(&output);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
+        writer.setPageLayout(QPageLayout(
+            QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
         writer.setResolution(300);
         writer.setCreator(QStringLiteral("Plintra"));
         // The first line of the document is its title.
