@@ -30,8 +30,9 @@ void vLaunchExternalProgram(const QString& program, const QString& argument, con
     const QString message = QStringLiteral("Failed to launch ") + label
         + QStringLiteral(". Please make sure this external program is installed in the location specified in "
                          "preferences.");
-    if (!bStartDesktopProgram(program, argument))
-        vShowInformation(nullptr, message);
+    const auto tell = [message] { vShowInformation(nullptr, message); };
+    if (!bStartDesktopProgram(program, argument, tell))
+        tell();
 }
 
 void vOpenInWebBrowser(const QString& addressOrFile)

@@ -4,6 +4,7 @@
 // the frame rate reached and how many frames were dropped (never drawn) or late.
 //
 // Usage: playbackbench [frames] [width] [height] [rate]   (run under an X server)
+// The last line sums the run up in name=value pairs.
 // LP_NUM_THREADS limits Mesa's software renderer; taskset limits the cores.
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
@@ -165,9 +166,18 @@ int main(int argc, char** argv)
     const PbPass cached = stctPbPlay(window, frames, rate);
     vPbPrint("from files", cold, frames, rate);
     vPbPrint("cached", cached, frames, rate);
+    std::printf("bench=playbackbench frames=%d width=%d height=%d rate=%.2f", frames, width, height, double(rate));
+    const auto printPass = [](const char* name, const PbPass& pass) {
+        std::printf(" %s_fps=%.2f %s_shown=%u %s_late=%d", name, pass.iSteps / pass.dSeconds, name, pass.uiDrawn, name,
+            pass.iLate);
+    };
+    printPass("cold", cold);
+    printPass("cached", cached);
+    std::printf("\n");
     std::fflush(stdout);
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
+    vCloseProject(project);
     window.sltUpdateGUI(1);
     return 0;
 }

@@ -3,6 +3,7 @@
 // and where the time of a frame went.
 //
 // Usage: viewerbench [frames] [width] [height]   (run under an X server, e.g. xvfb-run)
+// The last line sums the run up in name=value pairs.
 // BENCH_W and BENCH_H set the viewer's size (1280x720), BENCH_REPEAT repeats the cached
 // pass (for a profiler); LP_NUM_THREADS limits Mesa's software renderer.
 #include "app/ProjectManagerInstance.h"
@@ -182,6 +183,9 @@ int main(int argc, char** argv)
         qgetenv("LP_PERF").constData());
     // First with one texture refilled at each step, then with the display cache on (as the
     // preferences switch it on) large enough for the clip.
+    // The summary line: the frame rates of the cold and cached passes, display cache off and on.
+    QString summary
+        = QStringLiteral("bench=viewerbench frames=%1 width=%2 height=%3").arg(frames).arg(width).arg(height);
     for (unsigned int textures : {0u, unsigned(frames)}) {
         vBRD_GLInitialiseTextures(unsigned(width), unsigned(height), textures);
         standin::testing::vSetDecodedFrameBudget(0);
@@ -197,10 +201,17 @@ int main(int argc, char** argv)
         vBenchPrint("  cached", cached, frames);
         vBenchPrint("  cached, GL waited for", profiled, frames);
         std::fflush(stdout);
+        const char* cache = textures ? "on" : "off";
+        summary += QStringLiteral(" cache_%1_cold_fps=%2 cache_%1_cached_fps=%3")
+                       .arg(QLatin1String(cache))
+                       .arg(frames / cold.dSeconds, 0, 'f', 1)
+                       .arg(frames / cached.dSeconds, 0, 'f', 1);
     }
     std::printf("decoded frames kept: %zu\n", standin::testing::uiGetDecodedFrameCount());
+    std::printf("%s\n", qPrintable(summary));
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
+    vCloseProject(project);
     vDeleteSettings();
     return 0;
 }
