@@ -469,6 +469,8 @@ public slots:
 
 private:
     void vConnectTools();
+    // The bar's six render buttons act on this page alone (none when it is no page).
+    void vConnectRenderButtonsToPage(QWidget* widget);
     void vStepToKeyframe(bool forwards, const char* tag);
     void vSelectTransformTool(bool checked, CW_TOOL tool, const char* caller);
     void vSelectToolChecked(CW_TOOL tool);

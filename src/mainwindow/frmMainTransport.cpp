@@ -413,7 +413,7 @@ void frmMain::btnPlayMode_clicked()
             g_ePlayMode = UniDirection;
             break;
         }
-        btnPlayMode->setIcon(QIcon(qpixGetResourcePixmap(QLatin1String(icon))));
+        btnPlayMode->setIcon(qicnGetResourceIconSet(QLatin1String(icon)));
         vUpdateTransportControls(ProjectManagerInstance::instance()->getInstance());
     });
 }

@@ -13,6 +13,7 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMoveEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QToolBar>
@@ -341,6 +342,44 @@ private slots:
         window.setWindowState(Qt::WindowNoState);
         QCOMPARE(window.size(), QSize(1024, 768));
         QCOMPARE(window.pos(), QPoint(30, 30));
+    }
+
+    // The state the user leaves the window in is stored as it changes, and the next window
+    // opens in it; the stored keys say the opposite beforehand.
+    void windowStateIsKeptForTheNextRun_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("left");
+        QTest::newRow("maximised") << int(Qt::WindowNoState) << int(Qt::WindowMaximized);
+        QTest::newRow("full screen") << int(Qt::WindowMaximized) << int(Qt::WindowFullScreen);
+        QTest::newRow("back to normal") << int(Qt::WindowFullScreen) << int(Qt::WindowNoState);
+    }
+
+    void windowStateIsKeptForTheNextRun()
+    {
+        QFETCH(int, before);
+        QFETCH(int, left);
+        const Qt::WindowStates kept = Qt::WindowMaximized | Qt::WindowFullScreen;
+        vSetLayoutKey("Maximized", bool(before & Qt::WindowMaximized));
+        vSetLayoutKey("FullScreen", bool(before & Qt::WindowFullScreen));
+        // As the program makes it: deleted once closed.
+        QPointer<frmMain> window = new frmMain;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->sltConfigureGUI();
+        QCOMPARE(int(window->windowState() & kept), before);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.data()));
+
+        // No events between the change and the restart: without a window manager the X server
+        // would not keep the state, and its answer must not overwrite what was stored.
+        window->setWindowState(Qt::WindowStates(left));
+        QVERIFY(window->close());
+        QCOMPARE(varLayoutKey("Maximized").toBool(), bool(left & Qt::WindowMaximized));
+        QCOMPARE(varLayoutKey("FullScreen").toBool(), bool(left & Qt::WindowFullScreen));
+        delete window.data();
+
+        auto next = pMakeLayoutWindow();
+        QCOMPARE(int(next->windowState() & kept), left);
     }
 
     void positionIsRecordedOnlyInTheNormalState()
