@@ -303,12 +303,43 @@ private slots:
         QCoreApplication::sendPostedEvents(m_pWindow);
         QCOMPARE(m_pWindow->sldrFrameNumber->value(), after);
         QCOMPARE(uiGetFrameNumber(m_project), unsigned(after));
-        QVERIFY(!m_pWindow->bGetAutoSavePending());
         const QString autoSave = qstrGetProjectAutoSaveName(m_project);
         QVERIFY2(autoSave.startsWith(QDir(m_tmp.path()).absolutePath()), qPrintable(autoSave));
         bWaitWhileExecutingThreaded(true);
         QVERIFY(QFile::exists(autoSave));
+        QVERIFY(!m_pWindow->bGetAutoSavePending());
         QFile::remove(autoSave);
+    }
+
+    // A frame step from the viewer or a page moves an interlaced clip's view between its
+    // fields once, whether the engine moves first (2003, 2004) or the slider does.
+    void frameStepEventsMoveTheViewOnce_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("move");
+        QTest::newRow("next") << 2001 << 8 << QStringLiteral("bAdjustViewForNewField -1");
+        QTest::newRow("previous") << 2002 << 6 << QStringLiteral("bAdjustViewForNewField -1");
+        QTest::newRow("next, engine first") << 2003 << 8 << QStringLiteral("bAdjustViewForNewField -1");
+        QTest::newRow("previous, engine first") << 2004 << 6 << QStringLiteral("bAdjustViewForNewField -1");
+    }
+
+    void frameStepEventsMoveTheViewOnce()
+    {
+        QFETCH(int, code);
+        QFETCH(int, after);
+        QFETCH(QString, move);
+        m_project = pMakeProject(CW_UPPER_FIELD_FIRST);
+        m_pWindow->sldrFrameNumber->setValue(7);
+        const size_t logStart = uiInputLogSize();
+        const float origin = standin::testing::stctGetViewerState(m_project).fOriginY;
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(code));
+        QCoreApplication::sendPostedEvents(m_pWindow);
+        QCOMPARE(uiGetFrameNumber(m_project), unsigned(after));
+        const QStringList calls = qslViewCalls(m_project, logStart);
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls.first().section(QLatin1Char(' '), 0, 1), move);
+        QCOMPARE(standin::testing::stctGetViewerState(m_project).fOriginY, origin - 0.5f);
     }
 
     // The window as observer of a parameter: a change redraws the viewer through the event
