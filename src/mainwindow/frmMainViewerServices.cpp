@@ -408,6 +408,7 @@ void frmMain::ParameterChangeNotification(Vosk::Change& change)
 {
     if (change.getType() == Vosk::Change::REMOVED)
         return;
+    CW_AutoLock(&g_mtxEngine, "ParameterChangeNotification");
     // An undo or redo redraws once when it is done, not for every parameter it puts back.
     if (ignoreParameterChangeNotifications(ProjectManagerInstance::instance()->getInstance()))
         return;
