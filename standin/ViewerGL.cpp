@@ -56,6 +56,24 @@ void vVgDeleteTexture(VgTexture& texture);
 
 // Textures the display cache may keep per context; below 2 one texture is refilled.
 unsigned int g_vgDisplayCacheCount = 0;
+// The memory the display cache's textures may take, in bytes; negative while none was set.
+qint64 g_vgDisplayCacheBudget = -1;
+
+// Frees the least recently shown textures while the cache takes more than its budget; the
+// first one, about to show an image of frontBytes, stays whatever it takes.
+void vVgKeepWithinBudget(std::list<std::pair<QString, VgTexture>>& cached, qint64 frontBytes)
+{
+    if (g_vgDisplayCacheBudget < 0 || cached.empty())
+        return;
+    qint64 total = frontBytes;
+    for (auto it = std::next(cached.begin()); it != cached.end(); ++it)
+        total += qint64(it->second.iWidth) * it->second.iHeight * 4;
+    while (cached.size() > 1 && total > g_vgDisplayCacheBudget) {
+        total -= qint64(cached.back().second.iWidth) * cached.back().second.iHeight * 4;
+        vVgDeleteTexture(cached.back().second);
+        cached.pop_back();
+    }
+}
 
 // The texture that shows the file's image: one from the display cache when it is on.
 VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path, const QImage& image, bool preview)
@@ -85,6 +103,7 @@ VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path
         vVgDeleteTexture(cached.back().second);
         cached.pop_back();
     }
+    vVgKeepWithinBudget(cached, qint64(image.width()) * image.height() * 4);
     return cached.front().second;
 }
 
@@ -519,6 +538,17 @@ void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned
     }
 }
 
+void vBRD_GLResizeCacheMBytes(unsigned int megabytes)
+{
+    g_vgDisplayCacheBudget = qint64(megabytes) * 1024 * 1024;
+    // The current context sheds what is beyond the budget at once, others when they next draw.
+    auto it = g_vgContexts.find(QOpenGLContext::currentContext());
+    if (it != g_vgContexts.end() && !it->second.cachedFrames.empty()) {
+        auto& cached = it->second.cachedFrames;
+        vVgKeepWithinBudget(cached, qint64(cached.front().second.iWidth) * cached.front().second.iHeight * 4);
+    }
+}
+
 void vBRD_GLCleanup(QObject*)
 {
     standin::vStopDecodeAhead();
@@ -535,6 +565,11 @@ void vBRD_GLCleanup(QObject*)
 }
 
 namespace standin::testing {
+
+long long iGetDisplayCacheMBytes()
+{
+    return g_vgDisplayCacheBudget < 0 ? -1 : g_vgDisplayCacheBudget / (1024 * 1024);
+}
 
 RenderTimings stctGetRenderTimings()
 {

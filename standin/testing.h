@@ -32,8 +32,22 @@ enum class StepFault { ReturnFalse, Throw };
 void vSetStepFault(const std::string& operation, unsigned int frame, StepFault kind);
 // How often an operation ran since the last reset.
 unsigned int uiGetCallCount(const std::string& operation);
-// Forgets planted faults and call counts.
+// Runs the hook each time a frame operation of worker runs begins (the track steps,
+// bMakeFrameCurrent, bBackupBuffers, bFreeTemporaryMemoryBuffers), on the calling thread
+// and outside the stand-in's locks, with the operation's call number since the last reset;
+// so a test can hold a worker at a known point. An empty function removes it.
+void vSetCallHook(const std::string& operation, std::function<void(unsigned int call)> hook);
+// Forgets planted faults, hooks and call counts.
 void vResetFrameSteps();
+
+// The project's cache settings: the clip the engine keeps first and whether it recycles.
+struct CacheSettings {
+    CW_CLIP_ID ePriorityClip = 0;
+    bool bRecycle = true;
+};
+CacheSettings stctGetCacheSettings(CW_Instance project);
+// The display cache's budget in megabytes as last set; -1 while none was set.
+long long iGetDisplayCacheMBytes();
 
 // Runs a call on the engine's call-back record from a std::thread, the way the engine
 // calls back from a worker, and returns when that thread has ended. With

@@ -39,6 +39,9 @@ class QTimer;
 namespace Murn {
 class CWKParameterWidgetCommon;
 }
+namespace Vosk {
+class Change;
+}
 
 class frmMain : public QMainWindow, public Ui_frmMain {
     Q_OBJECT
@@ -287,6 +290,19 @@ public:
         return m_pFocusedParameterOwner ? m_pFocusedParameterWidget : nullptr;
     }
     static constexpr int kiViewerCentre = 2147483647;
+    // Keeps a locked view on the selection from one frame to the other, about the viewer's
+    // last mouse position (its centre when unknown); unlocks the view when the engine cannot.
+    void vLockViewOntoSelection(CW_Instance project, unsigned int from, unsigned int to);
+    // Whether the window's action of that name is checked; false when there is none.
+    bool bIsViewActionChecked(const QString& name) const;
+    // The current page's three zoom-window switches; all false without a page.
+    void vGetCurrentPageMouseFlags(CW_Instance project, bool& first, bool& second, bool& third);
+    // The viewer, with its record of a held mouse button cleared: a dialog about to show
+    // over it takes the release.
+    frmMainGLWidget* pGetViewerClearingFlag();
+    // Observer slots for parameters: a change redraws and refreshes the keyframe marks.
+    void ParameterChangeNotification(Vosk::Change& change);
+    void focusParameterRefreshNotification(Vosk::Change& change);
 
 public slots:
     // The refresh every engine entry point ends with; shows engine failures in a box.
@@ -312,14 +328,24 @@ public slots:
     void sltThumbnailRangeChanged(int type, bool start, int value);
     void sltUpdateParameterKeyframes();
     void onFocusedWidgetChanged(QWidget* old, QWidget* now);
+    // The outer tabs (Parameters, Curve Editor) changed.
+    void sltTabPageChanged(int index);
+    void sltSelectInputSplitterTool(bool checked);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
 private:
     bool bHandleFrameStepEvent(int code, bool projectValid);
     bool bHandleFrameMadeCurrentEvent(bool projectValid);
+    // The view follows a frame change: a locked view stays on the selection, an interlaced
+    // clip's view is moved between its fields.
+    void vFollowFrameChange(CW_Instance project, unsigned int from, unsigned int to);
+    // After a run: the display clip goes first in the cache, which stops recycling and gets
+    // the display cache size from the preferences.
+    void vRestoreCachingAfterRun(CW_Instance project);
     void vApplyWidgetsState(CW_Instance project, int state);
     void vApplyWindowState(bool projectValid, int state);
     void vConnectViewerServices();

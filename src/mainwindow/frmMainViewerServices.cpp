@@ -2,6 +2,9 @@
 // views, insert mode) and the routing of keyframe focus to the focused parameter widget.
 #include "frmMain.h"
 
+#include "Vosk.h"
+#include "app/CWKCustomEvent.h"
+#include "app/LogMessage.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
@@ -41,6 +44,8 @@ void frmMain::vConnectViewerServices()
         actViewInputAAlpha_GarbageMatte, &QAction::toggled, this, &frmMain::actViewInputAAlpha_GarbageMatte_toggled);
     connect(actViewInputAAlpha_Matte, &QAction::toggled, this, &frmMain::actViewInputAAlpha_Matte_toggled);
     connect(qApp, &QApplication::focusChanged, this, &frmMain::onFocusedWidgetChanged);
+    if (m_pOuterTabWidget)
+        connect(m_pOuterTabWidget, &QTabWidget::currentChanged, this, &frmMain::sltTabPageChanged);
     if (m_pGLWidget && m_pLayerControlsDock)
         if (auto* layers = qobject_cast<frmLayerControls*>(m_pLayerControlsDock->widget()))
             connect(m_pGLWidget, &frmMainGLWidget::layerTableRefreshRequested, layers,
@@ -128,6 +133,25 @@ void frmMain::vZoomViewer(
     const float rowScale = nextRowY != movedY ? 1.0f / (nextRowY - movedY) : zoom;
     vMoveFrame(project, (movedX - imageX) * zoom, (movedY - imageY) * rowScale);
     m_pGLWidget->updateGL();
+}
+
+void frmMain::vLockViewOntoSelection(CW_Instance project, unsigned int from, unsigned int to)
+{
+    if (from == to)
+        return;
+    float imageX = 0.0f;
+    float imageY = 0.0f;
+    if (m_pGLWidget) {
+        int x = m_pGLWidget->iGetLastMouseX();
+        int y = m_pGLWidget->iGetLastMouseY();
+        if (x == kiViewerCentre) {
+            x = m_pGLWidget->width() / 2;
+            y = m_pGLWidget->height() / 2;
+        }
+        convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
+    }
+    if (!bShiftViewToLockOntoSelection(project, from, to, imageX, imageY))
+        pGetViewOptionsManager()->lockView = false;
 }
 
 void frmMain::actZoom100_activated()
@@ -357,6 +381,66 @@ CW_MODULE frmMain::eGetCurrentModule() const
 {
     CWKControlForm* page = pGetCurrentControlForm();
     return page ? page->eGetModule() : CW_MODULE_NONE;
+}
+
+bool frmMain::bIsViewActionChecked(const QString& name) const
+{
+    auto* action = findChild<QAction*>(name);
+    return action && action->isChecked();
+}
+
+void frmMain::vGetCurrentPageMouseFlags(CW_Instance project, bool& first, bool& second, bool& third)
+{
+    first = false;
+    second = false;
+    third = false;
+    if (CWKControlForm* page = pGetCurrentControlForm())
+        page->sltZoomWindowsActive(project, first, second, third);
+}
+
+frmMainGLWidget* frmMain::pGetViewerClearingFlag()
+{
+    if (m_pGLWidget)
+        m_pGLWidget->vSetHeldMouseButton(0);
+    return m_pGLWidget;
+}
+
+void frmMain::ParameterChangeNotification(Vosk::Change& change)
+{
+    if (change.getType() == Vosk::Change::REMOVED)
+        return;
+    CW_AutoLock(&g_mtxEngine, "ParameterChangeNotification");
+    // An undo or redo redraws once when it is done, not for every parameter it puts back.
+    if (ignoreParameterChangeNotifications(ProjectManagerInstance::instance()->getInstance()))
+        return;
+    QCoreApplication::postEvent(this, new CWKCustomEvent(2000));
+    sltUpdateParameterKeyframes();
+}
+
+void frmMain::focusParameterRefreshNotification(Vosk::Change&)
+{
+    sltUpdateParameterKeyframes();
+}
+
+void frmMain::sltTabPageChanged(int)
+{
+    // The module page stays current under the curve editor; what the window enables (Stop
+    // Rendering for a page out of sight, the render captions) follows which tab shows.
+    if (m_pModuleTabWidget)
+        sltParameterPageChanged(m_pModuleTabWidget->currentIndex());
+}
+
+void frmMain::sltSelectInputSplitterTool(bool checked)
+{
+    if (checked)
+        vLogMessage(QStringLiteral("Splitter tool not yet implemented"));
+}
+
+void frmMain::focusInEvent(QFocusEvent* e)
+{
+    QMainWindow::focusInEvent(e);
+    if (m_pGLWidget)
+        m_pGLWidget->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::sltUpdateParameterKeyframes()
