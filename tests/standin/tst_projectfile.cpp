@@ -429,8 +429,25 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
 
-        // Saving over the file replaces it completely.
+        // Stopped after the new copy is written and before it takes the file's place, as a
+        // crash there would stop it: the file on disk is still the previous one, whole, and
+        // the project still counts as changed.
         standin::testing::vSetProjectFilePath(project, path);
+        QByteArray atTheCut;
+        standin::testing::vSetProjectWriteHook([&](standin::testing::ProjectWriteStep step, const QString& written) {
+            if (step != standin::testing::ProjectWriteStep::NewCopyWritten)
+                return;
+            atTheCut = baPfRead(written);
+            throw CW_Exception("stopped between writing and replacing", "test");
+        });
+        vSetOutputDirectory(project, true, QStringLiteral("/cut/short"));
+        QVERIFY_THROWS_EXCEPTION(CW_Exception, bSaveProject(project));
+        standin::testing::vSetProjectWriteHook({});
+        QCOMPARE(atTheCut, before);
+        QCOMPARE(baPfRead(path), before);
+        QVERIFY(bProjectHasChanged(project));
+
+        // Saving over the file replaces it completely.
         vSetOutputDirectory(project, true, QStringLiteral("/elsewhere"));
         QVERIFY(bSaveProject(project));
         QVERIFY(!bProjectHasChanged(project));
