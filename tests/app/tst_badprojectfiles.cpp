@@ -133,6 +133,8 @@ private slots:
                 Expect::Damaged},
             {"padding of the largest int", baWithChecksum(QByteArray(good).replace("digits=4", "digits=2147483647")),
                 Expect::Damaged},
+            {"a hundred million digits, checksum not matching",
+                QByteArray(good).replace("digits=4", "digits=100000000"), Expect::Damaged},
             {"frame count beyond the int range", baWithChecksum(QByteArray(good).replace("count=3", "count=4294967295")),
                 Expect::Damaged},
         };
@@ -200,6 +202,34 @@ private slots:
         m_pWindow->sltFileOpenProject(m_qstrGood);
         QVERIFY(bIsValidInstance(ProjectManagerInstance::instance()->getInstance()));
         QVERIFY(driver.qslMessages().isEmpty());
+    }
+
+    // A file larger than any project could be is refused before it is read, though it
+    // begins as a good project: the opener looks for its media first, and the relink dialog
+    // it would go to next takes the whole file. Sparse, it takes no room on the disk.
+    void fileLargerThanAnyProjectIsRefusedUnread()
+    {
+        standin::testing::vReset();
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+        testenv::DialogDriver driver;
+        m_pWindow->sltFileOpenProject(m_qstrPrevious);
+        QVERIFY(bIsValidInstance(ProjectManagerInstance::instance()->getInstance()));
+        const QString path = QDir(m_dir.path()).filePath(QStringLiteral("huge.pln"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(m_baGood) == m_baGood.size());
+            if (!file.resize(64LL << 30))
+                QSKIP(qPrintable("the file system takes no sparse file of 64 GiB: " + file.errorString()));
+        }
+        driver.seen.clear();
+        m_pWindow->sltFileOpenProject(path);
+        QFile::remove(path);
+        QCOMPARE(driver.qslMessages(),
+            QStringList {QStringLiteral("The project %1 cannot be opened: the file cannot be read or is not a "
+                                        "project file.")
+                    .arg(path)});
+        QCOMPARE(qstrGetProjectName(ProjectManagerInstance::instance()->getInstance()),
+            QFileInfo(m_qstrPrevious).absoluteFilePath());
     }
 
     void fileThatIsNoFile_data()
