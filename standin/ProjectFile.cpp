@@ -4,6 +4,7 @@
 #include "velmor.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <cmath>
 #include <limits>
 
@@ -640,6 +641,16 @@ bool bReadHeader(const QByteArray& bytes, HeaderContents& header)
         header.vecClips.push_back(scratch.mapClipFiles[id]);
     }
     return true;
+}
+
+QString qstrClipFilePath(const CW_ClipInfo& clip, int number)
+{
+    QString index;
+    if (clip.iThirdNumber > 0)
+        index = QStringLiteral("%1").arg(number, clip.iThirdNumber, 10, QLatin1Char('0'));
+    else if (clip.iThirdNumber == 0)
+        index = QString::number(number);
+    return QDir(clip.qstrFolder).filePath(clip.qstrFileName + index + clip.qstrThirdPart);
 }
 
 QString qstrSectionsText(const std::vector<Section>& sections)

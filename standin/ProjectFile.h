@@ -115,7 +115,8 @@ void vWriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // Path of one image file of a clip; number is the file number.
 QString qstrClipFilePath(const CW_ClipInfo& clip, int number);
-// Whether the first image of the clip can be read; resource clips always can.
+// Whether the first image of the clip can be read; resource clips always can. File access,
+// like the two above (ProjectFileIO.cpp).
 bool bClipMediaReadable(const CW_ClipInfo& clip);
 
 // Throws CW_BadFile: "The project file is damaged and cannot be opened: <detail>."

@@ -68,16 +68,6 @@ void vWriteFileAtomically(const QString& path, const QByteArray& bytes)
     vPfioStep(testing::ProjectWriteStep::Replaced, path);
 }
 
-QString qstrClipFilePath(const CW_ClipInfo& clip, int number)
-{
-    QString index;
-    if (clip.iThirdNumber > 0)
-        index = QStringLiteral("%1").arg(number, clip.iThirdNumber, 10, QLatin1Char('0'));
-    else if (clip.iThirdNumber == 0)
-        index = QString::number(number);
-    return QDir(clip.qstrFolder).filePath(clip.qstrFileName + index + clip.qstrThirdPart);
-}
-
 bool bClipMediaReadable(const CW_ClipInfo& clip)
 {
     if (clip.qstrFolder == QLatin1String("CWK-Resource:Unique?"))
