@@ -213,8 +213,8 @@ const PfCodec kPfCodecs[] = {
 };
 
 // A clip that every clip it descends from exists, and that descends from none of them twice.
-void vPfCheckDescent(const std::map<CW_CLIP_ID, CW_CLIP_ID>& parents, const CW_ProjectRecord& project,
-    const char* relation)
+void vPfCheckDescent(
+    const std::map<CW_CLIP_ID, CW_CLIP_ID>& parents, const CW_ProjectRecord& project, const char* relation)
 {
     for (const auto& [clip, parent] : parents) {
         if (parent == 0)
@@ -222,12 +222,15 @@ void vPfCheckDescent(const std::map<CW_CLIP_ID, CW_CLIP_ID>& parents, const CW_P
         if (parent == clip)
             vPfDamaged(QStringLiteral("clip %1 is its own %2").arg(clip).arg(QLatin1String(relation)));
         if (!project.mapClips.count(parent))
-            vPfDamaged(QStringLiteral("the %1 of clip %2 is no clip of the project").arg(QLatin1String(relation)).arg(clip));
+            vPfDamaged(
+                QStringLiteral("the %1 of clip %2 is no clip of the project").arg(QLatin1String(relation)).arg(clip));
         // A chain longer than the number of clips goes round in a loop.
         CW_CLIP_ID step = parent;
         for (size_t length = 0; step != 0; ++length) {
             if (length > parents.size())
-                vPfDamaged(QStringLiteral("the %1 clips of clip %2 go round in a loop").arg(QLatin1String(relation)).arg(clip));
+                vPfDamaged(QStringLiteral("the %1 clips of clip %2 go round in a loop")
+                               .arg(QLatin1String(relation))
+                               .arg(clip));
             auto next = parents.find(step);
             step = next == parents.end() ? 0 : next->second;
         }
@@ -243,12 +246,14 @@ void vPfCheckReferences(const CW_ProjectRecord& project)
     vPfCheckDescent(parents, project, "parent");
     for (const auto& [derived, base] : project.mapBaseClips) {
         if (!project.mapClips.count(derived))
-            vPfDamaged(QStringLiteral("[listing] gives a base clip to clip %1, which is no clip of the project").arg(derived));
+            vPfDamaged(
+                QStringLiteral("[listing] gives a base clip to clip %1, which is no clip of the project").arg(derived));
     }
     vPfCheckDescent(project.mapBaseClips, project, "base");
     for (const CW_CLIP_ID clip : project.setGarbageMatteClips) {
         if (!project.mapClips.count(clip))
-            vPfDamaged(QStringLiteral("[listing] names clip %1 a garbage matte, which is no clip of the project").arg(clip));
+            vPfDamaged(
+                QStringLiteral("[listing] names clip %1 a garbage matte, which is no clip of the project").arg(clip));
     }
     const CW_BaseClipInfo& main = project.mapClips.at(1);
     if (main.uiWidth == 0 || main.uiHeight == 0)

@@ -181,7 +181,8 @@ void vPflReadNumeric(const Section& section, const QString& name, CW_LayerParame
         if (std::fabs(key.fTime) > float(kuiMaximumFrames))
             vThrowDamaged(QStringLiteral("a key of \"%1\" in %2 is out of range").arg(name, qstrPflTitle(section)));
         if (key.value < lower || key.value > upper)
-            vThrowDamaged(QStringLiteral("a key of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
+            vThrowDamaged(
+                QStringLiteral("a key of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
         if (!keys.empty() && !(key.fTime > keys.back().fTime))
             vThrowDamaged(QStringLiteral("the keys of \"%1\" in %2 are out of order").arg(name, qstrPflTitle(section)));
         keys.push_back(key);

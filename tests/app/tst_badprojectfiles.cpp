@@ -129,14 +129,14 @@ private slots:
             {"valid header, broken value", baWithChecksum(brokenValue), Expect::Damaged},
             {"valid header, unknown section", baWithChecksum(unknownSection), Expect::Damaged},
             // One number that would hang the program or exhaust its memory.
-            {"padding of a hundred million digits", baWithChecksum(QByteArray(good).replace("digits=4", "digits=100000000")),
-                Expect::Damaged},
+            {"padding of a hundred million digits",
+                baWithChecksum(QByteArray(good).replace("digits=4", "digits=100000000")), Expect::Damaged},
             {"padding of the largest int", baWithChecksum(QByteArray(good).replace("digits=4", "digits=2147483647")),
                 Expect::Damaged},
             {"a hundred million digits, checksum not matching",
                 QByteArray(good).replace("digits=4", "digits=100000000"), Expect::Damaged},
-            {"frame count beyond the int range", baWithChecksum(QByteArray(good).replace("count=3", "count=4294967295")),
-                Expect::Damaged},
+            {"frame count beyond the int range",
+                baWithChecksum(QByteArray(good).replace("count=3", "count=4294967295")), Expect::Damaged},
         };
         for (const Row& row : rows) {
             QTest::addRow("%s, no project open", row.name) << row.bytes << row.expect << true;
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(driver.qslMessages(),
             QStringList {QStringLiteral("The project %1 cannot be opened: the file cannot be read or is not a "
                                         "project file.")
-                    .arg(path)});
+                             .arg(path)});
         QCOMPARE(qstrGetProjectName(ProjectManagerInstance::instance()->getInstance()),
             QFileInfo(m_qstrPrevious).absoluteFilePath());
     }

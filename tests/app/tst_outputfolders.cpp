@@ -103,11 +103,14 @@ private slots:
         QString result;
         bool valid = true;
         QString why;
-        const bool ran = testenv::bRunUnprivileged(folder, [&] {
-            QFile::setPermissions(folder, QFile::Permissions(permissions));
-            valid = bValidateOutputDirectory(nullptr, true, folder, QByteArray(), result);
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }, why);
+        const bool ran = testenv::bRunUnprivileged(
+            folder,
+            [&] {
+                QFile::setPermissions(folder, QFile::Permissions(permissions));
+                valid = bValidateOutputDirectory(nullptr, true, folder, QByteArray(), result);
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            },
+            why);
         if (!ran)
             QSKIP(qPrintable(why));
         QVERIFY(!valid);

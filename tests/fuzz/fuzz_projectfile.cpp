@@ -1,7 +1,7 @@
 // Fuzz target of the project-file reader: the header read (which reads and checks the whole
 // file, as opening it does) and the section reader of layer files, on any bytes.
-#include "standin/ProjectFile.h"
 #include "brandor.h"
+#include "standin/ProjectFile.h"
 #include "velmor.h"
 
 #include <QCryptographicHash>
@@ -35,7 +35,8 @@ extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, st
 
 // Half of the mutations set one value of a "key=value" line to an edge value: the damage a
 // byte-level mutation seldom makes whole, and the one a reader of numbers has to meet.
-extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed)
+extern "C" std::size_t LLVMFuzzerCustomMutator(
+    std::uint8_t* data, std::size_t size, std::size_t maxSize, unsigned int seed)
 {
     std::minstd_rand random(seed);
     if (random() % 2 == 0) {

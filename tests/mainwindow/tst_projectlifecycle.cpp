@@ -22,14 +22,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QMutex>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
-#include <QMap>
-#include <QMutex>
 #include <memory>
 
 namespace {
@@ -544,8 +544,9 @@ private slots:
         QCOMPARE(eChooseStartupOpen(CommandLine(), recoverFile), StartupOpen::AutoRecover);
         driver.seen.clear();
         driver.handler = [](QWidget* widget) {
-            return bAnswer(widget, {{QStringLiteral("Would you like to open your last project?"), QMessageBox::Yes},
-                                       {QStringLiteral("You have recovered"), QMessageBox::No}});
+            return bAnswer(widget,
+                {{QStringLiteral("Would you like to open your last project?"), QMessageBox::Yes},
+                    {QStringLiteral("You have recovered"), QMessageBox::No}});
         };
         m_pWindow->sltAutoRecoverProject(recoverFile);
         QTRY_VERIFY_WITH_TIMEOUT(bIsValidInstance(pCurrent()), 5000);
@@ -580,7 +581,8 @@ private slots:
         vSetClipName(pCurrent(), 1, QStringLiteral("RecoveredEditK3"));
         QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
         QTRY_VERIFY_WITH_TIMEOUT(baRead(autoSave).contains("RecoveredEditK3"), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(!pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString().isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString().isEmpty(), 5000);
         // The program went without saving; the project file is a minute older than its
         // auto-save, or a minute newer.
         vSetProjectHasChanged(pCurrent(), false);
@@ -601,8 +603,9 @@ private slots:
                 static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
                 return true;
             }
-            return bAnswer(widget, {{QStringLiteral("autosaved copy that is newer"), accept ? QMessageBox::Yes : QMessageBox::No},
-                                       {QStringLiteral("You have recovered"), QMessageBox::No}});
+            return bAnswer(widget,
+                {{QStringLiteral("autosaved copy that is newer"), accept ? QMessageBox::Yes : QMessageBox::No},
+                    {QStringLiteral("You have recovered"), QMessageBox::No}});
         };
 
         if (road == QLatin1String("command line")) {
@@ -753,8 +756,8 @@ private slots:
         QCOMPARE(driver.seen.size(), 2);
         QCOMPARE(driver.seen.at(0).qstrClass, QStringLiteral("frmCloseProject"));
         QCOMPARE(driver.seen.at(1).qstrClass, QStringLiteral("QMessageBox"));
-        QVERIFY2(driver.seen.at(1).qstrText.contains(neverSaved ? QStringLiteral("never been saved")
-                                                                : QStringLiteral("could not be written")),
+        QVERIFY2(driver.seen.at(1).qstrText.contains(
+                     neverSaved ? QStringLiteral("never been saved") : QStringLiteral("could not be written")),
             qPrintable(driver.seen.at(1).qstrText));
         QVERIFY(m_pWindow->isVisible());
         QCOMPARE(pCurrent(), project);

@@ -104,8 +104,8 @@ QString qstrPfHeaderMessage(const QString& path)
     std::vector<CW_CLIP_ID> ids;
     std::vector<CW_ClipInfo> clips;
     try {
-        if (!bReadProjectFileHeader(
-                nullptr, path.toUtf8().constData(), version, product, count, bases, ids, clips, absolute, output, second))
+        if (!bReadProjectFileHeader(nullptr, path.toUtf8().constData(), version, product, count, bases, ids, clips,
+                absolute, output, second))
             return QStringLiteral("unreadable");
         return QString();
     } catch (const CW_Exception& error) {
@@ -137,8 +137,8 @@ private:
         QDir().mkpath(folder);
         for (int number = 1001; number <= 1006; ++number)
             testenv::bWriteImage(QDir(folder).filePath(QStringLiteral("plate.%1.png").arg(number)), 64, 48);
-        CW_Instance project
-            = standin::testing::pCreateProjectFromClip(QDir(folder).filePath("plate.1001.png"), QStringLiteral("plate"));
+        CW_Instance project = standin::testing::pCreateProjectFromClip(
+            QDir(folder).filePath("plate.1001.png"), QStringLiteral("plate"));
         CW_BaseClipInfo base = *pcstctGetBaseClipInfo(project, 1);
         base.iFieldMode = CW_UPPER_FIELD_FIRST;
         base.uiCount = 12;
@@ -233,7 +233,8 @@ private slots:
         row("first index at the end of int", {"[clip 1] first_index=2147483647"}, range.arg("first_index", "clip 1"));
         row("main clip without frames", {"[clip 1] count=0"}, "the main clip has no frames");
         row("frame count beyond int", {"[clip 1] count=4294967295"}, range.arg("count", "clip 1"));
-        row("frame offset at the end of int", {"[clip 1] frame_offset=2147483647"}, range.arg("frame_offset", "clip 1"));
+        row("frame offset at the end of int", {"[clip 1] frame_offset=2147483647"},
+            range.arg("frame_offset", "clip 1"));
         row("time code offset at the start of int", {"[clip 1] timecode_offset=-2147483648"},
             range.arg("timecode_offset", "clip 1"));
         row("proxy level 7", {"[clip 1] proxy_level=7"}, range.arg("proxy_level", "clip 1"));
@@ -261,16 +262,19 @@ private slots:
         row("next layer at the end of int", {"[listing] next_layer=2147483647"},
             "[listing] has no valid next layer number");
         row("clip its own base", {"[listing] base_clips=2:2 3:2"}, "[listing] makes clip 2 its own base clip");
-        row("base clip that is no clip", {"[listing] base_clips=2:1 3:9"}, "the base of clip 3 is no clip of the project");
+        row("base clip that is no clip", {"[listing] base_clips=2:1 3:9"},
+            "the base of clip 3 is no clip of the project");
         row("base clip of no clip", {"[listing] base_clips=2:1 9:1"},
             "[listing] gives a base clip to clip 9, which is no clip of the project");
         row("base clips in a loop", {"[listing] base_clips=2:3 3:2"}, "the base clips of clip 2 go round in a loop");
         row("garbage matte that is no clip", {"[listing] garbage_mattes=9"},
             "[listing] names clip 9 a garbage matte, which is no clip of the project");
-        row("layer number at the end of int", {"[layer 2]>[layer 2147483647]"}, "layer 2147483647 has too high a number");
+        row("layer number at the end of int", {"[layer 2]>[layer 2147483647]"},
+            "layer 2147483647 has too high a number");
         row("lower limit above the upper", {"[parameter 1] lower=2"},
             "the lower limit of \"Opacity\" in [parameter 1] is above its upper limit");
-        row("value not a number", {"[parameter 1] static=nan"}, "\"static\" in [parameter 1] is not a valid float value");
+        row("value not a number", {"[parameter 1] static=nan"},
+            "\"static\" in [parameter 1] is not a valid float value");
         row("value outside the limits", {"[parameter 1] static=5"},
             "the value of \"Opacity\" in [parameter 1] is outside its limits");
         row("key outside the limits", {"[parameter 1] key=1003 7 linear"},

@@ -191,4 +191,3 @@ bool bRunUnprivileged(const QString& folder, const std::function<void()>& work, 
 }
 
 } // namespace testenv
-
