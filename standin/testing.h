@@ -110,6 +110,12 @@ int iGetMostProjectWritesAtOnce();
 // Writes that have taken their copy of the project and not yet finished.
 int iGetProjectWritesUnderWay();
 void vPfsNoteWrite(const QString& path);
+// Every project write (save, auto-save, the test writes) puts the new copy whole under a
+// temporary name beside the file, then lets it replace the file. The hook is called on the
+// writing thread at each step with the file's path: throwing stops the write there, and
+// the files stay as that step left them; waiting pauses it. An empty function clears it.
+enum class ProjectWriteStep { Started, NewCopyWritten, Replaced };
+void vSetProjectWriteHook(std::function<void(ProjectWriteStep, const QString&)> hook);
 // A folder the stand-in's writes fail in as on a read-only file system (for tests running
 // with rights that ignore folder permissions); an empty path clears it.
 void vSetReadOnlyFolder(const QString& folder);

@@ -114,6 +114,9 @@ public:
     // ".autosave-backup" right before the file name's extension is removed; anything else
     // (a folder named so, text elsewhere in the name) stays.
     static QString qstrStripAutoSaveSuffix(const QString& path);
+    // The base of a project file's auto-save names: its path without a known product's
+    // project extension.
+    static QString qstrAutoSaveBaseName(const QString& projectFile);
     // The auto-save and backup names for a base name and extension.
     static QString qstrAutoSaveName(const QString& base, const QString& extension);
     static QString qstrAutoSaveBackupName(const QString& base, const QString& extension);

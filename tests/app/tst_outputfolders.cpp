@@ -91,21 +91,31 @@ private slots:
         QTest::newRow("unreadable") << 0 << "Could not open the output directory for reading.";
     }
 
+    // Permissions do not bind the superuser, so a suite run as one checks the folder as
+    // an unprivileged user.
     void permissionsAreReported()
     {
         QFETCH(int, permissions);
         QFETCH(QString, message);
-        if (geteuid() == 0)
-            QSKIP("Permissions do not bind the superuser.");
         const QString folder = qstrPath("locked");
         QVERIFY(QDir().mkpath(folder));
-        QFile::setPermissions(folder, QFile::Permissions(permissions));
         testenv::DialogDriver driver;
         QString result;
-        QVERIFY(!bValidateOutputDirectory(nullptr, true, folder, QByteArray(), result));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        bool valid = true;
+        QString why;
+        const bool ran = testenv::bRunUnprivileged(
+            folder,
+            [&] {
+                QFile::setPermissions(folder, QFile::Permissions(permissions));
+                valid = bValidateOutputDirectory(nullptr, true, folder, QByteArray(), result);
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            },
+            why);
+        if (!ran)
+            QSKIP(qPrintable(why));
+        QVERIFY(!valid);
         QCOMPARE(driver.seen.size(), 1);
-        QVERIFY(driver.seen.first().qstrText.startsWith(message));
+        QVERIFY2(driver.seen.first().qstrText.startsWith(message), qPrintable(driver.seen.first().qstrText));
     }
 
     void freeSpaceInMegabytes()
