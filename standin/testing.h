@@ -56,6 +56,8 @@ struct RenderTimings {
     unsigned int uiUploads = 0;
     // Frames decoded on the workers ahead of the steps (reads count the drawing thread's).
     unsigned int uiDecodedAhead = 0;
+    // The clip frame the last drawn frame showed, -1 before the first.
+    int iLastDrawnFrame = -1;
 };
 RenderTimings stctGetRenderTimings();
 // With measureDrawing the upload and draw times wait for OpenGL to finish.

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -28,6 +29,28 @@ bool bTrInterlaced(const CW_BaseClipInfo* clip)
 {
     return clip && (clip->iFieldMode == CW_UPPER_FIELD_FIRST || clip->iFieldMode == CW_LOWER_FIELD_FIRST);
 }
+
+// For the length of a frame change the window composes nothing: the slider, the time
+// display and the new frame reach the screen together.
+class TrCompositionHold {
+public:
+    explicit TrCompositionHold(frmMainGLWidget* viewer)
+        : m_pViewer(viewer)
+    {
+        if (m_pViewer)
+            m_pViewer->vHoldComposition(true);
+    }
+    ~TrCompositionHold()
+    {
+        if (m_pViewer)
+            m_pViewer->vHoldComposition(false);
+    }
+    TrCompositionHold(const TrCompositionHold&) = delete;
+    TrCompositionHold& operator=(const TrCompositionHold&) = delete;
+
+private:
+    QPointer<frmMainGLWidget> m_pViewer;
+};
 
 } // namespace
 
@@ -83,6 +106,7 @@ void frmMain::sldrFrameNumber_valueChanged(int frame)
 {
     CW_AutoLock(&g_mtxEngine, "sldrFrameNumber_valueChanged");
     const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const TrCompositionHold hold(m_pGLWidget);
     m_bInFrameChange = true;
     const bool changed = bCallReported(this, [&] {
         if (bIsValidInstance(project) && m_iWidgetsState != 3 && frame >= 0
