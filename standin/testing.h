@@ -68,6 +68,13 @@ size_t uiGetDecodedFrameCount();
 // Nothing waits to be decoded ahead and no worker is decoding; whether workers exist.
 bool bDecodeAheadIdle();
 bool bDecodeAheadRunning();
+// Every decode on a worker takes at least this long (0 by default), so that tests can see
+// decodes overlap; the most workers that decoded at once, and the files the workers
+// started on, in order, since the last reset.
+void vSetDecodeAheadDelay(int milliseconds);
+int iGetMostDecodesAtOnce();
+std::vector<QString> vecGetDecodeAheadStarts();
+void vResetDecodeAheadLog();
 
 // Clip listing: the clip's name, description, base clip (0: its own base) and whether it
 // is a garbage matte; registers the clip when needed and announces the change.
