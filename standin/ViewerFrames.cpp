@@ -2,7 +2,12 @@
 // frames a step is likely to want next while the current one is on screen.
 #include "ViewerFrames.h"
 
+#include "PngDecode.h"
 #include "testing.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -37,10 +42,24 @@ struct VfEntry {
     QImage image;
 };
 
+// Frame files larger than this are not read.
+constexpr qint64 kVfLargestFile = qint64(1) << 30;
+
 QImage imgVfDecode(const QString& path)
 {
-    QImageReader reader(path);
-    QImage image = reader.read();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kVfLargestFile)
+        return QImage();
+    QByteArray data = file.readAll();
+    file.close();
+    // PNG frames the quick way; anything it leaves goes through the toolkit's readers.
+    QImage image = standin::imgDecodePng(data);
+    if (!image.isNull())
+        return image;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QFileInfo(path).suffix().toLatin1());
+    image = reader.read();
     if (!image.isNull() && image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     return image;
