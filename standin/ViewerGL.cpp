@@ -170,7 +170,9 @@ bool bVgUpload(VgTexture& texture, const QImage& image)
     if (swizzle)
         vVgSetRedBlueSwap(texture, true);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, int(image.bytesPerLine() / 4));
+    // Rows that follow each other without a gap go in as one block.
+    const bool packed = image.bytesPerLine() == qsizetype(image.width()) * 4;
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, packed ? 0 : int(image.bytesPerLine() / 4));
     if (texture.iWidth != image.width() || texture.iHeight != image.height()) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, format, type, image.constBits());
         texture.iWidth = image.width();

@@ -40,10 +40,10 @@ bool frmMainGLWidget::s_bInvertScrollWheel = false;
 
 namespace {
 
-// Mesa's software renderer takes its "linear" shader path for the textured quads of the
-// frame and of the window composition; on two cores that path costs about a third more
-// per frame than its general shaders. Set before the first context creates the renderer;
-// a value the user set wins, and other drivers ignore it.
+// Mesa's software renderer takes its "linear" shader path for the frame's textured quad; on
+// two cores that path costs about a third more per frame than its general shaders. Set
+// before the first context creates the renderer; a value the user set wins, and other
+// drivers ignore it.
 const bool g_bSoftwareRendererTuned = []() {
     if (!qEnvironmentVariableIsSet("LP_PERF"))
         qputenv("LP_PERF", "no_linear");
