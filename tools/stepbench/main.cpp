@@ -4,9 +4,9 @@
 // steps through the same frames (the engine's frame change and the viewer's repaint alone),
 // so the two figures are taken under the same load.
 //
-// Prints, per run and as the median of the runs: steps per second, compositions of the
-// window per step, and where the time of a step went (upload, draw, composition); the last
-// line is the summary
+// Every step uploads its frame (no frame is kept as a texture). Prints, per run and as the
+// median of the runs: steps per second, compositions of the window per step, and where the
+// time of a step went (upload, draw, composition); the last line is the summary
 //   steps=<per s> compositions=<per step> bare=<fps> upload_ms=<ms>
 //
 // Usage: stepbench [--tiny] [--runs N] [frames] [width] [height]
@@ -16,6 +16,7 @@
 //   --tiny: 8 frames of 320x180 and one run (a quick check that it works).
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "brandor.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
 #include "velmor.h"
@@ -47,6 +48,8 @@ struct SbPass {
     // The turns of the event loop that put a step on screen, less the frame's upload and
     // draw: painting the widgets that changed, the swap and the window's flush.
     double dComposeMs = 0.0;
+    // The step itself, from the click to its return: the frame change and the refresh.
+    double dStepMs = 0.0;
 
     double dPerSecond() const { return dSeconds > 0.0 ? iSteps / dSeconds : 0.0; }
     double dPerStep(double total) const { return iSteps > 0 ? total / iSteps : 0.0; }
@@ -76,8 +79,18 @@ void vSbSettle(int milliseconds)
 
 // Forwards from the first frame to the last with the next-frame button, then back with the
 // previous-frame button: the program's own step, from the button's click to the screen.
+// Every step uploads its frame: no frame is kept as a texture (the display cache of the
+// preferences, which a viewer's first drawing may switch on, is off).
+void vSbDisplayCacheOff()
+{
+    const CW_BaseClipInfo* base = pcstctGetBaseClipInfo(ProjectManagerInstance::instance()->getInstance(), 1);
+    if (base)
+        vBRD_GLInitialiseTextures(base->uiWidth, base->uiHeight, 0);
+}
+
 SbPass stctSbStepWindow(frmMain& window, int frames, bool measureDrawing, bool& ok)
 {
+    vSbDisplayCacheOff();
     bMakeFrameCurrent(ProjectManagerInstance::instance()->getInstance(), 0);
     window.sldrFrameNumber->setValue(0);
     window.sltUpdateGUI();
@@ -94,7 +107,10 @@ SbPass stctSbStepWindow(frmMain& window, int frames, bool measureDrawing, bool& 
     for (int k = 1; k < 2 * frames - 1; ++k) {
         const bool forwards = k < frames;
         const int target = forwards ? k : 2 * frames - 2 - k;
+        QElapsedTimer step;
+        step.start();
         (forwards ? window.btnNextFrame : window.btnPreviousFrame)->click();
+        pass.dStepMs += double(step.nsecsElapsed()) / 1.0e6;
         if (!bSbWaitShown(target)) {
             std::fprintf(stderr, "frame %d never reached the screen\n", target);
             ok = false;
@@ -116,6 +132,7 @@ SbPass stctSbStepWindow(frmMain& window, int frames, bool measureDrawing, bool& 
 // the viewer's swap.
 SbPass stctSbStepBare(frmMainGLWidget& viewer, CW_Instance project, int frames, bool measureDrawing, bool& ok)
 {
+    vSbDisplayCacheOff();
     pBenchApp()->vWatch(nullptr, &viewer);
     bMakeFrameCurrent(project, 0);
     viewer.updateGL();
@@ -154,6 +171,7 @@ struct SbRun {
     double dUploadMs = 0.0;
     double dDrawMs = 0.0;
     double dComposeMs = 0.0;
+    double dStepMs = 0.0;
 };
 
 double dSbMedian(std::vector<SbRun> runs, double SbRun::*field)
@@ -288,12 +306,13 @@ int main(int argc, char** argv)
         result.dUploadMs = profiled.dPerStep(profiled.timings.dUploadMs);
         result.dDrawMs = profiled.dPerStep(profiled.timings.dDrawMs);
         result.dComposeMs = profiled.dPerStep(profiled.dComposeMs);
+        result.dStepMs = profiled.dPerStep(profiled.dStepMs);
         results.push_back(result);
         std::printf("run %d: window %6.1f steps/s, %.2f compositions/step (%u for %d steps); "
-                    "GL waited for: %6.1f steps/s, upload %5.2f, draw %5.2f, composition %5.2f ms/step; "
+                    "GL waited for: %6.1f steps/s, step %5.2f, upload %5.2f, draw %5.2f, composition %5.2f ms/step; "
                     "bare viewer %6.1f fps, %.2f compositions/frame, composition %5.2f ms/frame\n",
             run, result.dSteps, result.dCompositions, stepped.uiCompositions, stepped.iSteps, profiled.dPerSecond(),
-            result.dUploadMs, result.dDrawMs, result.dComposeMs, result.dBare,
+            result.dStepMs, result.dUploadMs, result.dDrawMs, result.dComposeMs, result.dBare,
             alone.iSteps ? double(alone.uiCompositions) / alone.iSteps : 0.0,
             aloneProfiled.dPerStep(aloneProfiled.dComposeMs));
         std::fflush(stdout);
@@ -301,9 +320,9 @@ int main(int argc, char** argv)
     const double steps = dSbMedian(results, &SbRun::dSteps);
     const double bareFps = dSbMedian(results, &SbRun::dBare);
     std::printf("median of %d: %.1f steps/s through the window (%.2f of the bare viewer's %.1f fps), "
-                "%.2f compositions/step, upload %.2f, draw %.2f, composition %.2f ms/step\n",
+                "%.2f compositions/step, step %.2f, upload %.2f, draw %.2f, composition %.2f ms/step\n",
         runs, steps, bareFps > 0.0 ? steps / bareFps : 0.0, bareFps, dSbMedian(results, &SbRun::dCompositions),
-        dSbMedian(results, &SbRun::dUploadMs), dSbMedian(results, &SbRun::dDrawMs),
+        dSbMedian(results, &SbRun::dStepMs), dSbMedian(results, &SbRun::dUploadMs), dSbMedian(results, &SbRun::dDrawMs),
         dSbMedian(results, &SbRun::dComposeMs));
     std::printf("steps=%.1f compositions=%.2f bare=%.1f upload_ms=%.2f\n", steps,
         dSbMedian(results, &SbRun::dCompositions), bareFps, dSbMedian(results, &SbRun::dUploadMs));
