@@ -267,6 +267,15 @@ void frmMain::playClip(bool forwards)
     pGetImageIORouter()->vSetParentWindow(this, m_pPlaybackTimer);
     connect(m_pPlaybackTimer, &QTimer::timeout, this, forwards ? &frmMain::sltPlayNextFrame : &frmMain::sltPlayPreviousFrame);
     if (m_pGLWidget) {
+        // The time from a step to the screen, for the schedule to aim at the screen.
+        connect(m_pGLWidget, &frmMainGLWidget::frameSwapped, m_pPlaybackTimer, [this]() {
+            if (m_iPlaybackStepNs < 0)
+                return;
+            const double latency = double(m_playbackClock.nsecsElapsed() - m_iPlaybackStepNs) / 1.0e6;
+            m_iPlaybackStepNs = -1;
+            if (latency >= 0.0)
+                m_dPlaybackLatencyMs = m_dPlaybackLatencyMs > 0.0 ? 0.8 * m_dPlaybackLatencyMs + 0.2 * latency : latency;
+        });
         m_pGLWidget->vSetPlaying(true);
         m_pGLWidget->setMouseTracking(true);
     }
@@ -278,6 +287,7 @@ void frmMain::playClip(bool forwards)
         rate *= 2.0f;
     m_dPlaybackIntervalMs = 1000.0 / double(rate);
     m_iPlaybackSteps = 0;
+    m_iPlaybackStepNs = -1;
     m_playbackClock.start();
     m_pPlaybackTimer->start(int(1000.0f / rate));
     m_iWidgetsState = 4;
@@ -332,7 +342,10 @@ void frmMain::vArmNextPlaybackStep(bool stepTaken)
     }
     ++m_iPlaybackSteps;
     const double elapsed = double(m_playbackClock.nsecsElapsed()) / 1.0e6;
-    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs;
+    // Each frame is due on the screen: its step comes as much earlier as a frame takes to
+    // get there, but never more than half an interval.
+    const double lead = std::min(m_dPlaybackLatencyMs, m_dPlaybackIntervalMs / 2);
+    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs - lead;
     // A step that overran by less than an interval is made up on the next one; after a longer
     // stall the schedule starts again from now rather than racing through frames.
     if (elapsed - due > m_dPlaybackIntervalMs) {
@@ -357,6 +370,7 @@ void frmMain::vPlaybackStep(bool forwards)
         const bool atEnd = forwards ? (value == sldrFrameNumber->primaryEnd() || value == sldrFrameNumber->maximum())
                                     : (value == sldrFrameNumber->primaryStart() || value == sldrFrameNumber->minimum());
         if (!atEnd) {
+            m_iPlaybackStepNs = m_playbackClock.nsecsElapsed();
             sldrFrameNumber->setValue(forwards ? value + 1 : value - 1);
             return;
         }
