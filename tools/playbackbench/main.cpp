@@ -7,7 +7,8 @@
 // A pass starts on the first frame, drawn just then (read from its file on a cold pass), and
 // plays at once. A frame is late when it reached the screen more than half an interval after
 // its place in the schedule that starts when playback starts (frame k due k intervals
-// later); dropped when it never reached the screen. Prints each pass of each run, the median of the runs,
+// later); a late frame starts the schedule again from its arrival, as playback does after a
+// stall, so that one stall counts once. A frame is dropped when it never reached the screen. Prints each pass of each run, the median of the runs,
 // and last the summary line
 //   files8_late=.. files8_dropped=.. cached8_late=.. cached8_dropped=.. files16_late=..
 //   files16_dropped=.. cached16_late=.. cached16_dropped=.. files8_fps=.. files16_fps=..
@@ -96,6 +97,10 @@ PbPass stctPbPlay(frmMain& window, int frames, float rate)
     pass.uiCompositions = app->m_uiCompositions - compositionsBefore;
     const double interval = 1.0e9 / double(rate);
     qint64 last = start;
+    // The schedule: frame k due k intervals after playback started; a late frame starts it
+    // again from its own arrival, as playback does after a stall.
+    qint64 anchor = start;
+    int anchorFrame = 0;
     for (int k = 1; k < frames; ++k) {
         auto it = shownAt.find(k);
         if (it == shownAt.end()) {
@@ -104,10 +109,14 @@ PbPass stctPbPlay(frmMain& window, int frames, float rate)
         }
         ++pass.iShown;
         last = std::max(last, it->second);
-        const double lateness = double(it->second - start) - double(k) * interval;
+        const double lateness = double(it->second - anchor) - double(k - anchorFrame) * interval;
         pass.dWorstLateMs = std::max(pass.dWorstLateMs, lateness / 1.0e6);
-        if (lateness > interval / 2 && ++pass.iLate <= 5)
-            pass.qstrLateFrames += QStringLiteral(" %1 (+%2 ms)").arg(k).arg(lateness / 1.0e6, 0, 'f', 1);
+        if (lateness > interval / 2) {
+            if (++pass.iLate <= 5)
+                pass.qstrLateFrames += QStringLiteral(" %1 (+%2 ms)").arg(k).arg(lateness / 1.0e6, 0, 'f', 1);
+            anchor = it->second;
+            anchorFrame = k;
+        }
     }
     pass.dSeconds = double(last - start) / 1.0e9;
     return pass;
