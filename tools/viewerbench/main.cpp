@@ -2,7 +2,10 @@
 // from its file and once with the frames already decoded, and prints frames per second
 // and where the time of a frame went; then times the ways a frame can be uploaded.
 //
-// Usage: viewerbench [frames] [width] [height]   (run under an X server, e.g. xvfb-run)
+// Usage: viewerbench [--tiny] [frames] [width] [height]   (run under an X server, e.g.
+//   xvfb-run -a -s "-screen 0 1920x1200x24" taskset -c 0,1 viewerbench)
+// The last line is the summary: cached_fps, cold_fps, upload_ms, draw_ms, show_ms (display
+// cache off, the GL waited for) and rgba_upload_ms (the upload path alone).
 // BENCH_W and BENCH_H set the viewer's size (1280x720), BENCH_REPEAT repeats the cached
 // pass (for a profiler); LP_NUM_THREADS limits Mesa's software renderer.
 #include "app/ProjectManagerInstance.h"
@@ -89,7 +92,8 @@ BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames
 
 // Times the ways a decoded frame (32-bit B, G, R, A rows) can go into a texture, in the
 // viewer's own context, with the renderer waited for after each.
-void vBenchUploadPaths(frmMainGLWidget& viewer, int width, int height)
+// Returns the RGBA path's time.
+double dBenchUploadPaths(frmMainGLWidget& viewer, int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
@@ -101,7 +105,7 @@ void vBenchUploadPaths(frmMainGLWidget& viewer, int width, int height)
     QOpenGLContext* context = QOpenGLContext::currentContext();
     if (!context) {
         std::printf("upload paths: no context\n");
-        return;
+        return -1.0;
     }
     QOpenGLExtraFunctions* gl = context->extraFunctions();
     using BufferStorage = void (*)(GLenum, GLsizeiptr, const void*, GLbitfield);
@@ -162,6 +166,7 @@ void vBenchUploadPaths(frmMainGLWidget& viewer, int width, int height)
                 "(swizzled when sampled) %.2f ms; persistent buffer + RGBA %.2f ms\n",
         width, height, renderer.constData(), memcpyMs, bgraMs, rgbaMs,
         persistentMs);
+    return rgbaMs;
 }
 
 void vBenchPrint(const char* name, const BenchPass& pass, int frames)
@@ -187,12 +192,14 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("viewerbench"));
     vCreateSettings();
 
-    const QStringList args = app.arguments();
-    const int frames = args.size() > 1 ? args.at(1).toInt() : 100;
-    const int width = args.size() > 2 ? args.at(2).toInt() : 1920;
-    const int height = args.size() > 3 ? args.at(3).toInt() : 1080;
+    QStringList args = app.arguments();
+    // --tiny: a few small frames, a quick check that it works.
+    const bool tiny = args.removeAll(QStringLiteral("--tiny")) > 0;
+    const int frames = args.size() > 1 ? args.at(1).toInt() : tiny ? 8 : 100;
+    const int width = args.size() > 2 ? args.at(2).toInt() : tiny ? 320 : 1920;
+    const int height = args.size() > 3 ? args.at(3).toInt() : tiny ? 180 : 1080;
     if (frames <= 0 || width <= 0 || height <= 0) {
-        std::fprintf(stderr, "usage: viewerbench [frames] [width] [height]\n");
+        std::fprintf(stderr, "usage: viewerbench [--tiny] [frames] [width] [height]\n");
         return 2;
     }
 
@@ -242,6 +249,9 @@ int main(int argc, char** argv)
         qgetenv("LP_PERF").constData());
     // First with one texture refilled at each step, then with the display cache on (as the
     // preferences switch it on) large enough for the clip.
+    BenchPass summaryCold;
+    BenchPass summaryCached;
+    BenchPass summaryProfiled;
     for (unsigned int textures : {0u, unsigned(frames)}) {
         vBRD_GLInitialiseTextures(unsigned(width), unsigned(height), textures);
         standin::testing::vSetDecodedFrameBudget(0);
@@ -255,11 +265,21 @@ int main(int argc, char** argv)
         const BenchPass profiled = stctBenchStep(viewer, project, frames, true);
         vBenchPrint("  cold (from files)", cold, frames);
         vBenchPrint("  cached", cached, frames);
+        if (textures == 0) {
+            summaryCold = cold;
+            summaryCached = cached;
+            summaryProfiled = profiled;
+        }
         vBenchPrint("  cached, GL waited for", profiled, frames);
         std::fflush(stdout);
     }
     std::printf("decoded frames kept: %zu\n", standin::testing::uiGetDecodedFrameCount());
-    vBenchUploadPaths(viewer, width, height);
+    const double rgbaMs = dBenchUploadPaths(viewer, width, height);
+    // Display cache off: every frame uploaded.
+    std::printf("cached_fps=%.1f cold_fps=%.1f upload_ms=%.2f draw_ms=%.2f show_ms=%.2f rgba_upload_ms=%.2f\n",
+        frames / summaryCached.dSeconds, frames / summaryCold.dSeconds, summaryProfiled.timings.dUploadMs / frames,
+        summaryProfiled.timings.dDrawMs / frames, summaryProfiled.dShowMs / frames, rgbaMs);
+    std::fflush(stdout);
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
     vDeleteSettings();
