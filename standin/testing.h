@@ -70,6 +70,8 @@ struct RenderTimings {
     unsigned int uiUploads = 0;
     // Frames decoded on the workers ahead of the steps (reads count the drawing thread's).
     unsigned int uiDecodedAhead = 0;
+    // The clip frame the last drawn frame showed, -1 before the first.
+    int iLastDrawnFrame = -1;
 };
 RenderTimings stctGetRenderTimings();
 // With measureDrawing the upload and draw times wait for OpenGL to finish.
@@ -80,6 +82,13 @@ size_t uiGetDecodedFrameCount();
 // Nothing waits to be decoded ahead and no worker is decoding; whether workers exist.
 bool bDecodeAheadIdle();
 bool bDecodeAheadRunning();
+// Every decode on a worker takes at least this long (0 by default), so that tests can see
+// decodes overlap; the most workers that decoded at once, and the files the workers
+// started on, in order, since the last reset.
+void vSetDecodeAheadDelay(int milliseconds);
+int iGetMostDecodesAtOnce();
+std::vector<QString> vecGetDecodeAheadStarts();
+void vResetDecodeAheadLog();
 
 // Clip listing: the clip's name, description, base clip (0: its own base) and whether it
 // is a garbage matte; registers the clip when needed and announces the change.

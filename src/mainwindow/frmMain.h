@@ -456,6 +456,11 @@ private:
     double m_dPlaybackIntervalMs = 40.0;
     qint64 m_iPlaybackSteps = 0;
     unsigned int m_uiPlaybackRun = 0;
+    // How long a played frame takes from its step to the screen (a running mean), and when
+    // the step waiting for the screen was taken (on the playback clock; -1: none): steps are
+    // taken that much ahead so that frames reach the screen on time.
+    double m_dPlaybackLatencyMs = 0.0;
+    qint64 m_iPlaybackStepNs = -1;
     void vArmNextPlaybackStep(bool stepTaken);
     void vPlaybackStep(bool forwards);
     // A frame change is being carried out; playback ticks wait for it.

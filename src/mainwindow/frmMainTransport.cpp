@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -28,6 +29,28 @@ bool bTrInterlaced(const CW_BaseClipInfo* clip)
 {
     return clip && (clip->iFieldMode == CW_UPPER_FIELD_FIRST || clip->iFieldMode == CW_LOWER_FIELD_FIRST);
 }
+
+// For the length of a frame change the window composes nothing: the slider, the time
+// display and the new frame reach the screen together.
+class TrCompositionHold {
+public:
+    explicit TrCompositionHold(frmMainGLWidget* viewer)
+        : m_pViewer(viewer)
+    {
+        if (m_pViewer)
+            m_pViewer->vHoldComposition(true);
+    }
+    ~TrCompositionHold()
+    {
+        if (m_pViewer)
+            m_pViewer->vHoldComposition(false);
+    }
+    TrCompositionHold(const TrCompositionHold&) = delete;
+    TrCompositionHold& operator=(const TrCompositionHold&) = delete;
+
+private:
+    QPointer<frmMainGLWidget> m_pViewer;
+};
 
 } // namespace
 
@@ -83,6 +106,7 @@ void frmMain::sldrFrameNumber_valueChanged(int frame)
 {
     CW_AutoLock(&g_mtxEngine, "sldrFrameNumber_valueChanged");
     const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const TrCompositionHold hold(m_pGLWidget);
     m_bInFrameChange = true;
     const bool changed = bCallReported(this, [&] {
         if (bIsValidInstance(project) && m_iWidgetsState != 3 && frame >= 0
@@ -243,6 +267,15 @@ void frmMain::playClip(bool forwards)
     pGetImageIORouter()->vSetParentWindow(this, m_pPlaybackTimer);
     connect(m_pPlaybackTimer, &QTimer::timeout, this, forwards ? &frmMain::sltPlayNextFrame : &frmMain::sltPlayPreviousFrame);
     if (m_pGLWidget) {
+        // The time from a step to the screen, for the schedule to aim at the screen.
+        connect(m_pGLWidget, &frmMainGLWidget::frameSwapped, m_pPlaybackTimer, [this]() {
+            if (m_iPlaybackStepNs < 0)
+                return;
+            const double latency = double(iPlaybackClockNs() - m_iPlaybackStepNs) / 1.0e6;
+            m_iPlaybackStepNs = -1;
+            if (latency >= 0.0)
+                m_dPlaybackLatencyMs = m_dPlaybackLatencyMs > 0.0 ? 0.8 * m_dPlaybackLatencyMs + 0.2 * latency : latency;
+        });
         m_pGLWidget->vSetPlaying(true);
         m_pGLWidget->setMouseTracking(true);
     }
@@ -255,6 +288,7 @@ void frmMain::playClip(bool forwards)
     m_dPlaybackIntervalMs = 1000.0 / double(rate);
     m_iPlaybackSteps = 0;
     m_iPlaybackStartNs = iPlaybackClockNs();
+    m_iPlaybackStepNs = -1;
     m_pPlaybackTimer->start(int(1000.0f / rate));
     m_iWidgetsState = 4;
     sltTimeoutUpdateGUI();
@@ -319,7 +353,10 @@ void frmMain::vArmNextPlaybackStep(bool stepTaken)
     ++m_iPlaybackSteps;
     const qint64 now = iPlaybackClockNs();
     const double elapsed = double(now - m_iPlaybackStartNs) / 1.0e6;
-    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs;
+    // Each frame is due on the screen: its step comes as much earlier as a frame takes to
+    // get there, but never more than half an interval.
+    const double lead = std::min(m_dPlaybackLatencyMs, m_dPlaybackIntervalMs / 2);
+    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs - lead;
     // A step that overran by less than an interval is made up on the next one; after a longer
     // stall the schedule starts again from now rather than racing through frames.
     if (elapsed - due > m_dPlaybackIntervalMs) {
@@ -344,6 +381,7 @@ void frmMain::vPlaybackStep(bool forwards)
         const bool atEnd = forwards ? (value == sldrFrameNumber->primaryEnd() || value == sldrFrameNumber->maximum())
                                     : (value == sldrFrameNumber->primaryStart() || value == sldrFrameNumber->minimum());
         if (!atEnd) {
+            m_iPlaybackStepNs = iPlaybackClockNs();
             sldrFrameNumber->setValue(forwards ? value + 1 : value - 1);
             return;
         }
