@@ -50,10 +50,12 @@ private slots:
         QTest::addColumn<QVariant>("expected");
         QTest::newRow("negative threshold reads 0") << "ForceAllocThreshold" << QVariant(-5) << QVariant(0u);
         QTest::newRow("threshold") << "ForceAllocThreshold" << QVariant(64) << QVariant(64u);
-        QTest::newRow("text that is no number") << "MaximumHistorySize" << QVariant("many") << QVariant(0);
-        QTest::newRow("layouts limited to ten") << "NumberOfLayouts" << QVariant(25) << QVariant(10);
+        QTest::newRow("text that is no number") << "MaximumHistorySize" << QVariant("many") << QVariant(100);
+        QTest::newRow("layouts beyond ten") << "NumberOfLayouts" << QVariant(25) << QVariant(3);
         QTest::newRow("layouts") << "NumberOfLayouts" << QVariant(7) << QVariant(7);
         QTest::newRow("result format") << "ResultClipFileFormat" << QVariant("png") << QVariant(".png");
+        QTest::newRow("result format with a separator")
+            << "ResultClipFileFormat" << QVariant("png/../x") << QVariant(".TIF");
     }
 
     void gettersReadStoredValues()
