@@ -75,7 +75,8 @@ std::optional<qlonglong> oReadInteger(const QVariant& value)
         return value.toLongLong();
     if (bIsRealType(value)) {
         const double number = value.toDouble();
-        if (!std::isfinite(number) || number != std::floor(number) || std::fabs(number) > 1e15)
+        // Beyond this a conversion to an integer is undefined; NaN is no whole number.
+        if (number != std::floor(number) || std::fabs(number) > 1e15)
             return std::nullopt;
         return qlonglong(number);
     }
@@ -170,8 +171,10 @@ template <typename T> T tRepaired(const QString& key, const QVariant& stored, co
         }
     }
     if (first || repair == SettingRepair::WriteDefault) {
+        // Keys read with a leading slash are the same keys without it.
+        const QString name = key.startsWith(QLatin1Char('/')) ? key.mid(1) : key;
         vLogMessage(QStringLiteral("Setting \"%1\" held an unusable value, %2; the default %3 is used instead.")
-                        .arg(key, description, qstrDescribe(QVariant::fromValue(fallback))));
+                        .arg(name, description, qstrDescribe(QVariant::fromValue(fallback))));
     }
     if (repair == SettingRepair::WriteDefault)
         pGetUserSettings()->setValue(key, fallback);
@@ -243,7 +246,8 @@ double dReadSetting(const QString& key, double fallback, double minimum, double 
     if (!stored.isValid())
         return fallback;
     const std::optional<double> value = oReadReal(stored);
-    if (value && std::isfinite(*value) && *value >= minimum && *value <= maximum)
+    // Bounds are finite numbers, so NaN and the infinities fall outside them.
+    if (value && *value >= minimum && *value <= maximum)
         return *value;
     return tRepaired(key, stored, fallback, repair);
 }

@@ -179,7 +179,7 @@ std::optional<double> oFieldValue(const QLineEdit* field, const RealKey& key)
 {
     bool ok = false;
     const double value = QLocale::c().toDouble(field->text().trimmed(), &ok);
-    if (!ok || !std::isfinite(value) || value < key.dMinimum || value > key.dMaximum)
+    if (!ok || !(value >= key.dMinimum && value <= key.dMaximum))
         return std::nullopt;
     return value;
 }
@@ -619,10 +619,7 @@ void frmPreferences::vStore(bool apply)
     vStoreDefaultCustomPAR();
 
     pGetUserSettings()->setValue(QStringLiteral("update/auto"), chkbxAutoSoftwareUpdate->isChecked());
-    const int frameRate = cbxPreferencesFrameRate->currentIndex();
-    vWriteSetting("FrameRate",
-        frameRate >= kFrameRateKey.iMinimum && frameRate <= kFrameRateKey.iMaximum ? frameRate
-                                                                                   : kFrameRateKey.iDefault);
+    vWriteSetting("FrameRate", cbxPreferencesFrameRate->currentIndex());
     vWriteSetting("Interlaced", chkbxSeparateFields->isChecked());
     vWriteSetting("ReverseFields", rbtnLowerFieldFirst->isChecked());
     vWriteSetting("Pulldown", chkbx32Pulldown->isChecked());
@@ -664,10 +661,7 @@ void frmPreferences::vStore(bool apply)
     vWriteSetting("CropLeft", iFieldOrDefault(iedtPreferencesCropLeft, kCropLeftKey));
     vWriteSetting("CropRight", iFieldOrDefault(iedtPreferencesCropRight, kCropRightKey));
     vWriteSetting("CropBottom", iFieldOrDefault(iedtPreferencesCropBottom, kCropBottomKey));
-    const int cameraModel = cboxPreferencesCameraModel->currentIndex();
-    vWriteSetting("CameraModel",
-        cameraModel >= kCameraModelKey.iMinimum && cameraModel <= kCameraModelKey.iMaximum ? cameraModel
-                                                                                           : kCameraModelKey.iDefault);
+    vWriteSetting("CameraModel", cboxPreferencesCameraModel->currentIndex());
     pGetUserSettings()->setValue(
         qstrStoredKey(kPPointXKey.pszKey), dFieldOrDefault(dedtPreferencesPrincipalPointPercentageX, kPPointXKey));
     pGetUserSettings()->setValue(
