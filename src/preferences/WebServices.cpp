@@ -132,11 +132,12 @@ qint64 iGetMaximumInstallerSize()
 
 void vStopReply(QNetworkReply* reply, const QString& reason)
 {
-    if (!reply || reply->isFinished())
+    if (!reply)
         return;
     if (!reply->property(kpszStopReason).isValid())
         reply->setProperty(kpszStopReason, reason);
-    reply->abort();
+    if (!reply->isFinished())
+        reply->abort();
 }
 
 bool bReplyTimedOut(const QNetworkReply* reply)

@@ -35,7 +35,8 @@ int iGetTransferTimeoutMs();
 // The largest installer the update downloads.
 qint64 iGetMaximumInstallerSize();
 
-// Ends a transfer from this side; a failure of the reply then reports the reason given.
+// Ends a transfer from this side (or refuses one that has ended); its failure then
+// reports the reason given.
 void vStopReply(QNetworkReply* reply, const QString& reason);
 // A reply that ended because nothing moved for the transfer timeout.
 bool bReplyTimedOut(const QNetworkReply* reply);

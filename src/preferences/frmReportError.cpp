@@ -49,8 +49,9 @@ void vSendErrorReport(const QByteArray& body)
     QNetworkRequest request = reqMakeSecureRequest(address);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply* reply = pGetReportNetwork()->post(request, body);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
-        if (received > kiMaximumReportReply || total > kiMaximumReportReply)
+    // Nothing reads the answer, so the network layer would hold all of it.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply] {
+        if (reply->bytesAvailable() > kiMaximumReportReply)
             vStopReply(reply, frmReportError::tr("the server's answer is too large."));
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply] {

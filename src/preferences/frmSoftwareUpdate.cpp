@@ -174,10 +174,16 @@ void frmSoftwareUpdate::vSendUpdateCheck()
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply* reply = pGetNetwork()->post(request, body);
     m_pCheckReply = reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64 total) {
-        if (received > kiMaximumCheckReply || total > kiMaximumCheckReply)
+    // Refused as it arrives (progress signals come too seldom for that): an announced size
+    // or the part held so far beyond the limit.
+    auto vRefuseLarge = [reply] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (reply->bytesAvailable() > kiMaximumCheckReply
+            || (length.isValid() && length.toLongLong() > kiMaximumCheckReply))
             vStopReply(reply, tr("the update server's answer is too large."));
-    });
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, vRefuseLarge);
+    connect(reply, &QNetworkReply::readyRead, this, vRefuseLarge);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { sltReceivedUpdateData(reply); });
 }
 
@@ -415,10 +421,7 @@ bool frmSoftwareUpdate::bInstallerWithinLimit(QNetworkReply* reply, qint64 incom
         vStopReply(reply, tr("it is larger than the %1 allowed.").arg(size));
         return false;
     }
-    if (announced >= 0 && m_iInstallerBytes + incoming > announced) {
-        vStopReply(reply, tr("more arrived than its announced size."));
-        return false;
-    }
+    // No more than an announced size arrives: the network layer stops there itself.
     if (m_iInstallerBytes + incoming > maximum) {
         vStopReply(reply, tr("it is larger than the %1 allowed.").arg(size));
         return false;

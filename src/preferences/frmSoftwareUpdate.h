@@ -66,8 +66,8 @@ private:
     void vManualCheckFailed(const QString& reason);
     bool bOpenInstallerFile(const QString& folder, const QString& name);
     void vWriteDownloadedData();
-    // Stops the download when it (or the part just arrived) goes beyond the size its
-    // server announced or the largest installer taken; false then.
+    // Stops the download when its announced size, or what has arrived with the part just
+    // come, is beyond the largest installer taken; false then.
     bool bInstallerWithinLimit(QNetworkReply* reply, qint64 incoming);
     void vFinishInstallerStage(QNetworkReply* reply);
     void vFinishSignatureStage(QNetworkReply* reply);
