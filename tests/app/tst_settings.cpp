@@ -100,7 +100,8 @@ private slots:
         const QString folder = qstrGetDefaultCacheFolder();
         const QString hugePath = QStringLiteral("/") + QString(kiMaximumSettingText, QLatin1Char('d'));
         QTest::newRow("frame rate 99") << "frame rate" << "FrameRate" << QVariant(99) << QVariant(3) << true;
-        QTest::newRow("frame rate as a fraction") << "frame rate" << "FrameRate" << QVariant(4.5) << QVariant(3) << true;
+        QTest::newRow("frame rate as a fraction") << "frame rate" << "FrameRate" << QVariant(4.5) << QVariant(3)
+            << true;
         QTest::newRow("frame rate 9, the last") << "frame rate" << "FrameRate" << QVariant(9) << QVariant(9) << false;
         QTest::newRow("history -1") << "history" << "MaximumHistorySize" << QVariant(-1) << QVariant(100) << true;
         QTest::newRow("history 4294967295") << "history" << "MaximumHistorySize" << QVariant(4294967295u)
@@ -108,7 +109,8 @@ private slots:
         QTest::newRow("history 2000 as text") << "history" << "MaximumHistorySize" << QVariant("2000")
                                               << QVariant(2000) << false;
         QTest::newRow("interval 0") << "autosave interval" << "AutosaveInterval" << QVariant(0) << QVariant(5) << true;
-        QTest::newRow("interval NaN") << "autosave interval" << "AutosaveInterval" << QVariant(nan) << QVariant(5) << true;
+        QTest::newRow("interval NaN") << "autosave interval" << "AutosaveInterval" << QVariant(nan) << QVariant(5)
+            << true;
         QTest::newRow("interval as a switch") << "autosave interval" << "AutosaveInterval" << QVariant(true)
                                               << QVariant(5) << true;
         QTest::newRow("weight NaN") << "x-spline weight" << "DefaultXSplineWeight" << QVariant(nan)
@@ -227,9 +229,9 @@ private slots:
         QFETCH(double, expected);
         const QString key = QStringLiteral("AnyNumber");
         pGetUserSettings()->setValue(key, stored);
-        const double value = real ? dReadSetting(key, 7.0, std::numeric_limits<double>::lowest(),
-                                                 std::numeric_limits<double>::max())
-                                  : iReadSetting(key, 7, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        const double value = real
+            ? dReadSetting(key, 7.0, std::numeric_limits<double>::lowest(), std::numeric_limits<double>::max())
+            : iReadSetting(key, 7, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
         QCOMPARE(value, expected);
     }
 

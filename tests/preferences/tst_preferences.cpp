@@ -470,8 +470,10 @@ private slots:
                                              << "5" << "5" << "5";
         QTest::newRow("autosave interval 40000") << "AutosaveInterval" << QVariant(40000)
                                                  << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
-        QTest::newRow("frame rate 99") << "FrameRate" << QVariant(99) << "cbxPreferencesFrameRate" << "24" << "3" << "3";
-        QTest::newRow("frame rate -1") << "FrameRate" << QVariant(-1) << "cbxPreferencesFrameRate" << "24" << "3" << "3";
+        QTest::newRow("frame rate 99") << "FrameRate" << QVariant(99) << "cbxPreferencesFrameRate" << "24" << "3"
+            << "3";
+        QTest::newRow("frame rate -1") << "FrameRate" << QVariant(-1) << "cbxPreferencesFrameRate" << "24" << "3"
+            << "3";
         QTest::newRow("history -1") << "MaximumHistorySize" << QVariant(-1) << "iedtMaximumHistorySize" << "100"
                                     << "100" << "100";
         QTest::newRow("history 4294967295 as text") << "MaximumHistorySize" << QVariant(QStringLiteral("4294967295"))
@@ -515,12 +517,14 @@ private slots:
         QTest::newRow("cache folder empty") << "FileCacheFolder" << QVariant(QString()) << "edtFileCacheDirectory"
                                             << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
         QTest::newRow("log file empty") << "ErrorLogFile" << QVariant(QString()) << "edtPreferencesLogFile"
-                                        << "$HOME/.corvane_log.txt" << "$HOME/.corvane_log.txt" << "$HOME/.corvane_log.txt";
+                                        << "$HOME/.corvane_log.txt" << "$HOME/.corvane_log.txt"
+                                            << "$HOME/.corvane_log.txt";
         // Huge strings
         QTest::newRow("interval of 100000 digits") << "AutosaveInterval" << QVariant(huge)
                                                    << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
         QTest::newRow("cache folder of 100000 characters") << "FileCacheFolder" << QVariant(hugePath)
-                                                           << "edtFileCacheDirectory" << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
+                                                           << "edtFileCacheDirectory" << "$DEFAULT" << "$DEFAULT"
+                                                               << "$DEFAULT";
         QTest::newRow("browser of 100000 characters")
             << "WebBrowser" << QVariant(hugePath) << "edtWebBrowserExecutable" << "$ASSOCIATED" << "" << "$ASSOCIATED";
         QTest::newRow("result format of 100000 characters") << "ResultClipFileFormat" << QVariant(huge)
