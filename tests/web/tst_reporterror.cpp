@@ -213,6 +213,9 @@ private slots:
         QVERIFY2(body.size() < (2 << 20), qPrintable(QString::number(body.size())));
         QVERIFY(body.contains("Plintra%3A%20LAST%20LINE%0A"));
         QVERIFY(!body.contains("FIRST%20LINE"));
+        // Its answer is this test's, not the next one's.
+        QTRY_COMPARE_WITH_TIMEOUT(lstMessages().size(), 1, 10000);
+        QCOMPARE(lstMessages().first().iCode, 10100);
     }
 
     // A server that takes the report and never answers: the user is told, in time.
