@@ -632,4 +632,9 @@ void vResetRenderTimings(bool measureDrawing)
     g_vgMeasureDraw = measureDrawing;
 }
 
+unsigned int uiGetDisplayCacheCount()
+{
+    return g_vgDisplayCacheCount;
+}
+
 } // namespace standin::testing

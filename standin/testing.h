@@ -76,6 +76,8 @@ struct RenderTimings {
 RenderTimings stctGetRenderTimings();
 // With measureDrawing the upload and draw times wait for OpenGL to finish.
 void vResetRenderTimings(bool measureDrawing = false);
+// The display-cache size the last vBRD_GLInitialiseTextures set.
+unsigned int uiGetDisplayCacheCount();
 // The memory the decoded frames may take, and how many are kept now.
 void vSetDecodedFrameBudget(size_t bytes);
 size_t uiGetDecodedFrameCount();

@@ -14,6 +14,7 @@
 #include "tamsin.h"
 #include "curves/KeyframeManager.h"
 #include "curves/frmCurveEditor.h"
+#include "preferences/frmPreferences.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmLayerControls.h"
@@ -349,11 +350,7 @@ void frmMain::sltInitialisePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo
     if (auto* first = static_cast<Tam_Image*>(m_pGLWidget->pGetImageA()))
         io->pfnReadImage(path.toUtf8().constData(), first, clip->colourspace);
 
-    auto* preferences = findChild<QWidget*>(QStringLiteral("frmPreferences"));
-    auto* useCache = preferences ? preferences->findChild<QCheckBox*>(QStringLiteral("chkbxPreferencesUseDisplayCache")) : nullptr;
-    auto* cacheSize
-        = preferences ? preferences->findChild<QLineEdit*>(QStringLiteral("iedtPreferencesMaxDisplayCacheSize")) : nullptr;
-    const unsigned int textures = useCache && useCache->isChecked() && cacheSize ? cacheSize->text().toUInt() : 0u;
+    const unsigned int textures = frmPreferences::uiGetDisplayCacheSize();
     m_pGLWidget->makeCurrent();
     vBRD_GLInitialiseTextures(width, height, textures);
     m_pGLWidget->doneCurrent();

@@ -18,6 +18,7 @@
 #include "app/ShellAccessors.h"
 #include "brandor.h"
 #include "mainwindow/frmMain.h"
+#include "preferences/frmPreferences.h"
 #include "tamsin.h"
 #include "velmor.h"
 #include "widgets/CWKControlForm.h"
@@ -489,19 +490,17 @@ void frmMainGLWidget::initializeGL()
         qFatal("%s", qPrintable(tr("Failed to initialise GLEW: error code %1").arg(int(result))));
     glClearColor(m_fCanvasRed, m_fCanvasGreen, m_fCanvasBlue, 1.0f);
 
-    auto* useDisplayCache = pViewerPreferenceControl<QCheckBox>("chkbxPreferencesUseDisplayCache");
-    const bool uncachedText = useDisplayCache && !useDisplayCache->isChecked();
-    bCallReported(this, [&]() { vBRD_GLInitialiseFont("Arial", "", uncachedText); });
+    const bool displayCache = frmPreferences::bGetUseDisplayCache();
+    bCallReported(this, [&]() { vBRD_GLInitialiseFont("Arial", "", !displayCache); });
 
     CW_AutoLock(&g_mtxEngine, "initializeGL");
     const CW_Instance project = pViewerProject();
-    if (bIsValidInstance(project) && useDisplayCache && useDisplayCache->isChecked()) {
-        auto* cacheSize = pViewerPreferenceControl<QLineEdit>("iedtPreferencesMaxDisplayCacheSize");
+    if (bIsValidInstance(project) && displayCache) {
         bCallReported(this, [&]() {
             CW_CLIP_ID clip = eGetClipIDToDisplay(project);
             const CW_BaseClipInfo* base = pcstctGetBaseClipInfo(project, eGetBaseClipID(project, clip ? clip : 1));
-            if (base && cacheSize)
-                vBRD_GLInitialiseTextures(base->uiWidth, base->uiHeight, cacheSize->text().toUInt());
+            if (base)
+                vBRD_GLInitialiseTextures(base->uiWidth, base->uiHeight, frmPreferences::uiGetDisplayCacheSize());
         });
     }
 }

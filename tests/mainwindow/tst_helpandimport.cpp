@@ -270,7 +270,8 @@ private slots:
         QTest::addColumn<QVariant>("logFile");
         QTest::addColumn<QString>("argument");
         QTest::newRow("set") << QVariant(QStringLiteral("/var/tmp/my log.txt")) << "file:/var/tmp/my log.txt";
-        QTest::newRow("empty") << QVariant(QString()) << "file:";
+        // No file is no log file: the default is.
+        QTest::newRow("empty") << QVariant(QString()) << "file:" + QDir::homePath() + "/.corvane_log.txt";
         QTest::newRow("unset") << QVariant() << "file:" + QDir::homePath() + "/.corvane_log.txt";
     }
 

@@ -105,9 +105,11 @@ private slots:
         QTest::addColumn<int>("offered");
         QTest::newRow("default") << QVariant() << 3;
         QTest::newRow("five") << QVariant(5) << 5;
-        QTest::newRow("zero") << QVariant(0) << 1;
-        QTest::newRow("negative") << QVariant(-4) << 1;
-        QTest::newRow("too many") << QVariant(25) << 10;
+        // A number the preferences' field could not hold gives the default.
+        QTest::newRow("zero") << QVariant(0) << 3;
+        QTest::newRow("negative") << QVariant(-4) << 3;
+        QTest::newRow("too many") << QVariant(25) << 3;
+        QTest::newRow("ten") << QVariant(10) << 10;
     }
 
     void numberOfLayoutsIsClampedInTheMenus()
@@ -146,8 +148,8 @@ private slots:
         QTest::newRow("next from the last") << QVariant(3) << 2 << 1 << 0;
         QTest::newRow("next") << QVariant(3) << 0 << 1 << 1;
         QTest::newRow("same") << QVariant(3) << 1 << 0 << 1;
-        QTest::newRow("count above ten") << QVariant(40) << 0 << -1 << 9;
-        QTest::newRow("count zero") << QVariant(0) << 0 << 1 << 0;
+        QTest::newRow("count above ten gives the default") << QVariant(40) << 0 << -1 << 2;
+        QTest::newRow("count zero gives the default") << QVariant(0) << 0 << 1 << 1;
         QTest::newRow("current outside the count") << QVariant(3) << 7 << 1 << 2;
         QTest::newRow("current beyond the ten") << QVariant(3) << 42 << -1 << 2;
     }
