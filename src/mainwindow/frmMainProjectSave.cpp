@@ -12,6 +12,7 @@
 #include "app/ShellAccessors.h"
 #include "clips/NewProjectDialog.h"
 #include "frmProjectNotes.h"
+#include "preferences/frmPreferences.h"
 #include "brandor.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
@@ -170,9 +171,8 @@ void frmMain::vRestartAutoSaveTimer()
 void frmMain::vRestoreAutoSave()
 {
     // The preferences may have changed while the project changed: the settings hold.
-    m_bAutoSaveEnabledCopy = pGetUserSettings()->value(QStringLiteral("AutosaveEnabled"), true).toBool();
-    m_iAutoSaveInterval =
-        int(pGetUserSettings()->value(QStringLiteral("AutosaveInterval"), 5).toDouble() * 60000.0);
+    m_bAutoSaveEnabledCopy = frmPreferences::bGetAutosaveEnabled();
+    m_iAutoSaveInterval = frmPreferences::iGetAutosaveIntervalMinutes() * 60000;
     m_bAutoSaveEnabled = m_bAutoSaveEnabledCopy;
     if (m_bAutoSaveEnabled) {
         m_bAutoSavePending = false;
@@ -182,8 +182,7 @@ void frmMain::vRestoreAutoSave()
 
 void frmMain::sltAutoSaveSettingsChanged()
 {
-    vSetAutosave(pGetUserSettings()->value(QStringLiteral("AutosaveEnabled"), true).toBool(),
-        int(pGetUserSettings()->value(QStringLiteral("AutosaveInterval"), 5).toDouble() * 60000.0));
+    vSetAutosave(frmPreferences::bGetAutosaveEnabled(), frmPreferences::iGetAutosaveIntervalMinutes() * 60000);
 }
 
 void frmMain::vSetAutosave(bool enabled, int intervalMs)
