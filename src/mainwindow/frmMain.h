@@ -296,6 +296,8 @@ public:
     // Keeps a locked view on the selection from one frame to the other, about the viewer's
     // last mouse position (its centre when unknown); unlocks the view when the engine cannot.
     void vLockViewOntoSelection(CW_Instance project, unsigned int from, unsigned int to);
+    // The image point under the viewer's last mouse position, or under its centre before any.
+    void vGetViewerAnchor(CW_Instance project, float& imageX, float& imageY) const;
     // Whether the window's action of that name is checked; false when there is none.
     bool bIsViewActionChecked(const QString& name) const;
     // The current page's three zoom-window switches; all false without a page.

@@ -114,15 +114,7 @@ void frmMain::sldrFrameNumber_valueChanged(int frame)
             QCoreApplication::processEvents();
             float imageX = 0.0f;
             float imageY = 0.0f;
-            if (m_pGLWidget) {
-                int x = m_pGLWidget->iGetLastMouseX();
-                int y = m_pGLWidget->iGetLastMouseY();
-                if (x == kiViewerCentre) {
-                    x = m_pGLWidget->width() / 2;
-                    y = m_pGLWidget->height() / 2;
-                }
-                convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
-            }
+            vGetViewerAnchor(project, imageX, imageY);
             // A drag of a point or a new shape must not carry over into another frame.
             const CW_TOOL tool = eGetCurrentToolType(project);
             const bool drawing = tool == CW_TOOL_ADD_XSPLINE_LAYER || tool == CW_TOOL_ADD_BEZIER_LAYER;

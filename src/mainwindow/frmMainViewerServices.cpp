@@ -136,21 +136,28 @@ void frmMain::vZoomViewer(
     m_pGLWidget->updateGL();
 }
 
+void frmMain::vGetViewerAnchor(CW_Instance project, float& imageX, float& imageY) const
+{
+    imageX = 0.0f;
+    imageY = 0.0f;
+    if (!m_pGLWidget)
+        return;
+    int x = m_pGLWidget->iGetLastMouseX();
+    int y = m_pGLWidget->iGetLastMouseY();
+    if (x == kiViewerCentre) {
+        x = m_pGLWidget->width() / 2;
+        y = m_pGLWidget->height() / 2;
+    }
+    convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
+}
+
 void frmMain::vLockViewOntoSelection(CW_Instance project, unsigned int from, unsigned int to)
 {
     if (from == to)
         return;
     float imageX = 0.0f;
     float imageY = 0.0f;
-    if (m_pGLWidget) {
-        int x = m_pGLWidget->iGetLastMouseX();
-        int y = m_pGLWidget->iGetLastMouseY();
-        if (x == kiViewerCentre) {
-            x = m_pGLWidget->width() / 2;
-            y = m_pGLWidget->height() / 2;
-        }
-        convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
-    }
+    vGetViewerAnchor(project, imageX, imageY);
     if (!bShiftViewToLockOntoSelection(project, from, to, imageX, imageY))
         pGetViewOptionsManager()->lockView = false;
 }

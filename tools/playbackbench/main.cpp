@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "common/BenchScreen.h"
-#include "common/BenchSequence.h"
+#include "common/BenchProject.h"
 
 namespace {
 
@@ -130,26 +130,6 @@ void vPbPrint(const char* name, const PbPass& pass, int frames, float rate)
         pass.uiCompositions, pass.iLate ? "  late:" : "", qPrintable(pass.qstrLateFrames));
 }
 
-CW_Instance pPbProject(const QString& folder, int frames, int width, int height, float rate)
-{
-    CW_Instance project = standin::testing::pCreateProject();
-    CW_BaseClipInfo base;
-    base.uiWidth = unsigned(width);
-    base.uiHeight = unsigned(height);
-    base.uiCount = unsigned(frames);
-    base.fFrameRate = rate;
-    standin::testing::vRegisterClip(project, 1, base);
-    CW_ClipInfo files;
-    files.qstrFolder = folder;
-    files.qstrFileName = QStringLiteral("bench");
-    files.qstrThirdPart = QStringLiteral(".png");
-    files.iFirstFileNumber = 1;
-    files.iLastFileNumber = frames;
-    files.iThirdNumber = 4;
-    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
-    return project;
-}
-
 void vPbShowProject(frmMain& window, CW_Instance project)
 {
     ProjectManagerInstance::instance()->setInstance(project);
@@ -228,8 +208,8 @@ int main(int argc, char** argv)
         return 1;
     }
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
-    const CW_Instance project8 = pPbProject(folder8.path(), frames, width, height, rate);
-    const CW_Instance project16 = pPbProject(folder16.path(), frames, width, height, rate);
+    const CW_Instance project8 = pBenchProject(folder8.path(), frames, width, height, rate);
+    const CW_Instance project16 = pBenchProject(folder16.path(), frames, width, height, rate);
     frmMainGLWidget* viewer = window.pGetGLWidget();
     std::printf("window %dx%d, viewer %dx%d, %.2f frames per second, %s\n", window.width(), window.height(),
         viewer->width(), viewer->height(), double(rate),

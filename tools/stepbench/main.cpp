@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "common/BenchScreen.h"
-#include "common/BenchSequence.h"
+#include "common/BenchProject.h"
 
 namespace {
 
@@ -234,21 +234,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    CW_Instance project = standin::testing::pCreateProject();
-    CW_BaseClipInfo base;
-    base.uiWidth = unsigned(width);
-    base.uiHeight = unsigned(height);
-    base.uiCount = unsigned(frames);
-    base.fFrameRate = 25.0f;
-    standin::testing::vRegisterClip(project, 1, base);
-    CW_ClipInfo files;
-    files.qstrFolder = folder.path();
-    files.qstrFileName = QStringLiteral("bench");
-    files.qstrThirdPart = QStringLiteral(".png");
-    files.iFirstFileNumber = 1;
-    files.iLastFileNumber = frames;
-    files.iThirdNumber = 4;
-    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
+    CW_Instance project = pBenchProject(folder.path(), frames, width, height);
     // Every frame fits in the decoded-frame cache: the steps measure the window, not the disk.
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
     ProjectManagerInstance::instance()->setInstance(project);

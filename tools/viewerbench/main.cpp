@@ -35,7 +35,7 @@
 #include <unistd.h>
 
 #include "common/BenchScreen.h"
-#include "common/BenchSequence.h"
+#include "common/BenchProject.h"
 
 namespace {
 
@@ -211,20 +211,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    CW_Instance project = standin::testing::pCreateProject();
-    CW_BaseClipInfo base;
-    base.uiWidth = unsigned(width);
-    base.uiHeight = unsigned(height);
-    base.uiCount = unsigned(frames);
-    standin::testing::vRegisterClip(project, 1, base);
-    CW_ClipInfo files;
-    files.qstrFolder = folder.path();
-    files.qstrFileName = QStringLiteral("bench");
-    files.qstrThirdPart = QStringLiteral(".png");
-    files.iFirstFileNumber = 1;
-    files.iLastFileNumber = frames;
-    files.iThirdNumber = 4;
-    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
+    CW_Instance project = pBenchProject(folder.path(), frames, width, height);
     ProjectManagerInstance::instance()->setInstance(project);
     // Every frame of the clip fits in the decoded-frame cache.
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
