@@ -197,6 +197,7 @@ const PfCodec kPfCodecs[] = {
     {"listing", &vWriteListing, &vReadListing, false},
     {"layer", &vWriteLayers, &vReadLayer, false},
     {"parameter", &vWriteLayerParameters, &vReadLayerParameter, false},
+    {"sparse", &vWriteSparseClips, &vReadSparseClip, false},
 };
 
 std::vector<unsigned int> vecPfNumbers(const QString& text, int count)

@@ -7,6 +7,7 @@
 #include "app/MessageBoxes.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
+#include "clips/RelinkClipDialog.h"
 #include "curves/frmCurveEditor.h"
 #include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
@@ -136,11 +137,12 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid)
         return true;
     }
     case 10300:
-        // The relink offer comes with the relink dialog.
         sltUpdateGUI(2);
         if (m_pGLWidget)
             m_pGLWidget->updateGL();
         vStopExecutingThreaded(true);
+        if (projectValid)
+            vOfferRelinkOfMissingClip(this, CW_CLIP_ID(e->uiGetPayload()));
         return true;
     case 10400:
         vDetachFocusedParameterWidget();
