@@ -185,6 +185,7 @@ bool frmQXMLNetGetClipWizard::bStartListing(const QString& server, const QString
     m_qstrListingServer = server;
     m_qstrListingOutput.clear();
     m_baListingErrors.clear();
+    m_bListingRefused = false;
     auto* process = new QProcess(this);
     m_pListing = process;
     connect(process, &QProcess::finished, this, &frmQXMLNetGetClipWizard::readXMLDirOutput);
@@ -222,7 +223,11 @@ void frmQXMLNetGetClipWizard::readXMLDirOutputChunk()
 
 void frmQXMLNetGetClipWizard::vTakeListingOutput(const QByteArray& bytes)
 {
+    if (m_bListingRefused)
+        return;
     if (m_qstrListingOutput.size() + bytes.size() > kiMaximumListingBytes) {
+        m_bListingRefused = true;
+        m_qstrListingOutput.clear();
         m_tmrListing.stop();
         vStopProcess(m_pListing, false);
         vShowListingFailure(QString(),
@@ -254,6 +259,8 @@ void frmQXMLNetGetClipWizard::readXMLDirOutput(int exitCode, QProcess::ExitStatu
 
 void frmQXMLNetGetClipWizard::vFinishListing(int exitCode, QProcess::ExitStatus status, const QByteArray& errorOutput)
 {
+    if (m_bListingRefused)
+        return;
     const QString errors = QString::fromLocal8Bit(errorOutput.left(kiMaximumErrorOutputBytes));
     if (status != QProcess::NormalExit) {
         vShowListingFailure(errors, tr("The program did not end normally."));

@@ -92,6 +92,8 @@ private:
     QPointer<QProcess> m_pTransfer;
     QString m_qstrListingOutput;
     QByteArray m_baListingErrors;
+    // The listing outgrew its bound: the rest of it and its end are not read.
+    bool m_bListingRefused = false;
     // What the failure text shows of the listing's command.
     QString m_qstrListingProgram;
     QString m_qstrListingMask;
