@@ -64,7 +64,15 @@ frmQXMLNetGetClipWizard::frmQXMLNetGetClipWizard(
     init();
 }
 
-frmQXMLNetGetClipWizard::~frmQXMLNetGetClipWizard() = default;
+frmQXMLNetGetClipWizard::~frmQXMLNetGetClipWizard()
+{
+    // The programs are children and end with the wizard, reporting their end as they go;
+    // by then the wizard's widgets are gone, so nothing of theirs may reach it.
+    const QList<QProcess*> processes = findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
+    for (QProcess* process : processes)
+        disconnect(process, nullptr, this, nullptr);
+    m_tmrListing.stop();
+}
 
 void frmQXMLNetGetClipWizard::init()
 {
