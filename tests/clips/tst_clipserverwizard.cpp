@@ -382,6 +382,11 @@ private slots:
         QVERIFY(transfer && transfer->state() != QProcess::NotRunning);
         QVERIFY(QTest::qWaitFor([&] { return !transfer || transfer->state() == QProcess::NotRunning; }, 10000));
         QVERIFY2(clock.elapsed() >= kiKillDelayAtLeastMs, qPrintable(QString::number(clock.elapsed())));
+        // Killed, well before its ten frames were through.
+        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        const QStringList made = QDir(qstrPath("received")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(made.size(), 1);
+        QVERIFY(QDir(qstrPath("received/" + made.first())).entryList(QDir::Files).size() < 10);
     }
 
     // A new use of the wizard ends the programs of the last one, and nothing they would still

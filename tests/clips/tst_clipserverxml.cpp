@@ -347,6 +347,7 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("unknown server") << QStringList {"*", "-so", "nowhere"} << true << "no clip server named";
         QTest::newRow("server name climbing out") << QStringList {"*", "-so", "../root"} << true << "not a clip server";
+        QTest::newRow("the root's parent") << QStringList {"*", "-so", ".."} << true << "not a clip server";
         QTest::newRow("no root") << QStringList {"*", "-so", "studio"} << false << "PLINTRA_CLIP_SERVER_ROOT";
         QTest::newRow("no server") << QStringList {"*"} << true << "Usage";
     }
