@@ -69,8 +69,13 @@ frmQXMLNetGetClipWizard::~frmQXMLNetGetClipWizard()
     // The programs are children and end with the wizard, reporting their end as they go;
     // by then the wizard's widgets are gone, so nothing of theirs may reach it.
     const QList<QProcess*> processes = findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
-    for (QProcess* process : processes)
+    for (QProcess* process : processes) {
         disconnect(process, nullptr, this, nullptr);
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(3000);
+        }
+    }
     m_tmrListing.stop();
 }
 
@@ -664,7 +669,7 @@ void frmQXMLNetGetClipWizard::vStopProcess(QPointer<QProcess>& reference, bool t
         return;
     }
     process->terminate();
-    QTimer::singleShot(kiKillDelayMs, process, [process] {
+    QTimer::singleShot(kiKillDelayMs, Qt::PreciseTimer, process, [process] {
         if (process->state() != QProcess::NotRunning)
             process->kill();
     });
