@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QRegularExpression>
@@ -527,6 +528,38 @@ private slots:
         QVERIFY2(driver.qslMessages().join('|').contains(folder), qPrintable(driver.qslMessages().join('|')));
         QVERIFY(!QFileInfo::exists(folder));
         QVERIFY(qslGetReceivedClipFolders().isEmpty());
+    }
+
+    // The folder chooser fills the folder; the file-name chooser starts in that folder, keeps
+    // only the name, and leaves the program's current folder as it was.
+    void choosersFillTheDestinationFields()
+    {
+        QDir().mkpath(qstrPath("chosen"));
+        frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
+        QStringList startFolders;
+        testenv::DialogDriver driver;
+        driver.handler = [&](QWidget* widget) {
+            auto* files = qobject_cast<QFileDialog*>(widget);
+            if (!files)
+                return false;
+            startFolders << files->directory().absolutePath();
+            if (files->fileMode() == QFileDialog::Directory) {
+                files->selectFile(qstrPath("chosen"));
+            } else {
+                files->setDirectory(qstrPath("chosen"));
+                files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("take_");
+            }
+            static_cast<QDialog*>(files)->accept();
+            return true;
+        };
+        wizard.btnChooseDestFolder->click();
+        QCOMPARE(wizard.edtDestFolder->text(), qstrPath("chosen"));
+        const QString current = QDir::currentPath();
+        wizard.btnChooseDestFileName->click();
+        QCOMPARE(wizard.edtDestFileName->text(), QStringLiteral("take_"));
+        QCOMPARE(startFolders.value(1), qstrPath("chosen"));
+        QCOMPARE(QDir::currentPath(), current);
+        QVERIFY(!wizard.btnChooseDestFolder->icon().isNull());
     }
 
 private:

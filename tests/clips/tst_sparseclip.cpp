@@ -5,11 +5,13 @@
 #include "ProjectFixtures.h"
 #include "TestEnvironment.h"
 
+#include "app/OutputFolders.h"
 #include "app/ProgramState.h"
 #include "app/ShellAccessors.h"
 #include "brandor.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "clips/frmQXMLNetGetClipWizard.h"
 #include "clips/frmSparseClip.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
@@ -179,22 +181,25 @@ private slots:
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("offset");
         QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("frames");
-        QTest::newRow("within the clip") << 100 << 200 << 0 << QStringList {"/x/shot_0105.tif", "/x/shot_0150.tif"}
-                                         << QStringList {"5", "50"};
-        QTest::newRow("with a frame offset") << 100 << 200 << 1000
-                                             << QStringList {"/x/shot_0105.tif", "/x/shot_0150.tif"}
+        const QStringList withinClip {"/x/shot_0105.tif", "/x/shot_0150.tif"};
+        QTest::newRow("within the clip") << 100 << 200 << 0 << withinClip << withinClip << QStringList {"5", "50"};
+        QTest::newRow("sorted by number") << 100 << 200 << 0 << QStringList {"/x/shot_0150.tif", "/x/shot_0109.tif"}
+                                          << QStringList {"/x/shot_0109.tif", "/x/shot_0150.tif"}
+                                          << QStringList {"9", "50"};
+        QTest::newRow("with a frame offset") << 100 << 200 << 1000 << withinClip << withinClip
                                              << QStringList {"1005", "1050"};
-        QTest::newRow("outside the clip") << 100 << 200 << 0 << QStringList {"/x/shot_0500.tif", "/x/shot_0099.tif"}
-                                          << QStringList {"0", "1"};
-        QTest::newRow("digits of the extension") << 1 << 50 << 0 << QStringList {"/x/plate.jp2", "/x/other.tif"}
-                                                 << QStringList {"0", "1"};
-        QTest::newRow("digits of the folder") << 1 << 50 << 0 << QStringList {"/x/take7/plate.tif", "/x/take9/b.tif"}
-                                              << QStringList {"0", "1"};
-        QTest::newRow("last run of digits") << 1 << 50 << 0 << QStringList {"/x/shot12_v3.tif", "/x/shot12_v20.tif"}
-                                            << QStringList {"2", "19"};
+        const QStringList outside {"/x/shot_0500.tif", "/x/shot_0099.tif"};
+        QTest::newRow("outside the clip") << 100 << 200 << 0 << outside << outside << QStringList {"0", "1"};
+        const QStringList extension {"/x/plate.jp2", "/x/other.tif"};
+        QTest::newRow("digits of the extension") << 1 << 50 << 0 << extension << extension << QStringList {"0", "1"};
+        const QStringList folder {"/x/take7/plate.tif", "/x/take9/b.tif"};
+        QTest::newRow("digits of the folder") << 1 << 50 << 0 << folder << folder << QStringList {"0", "1"};
+        const QStringList lastRun {"/x/shot12_v3.tif", "/x/shot12_v20.tif"};
+        QTest::newRow("last run of digits") << 1 << 50 << 0 << lastRun << lastRun << QStringList {"2", "19"};
         QTest::newRow("one file in an empty table") << 100 << 200 << 0 << QStringList {"/x/shot_0105.tif"}
-                                                    << QStringList {"All"};
+                                                    << QStringList {"/x/shot_0105.tif"} << QStringList {"All"};
     }
 
     void frameNumbersOfAddedFiles()
@@ -203,6 +208,7 @@ private slots:
         QFETCH(int, last);
         QFETCH(int, offset);
         QFETCH(QStringList, files);
+        QFETCH(QStringList, rows);
         QFETCH(QStringList, frames);
         ProjectManagerInstance::instance()->setInstance(nullptr);
         standin::testing::vReset();
@@ -210,7 +216,7 @@ private slots:
         frmSparseClip dialog(m_pWindow);
         dialog.vAddFramesToTable(m_project, nullptr, QString(), 1);
         dialog.vAddFramesToTable(m_project, files);
-        QCOMPARE(qslFiles(dialog), files);
+        QCOMPARE(qslFiles(dialog), rows);
         QCOMPARE(qslFrames(dialog), frames);
     }
 
@@ -489,6 +495,84 @@ private slots:
         QVERIFY(info && info->bSparse && info->bSparseDerived && info->bAllFrames);
         QCOMPARE(lstRecords(*info), (QList<SpRecord> {{red, 0}}));
         vCloseProject(reopened);
+    }
+
+    // The hidden clip-server button reuses the program's wizard after a reset; the files
+    // chosen from the received clip become rows.
+    void clipServerButtonReusesTheWizard()
+    {
+        testenv::ClipServerRoot server(qstrPath("root"));
+        server.qstrAddClip("studio", "plate", "shot_", 2, QSize(32, 24), 105);
+        pGetUserSettings()->setValue("QXMLNetLastClipServer", "studio");
+        pGetUserSettings()->setValue("LastQXMLNetSaveClipFolder", qstrPath("received"));
+        g_pClipServerWizard = new frmQXMLNetGetClipWizard(m_pWindow, nullptr, false, {});
+        QPointer<frmQXMLNetGetClipWizard> wizard = g_pClipServerWizard;
+        wizard->edtFileName->setText("left over");
+        QString startFolder;
+        testenv::DialogDriver driver;
+        driver.handler = [&](QWidget* widget) {
+            if (auto* shown = qobject_cast<frmQXMLNetGetClipWizard*>(widget)) {
+                if (!QTest::qWaitFor([&] { return shown->tblFiles->rowCount() == 1; }, 15000))
+                    return false;
+                shown->tblFiles_clicked(shown->tblFiles->item(0, 0));
+                shown->button(QWizard::NextButton)->click();
+                shown->button(QWizard::NextButton)->click();
+                if (QTest::qWaitFor([&] { return shown->button(QWizard::FinishButton)->isEnabled(); }, 15000))
+                    shown->button(QWizard::FinishButton)->click();
+                else
+                    shown->reject();
+                return true;
+            }
+            auto* files = qobject_cast<QFileDialog*>(widget);
+            if (!files)
+                return false;
+            startFolder = files->directory().absolutePath();
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText("\"plate0105.tif\" \"plate0106.tif\"");
+            static_cast<QDialog*>(files)->accept();
+            return true;
+        };
+        frmSparseClip dialog(m_pWindow);
+        QVERIFY(dialog.btnAddFramesFromqXMLNet->isHidden());
+        dialog.btnPreview->setChecked(false);
+        dialog.vAddFramesToTable(m_project, nullptr, QStringLiteral("Clean Plate"), 1);
+        dialog.btnAddFramesFromqXMLNet->click();
+        QCOMPARE(g_pClipServerWizard.data(), wizard.data());
+        QVERIFY(wizard->edtFileName->text() != QStringLiteral("left over"));
+        const QString received = qslGetReceivedClipFolders().value(0);
+        QCOMPARE(startFolder, received);
+        QCOMPARE(qslFrames(dialog), (QStringList {"5", "6"}));
+        QCOMPARE(qslFiles(dialog).value(0), QDir(received).filePath("plate0105.tif"));
+        delete wizard.data();
+        qslGetReceivedClipFolders().clear();
+    }
+
+    // The image library reports each file's format and pixel type when it opens it.
+    void openingAnImageReportsItsFormat_data()
+    {
+        QTest::addColumn<int>("qtFormat");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("type");
+        QTest::newRow("grey") << int(QImage::Format_Grayscale8) << int(TAM_GREY) << int(TAM_UINT8);
+        QTest::newRow("RGB") << int(QImage::Format_RGB32) << int(TAM_RGB) << int(TAM_UINT8);
+        QTest::newRow("RGBA") << int(QImage::Format_ARGB32) << int(TAM_RGBA) << int(TAM_UINT8);
+        QTest::newRow("16-bit RGBA") << int(QImage::Format_RGBA64) << int(TAM_RGBA) << int(TAM_UINT16);
+    }
+
+    void openingAnImageReportsItsFormat()
+    {
+        QFETCH(int, qtFormat);
+        QFETCH(int, format);
+        QFETCH(int, type);
+        QImage image(8, 8, QImage::Format(qtFormat));
+        image.fill(QColor(10, 20, 30, 128));
+        const QString path = qstrPath("image.png");
+        QVERIFY(image.save(path));
+        CW_OpenMovieStruct movie {path, {}};
+        pGetImageIORouter()->vOpenMovie(movie);
+        pGetImageIORouter()->vCloseMovie(path.toUtf8().constData());
+        QCOMPARE(movie.iImageFormat, format);
+        QCOMPARE(movie.iImageType, type);
     }
 
     void engineRefusesBadRecords_data()
