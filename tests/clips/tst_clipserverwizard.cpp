@@ -543,12 +543,10 @@ private slots:
             if (!files)
                 return false;
             startFolders << files->directory().absolutePath();
-            if (files->fileMode() == QFileDialog::Directory) {
-                files->selectFile(qstrPath("chosen"));
-            } else {
-                files->setDirectory(qstrPath("chosen"));
-                files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("take_");
-            }
+            // The dialog's view fills itself on a thread; the line edit does not wait for it.
+            files->setDirectory(qstrPath("chosen"));
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(files->fileMode() == QFileDialog::Directory ? QString() : QStringLiteral("take_"));
             static_cast<QDialog*>(files)->accept();
             return true;
         };

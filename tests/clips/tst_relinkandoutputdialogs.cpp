@@ -342,6 +342,8 @@ private slots:
         ProjectManagerInstance::instance()->setInstance(project);
         QVERIFY(QDir().rename(qstrPath("a"), qstrPath("gone")));
         testenv::DialogDriver driver;
+        // The dialog under test is shown and driven by the test itself.
+        driver.handler = [](QWidget* widget) { return qobject_cast<RelinkClipDialog*>(widget) != nullptr; };
         RelinkClipDialog dialog(m_pWindow, QString(), true, {});
         dialog.setClip(1);
         vRelinkTo(dialog, qstrPath("b"));
