@@ -21,9 +21,8 @@ void XMLDirParser::vRead(const QByteArray& utf8)
             break;
         }
     }
-    m_qstrError = reader.hasError()
-        ? QStringLiteral("%1 (line %2)").arg(reader.errorString()).arg(reader.lineNumber())
-        : QString();
+    m_qstrError = reader.hasError() ? QStringLiteral("%1 (line %2)").arg(reader.errorString()).arg(reader.lineNumber())
+                                    : QString();
 }
 
 void XMLDirParser::startDocument()

@@ -50,8 +50,7 @@ bool bQwInsideFolder(const QString& file, const QString& folder)
 
 } // namespace
 
-frmQXMLNetGetClipWizard::frmQXMLNetGetClipWizard(
-    QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
+frmQXMLNetGetClipWizard::frmQXMLNetGetClipWizard(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
     : QWizard(parent, flags)
 {
     setupUi(this);
@@ -161,7 +160,8 @@ void frmQXMLNetGetClipWizard::reset()
     vStopProcess(m_pTransfer, false);
     m_tmrListing.stop();
     vClearTable();
-    cboxServer->setCurrentText(pGetUserSettings()->value(QStringLiteral("QXMLNetLastClipServer"), QString()).toString());
+    cboxServer->setCurrentText(
+        pGetUserSettings()->value(QStringLiteral("QXMLNetLastClipServer"), QString()).toString());
     sltXMLDir();
     pgSpecifyClip->vSetComplete(false);
 }
@@ -210,8 +210,8 @@ bool frmQXMLNetGetClipWizard::bStartListing(const QString& server, const QString
             vStopProcess(m_pListing, false);
         }
     });
-    process->start(program, {mask.isEmpty() ? QStringLiteral("*") : mask, QStringLiteral("-so"), server},
-        QIODevice::ReadWrite);
+    process->start(
+        program, {mask.isEmpty() ? QStringLiteral("*") : mask, QStringLiteral("-so"), server}, QIODevice::ReadWrite);
     m_tmrListing.start(m_iListingTimeoutMs);
     return true;
 }
@@ -308,8 +308,8 @@ void frmQXMLNetGetClipWizard::vFinishListing(int exitCode, QProcess::ExitStatus 
 
 void frmQXMLNetGetClipWizard::vShowListingFailure(const QString& output, const QString& reason)
 {
-    QString text = m_qstrListingProgram + QLatin1Char(' ') + m_qstrListingMask + QStringLiteral(" -so ")
-        + m_qstrListingServer;
+    QString text
+        = m_qstrListingProgram + QLatin1Char(' ') + m_qstrListingMask + QStringLiteral(" -so ") + m_qstrListingServer;
     tedtXMLOutput->setPlainText(text);
     if (!output.isEmpty())
         tedtXMLOutput->append(output);

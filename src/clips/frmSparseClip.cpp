@@ -300,7 +300,8 @@ void frmSparseClip::vShowPreviewForRow(int row)
     bCallReported(g_pMainWindow, [&] {
         CW_Instance project = ProjectManagerInstance::instance()->getInstance();
         const QTableWidgetItem* file = row >= 0 ? tblFrames->item(row, 0) : nullptr;
-        const CW_BaseClipInfo* base = bIsValidInstance(project) ? pcstctGetBaseClipInfo(project, m_eSourceClip) : nullptr;
+        const CW_BaseClipInfo* base
+            = bIsValidInstance(project) ? pcstctGetBaseClipInfo(project, m_eSourceClip) : nullptr;
         if (!file || !base || !g_pMainWindow)
             return;
         g_pMainWindow->vFitViewerToClip(project);

@@ -112,7 +112,8 @@ private slots:
         QStringList headers;
         for (int column = 0; column < 7; ++column)
             headers << wizard.tblFiles->horizontalHeaderItem(column)->text();
-        QCOMPARE(headers, (QStringList {"Name", "Duration", "Resolution", "StartTC", "Frame Rate", "Video/Audio", "Scan"}));
+        QCOMPARE(
+            headers, (QStringList {"Name", "Duration", "Resolution", "StartTC", "Frame Rate", "Video/Audio", "Scan"}));
         QVERIFY(wizard.tblFiles->verticalHeader()->isHidden());
         const int row = iRowOf(wizard, QStringLiteral("Tom & Jerry"));
         QVERIFY(row >= 0);
@@ -131,9 +132,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("completed");
         QTest::addColumn<bool>("next");
-        QTest::newRow("name in another case") << "tOM" << "Tom & Jerry" << true;
-        QTest::newRow("a cell of another column") << "7" << "Tom & Jerry" << true;
-        QTest::newRow("no cell") << "zz" << "zz" << false;
+        QTest::newRow("name in another case") << "tOM"
+                                              << "Tom & Jerry" << true;
+        QTest::newRow("a cell of another column") << "7"
+                                                  << "Tom & Jerry" << true;
+        QTest::newRow("no cell") << "zz"
+                                 << "zz" << false;
     }
 
     void typeAheadCompletes()
@@ -182,8 +186,12 @@ private slots:
         QTest::addColumn<QString>("clip");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("xSize");
-        QTest::newRow("name without digits, ampersand") << "Tom & Jerry" << "Tom _ Jerry" << "720";
-        QTest::newRow("trailing digits go") << "shot_0010" << "shot_" << "32";
+        QTest::newRow("name without digits, ampersand") << "Tom & Jerry"
+                                                        << "Tom _ Jerry"
+                                                        << "720";
+        QTest::newRow("trailing digits go") << "shot_0010"
+                                            << "shot_"
+                                            << "32";
     }
 
     void destinationPageFromTheRow()
@@ -244,10 +252,9 @@ private slots:
         const QStringList lines = qslTransferLines(wizard);
         QCOMPARE(lines.first(),
             QStringLiteral(PLINTRA_STAGE_DIR "/bin/XMLGet.exe Tom & Jerry -fd %1 -fn Tom _ Jerry -fo tif -dx 720 "
-                           "-so studio ")
+                                             "-so studio ")
                 .arg(destination));
-        QCOMPARE(lines.mid(lines.size() - 3),
-            (QStringList {"Transfer of 10 files completed.", " ", "DONE!"}));
+        QCOMPARE(lines.mid(lines.size() - 3), (QStringList {"Transfer of 10 files completed.", " ", "DONE!"}));
         for (int k = 0; k < 10; ++k) {
             const QString file = QDir(destination).filePath(QStringLiteral("Tom _ Jerry%1.tif").arg(1001 + k));
             QVERIFY2(testenv::bImageIsColour(file, testenv::qcolFrame(k)), qPrintable(file));
@@ -468,7 +475,8 @@ private slots:
         vConnect(wizard, QStringLiteral("nowhere"));
         QCOMPARE(wizard.tblFiles->rowCount(), 0);
         const QString shown = wizard.tedtXMLOutput->toPlainText();
-        QVERIFY2(shown.startsWith(QStringLiteral(PLINTRA_STAGE_DIR "/bin/XMLDir.exe * -so nowhere")), qPrintable(shown));
+        QVERIFY2(
+            shown.startsWith(QStringLiteral(PLINTRA_STAGE_DIR "/bin/XMLDir.exe * -so nowhere")), qPrintable(shown));
         QVERIFY2(shown.contains(QStringLiteral("There is no clip server named \"nowhere\".")), qPrintable(shown));
         QVERIFY(wizard.tedtXMLOutput->height() > 20);
         QCOMPARE(wizard.cboxServer->findText(QStringLiteral("nowhere")), -1);

@@ -13,8 +13,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSettings>
 
 namespace {
@@ -69,9 +69,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("two clips, blank lines")
-            << QByteArray("<COMPLETE><CLIPS>\n\"a\"\t1\t2\t3\t4\t5\t6\n\n\n\"b\"\t1\t2\t3\t4\t5\t6\n</CLIPS></COMPLETE>")
-            << QStringList {"\"a\"\t1\t2\t3\t4\t5\t6", "\"b\"\t1\t2\t3\t4\t5\t6"};
+        QTest::newRow("two clips, blank lines") << QByteArray(
+            "<COMPLETE><CLIPS>\n\"a\"\t1\t2\t3\t4\t5\t6\n\n\n\"b\"\t1\t2\t3\t4\t5\t6\n</CLIPS></COMPLETE>")
+                                                << QStringList {"\"a\"\t1\t2\t3\t4\t5\t6", "\"b\"\t1\t2\t3\t4\t5\t6"};
         QTest::newRow("empty clips") << QByteArray("<COMPLETE><CLIPS></CLIPS></COMPLETE>") << QStringList();
         QTest::newRow("clips not closed before an error")
             << QByteArray("<COMPLETE><CLIPS>\n\"a\"\t1\n</WRONG></COMPLETE>") << QStringList();
@@ -105,8 +105,7 @@ private slots:
         QTest::newRow("seven fields, double tab")
             << "\"Tom & Jerry\"\t00:00:00:10\t\t720x576 \t 00:00:00:00\t25\tV\tProgressive"
             << QStringList {"Tom & Jerry", "00:00:00:10", "720x576", "00:00:00:00", "25", "V", "Progressive"};
-        QTest::newRow("fewer fields are empty cells")
-            << "\"a\"\t1\t2" << QStringList {"a", "1", "2", "", "", "", ""};
+        QTest::newRow("fewer fields are empty cells") << "\"a\"\t1\t2" << QStringList {"a", "1", "2", "", "", "", ""};
         QTest::newRow("fields after the seventh ignored")
             << "\"a\"\t1\t2\t3\t4\t5\t6\t7\t8" << QStringList {"a", "1", "2", "3", "4", "5", "6"};
         QTest::newRow("no closing quote gives an empty name")
@@ -128,28 +127,35 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("fileName");
         QTest::newRow("file, numbers, no progress element")
-            << QByteArray("<FILENAME>f1</FILENAME><FRAMENUM>3</FRAMENUM><TOTALNUM>10</TOTALNUM>")
-            << "Transferring f1" << "f1";
-        QTest::newRow("progress before the numbers") << QByteArray("<FILENAME>f1</FILENAME><PROGRESS>5</PROGRESS>")
-                                                     << "Transferring f1 (1 of 1)" << "f1";
+            << QByteArray("<FILENAME>f1</FILENAME><FRAMENUM>3</FRAMENUM><TOTALNUM>10</TOTALNUM>") << "Transferring f1"
+            << "f1";
+        QTest::newRow("progress before the numbers")
+            << QByteArray("<FILENAME>f1</FILENAME><PROGRESS>5</PROGRESS>") << "Transferring f1 (1 of 1)"
+            << "f1";
         QTest::newRow("progress") << QByteArray("<FILENAME>f</FILENAME><FRAMENUM>3</FRAMENUM><TOTALNUM>10</TOTALNUM>"
                                                 "<PROGRESS>30</PROGRESS>")
-                                  << "Transferring f (3 of 10)" << "f";
+                                  << "Transferring f (3 of 10)"
+                                  << "f";
         QTest::newRow("complete") << QByteArray("<TOTALNUM>10</TOTALNUM><COMPLETE>10</COMPLETE>")
-                                  << "Transfer of 10 files completed." << "";
-        QTest::newRow("error after complete") << QByteArray("<COMPLETE/><ERROR>disk full</ERROR>")
-                                              << "ERROR: disk full" << "";
+                                  << "Transfer of 10 files completed."
+                                  << "";
+        QTest::newRow("error after complete") << QByteArray("<COMPLETE/><ERROR>disk full</ERROR>") << "ERROR: disk full"
+                                              << "";
         QTest::newRow("complete after error")
-            << QByteArray("<ERROR>x</ERROR><COMPLETE/>") << "Transfer of 1 files completed." << "";
-        QTest::newRow("text outside elements") << QByteArray("noise<FILENAME>f</FILENAME>more noise<PROGRESS/>")
-                                               << "Transferring f (1 of 1)" << "f";
+            << QByteArray("<ERROR>x</ERROR><COMPLETE/>") << "Transfer of 1 files completed."
+            << "";
+        QTest::newRow("text outside elements")
+            << QByteArray("noise<FILENAME>f</FILENAME>more noise<PROGRESS/>") << "Transferring f (1 of 1)"
+            << "f";
         QTest::newRow("elements after an error do not count")
             << QByteArray("<FILENAME>a</FILENAME><PROGRESS/></OOPS><FILENAME>b</FILENAME><COMPLETE/>")
-            << "Transferring a (1 of 1)" << "a";
-        QTest::newRow("entities resolved") << QByteArray("<FILENAME>/x/Tom &amp; Jerry0001.tif</FILENAME>")
-                                           << "Transferring /x/Tom & Jerry0001.tif" << "/x/Tom & Jerry0001.tif";
-        QTest::newRow("an element cut off") << QByteArray("<FILENAME>a</FILENAME><FILENAME>bcd")
-                                            << "Transferring a" << "a";
+            << "Transferring a (1 of 1)"
+            << "a";
+        QTest::newRow("entities resolved")
+            << QByteArray("<FILENAME>/x/Tom &amp; Jerry0001.tif</FILENAME>") << "Transferring /x/Tom & Jerry0001.tif"
+            << "/x/Tom & Jerry0001.tif";
+        QTest::newRow("an element cut off") << QByteArray("<FILENAME>a</FILENAME><FILENAME>bcd") << "Transferring a"
+                                            << "a";
     }
 
     void progressStatus()
@@ -166,9 +172,8 @@ private slots:
     // shows after the last piece is what it shows for the whole text.
     void progressCutAnywhere()
     {
-        const QByteArray stream = QStringLiteral("<FILENAME>/d/Cl\u00e9 & \u00e9t\u00e9_0001.tif</FILENAME>")
-                                      .toUtf8()
-                                      .replace("&", "&amp;")
+        const QByteArray stream
+            = QStringLiteral("<FILENAME>/d/Cl\u00e9 & \u00e9t\u00e9_0001.tif</FILENAME>").toUtf8().replace("&", "&amp;")
             + "<FRAMENUM>1</FRAMENUM><TOTALNUM>2</TOTALNUM><PROGRESS>50</PROGRESS>"
               "<FILENAME>/d/b</FILENAME><FRAMENUM>2</FRAMENUM><PROGRESS>100</PROGRESS><COMPLETE>2</COMPLETE>";
         QString wholeName;
@@ -214,13 +219,14 @@ private slots:
             << 3 << QString();
         QTest::newRow("rate not a number")
             << QByteArray("<COMPLETE><CLIPS>\n\"a\"\t1\t2\t3\tfast\t5\t6\n</CLIPS></COMPLETE>") << 0 << 1 << QString();
-        QTest::newRow("entity references") << QByteArray("<COMPLETE><CLIPS>\n\"&lt;x&gt;\"\t1\n</CLIPS></COMPLETE>")
-                                           << 0 << 1 << QString();
-        static const char kGarbage[] = "\x00\x01\xff\xfe<COMPL\x00" "ETE></COMPLETE>";
+        QTest::newRow("entity references")
+            << QByteArray("<COMPLETE><CLIPS>\n\"&lt;x&gt;\"\t1\n</CLIPS></COMPLETE>") << 0 << 1 << QString();
+        static const char kGarbage[] = "\x00\x01\xff\xfe<COMPL\x00"
+                                       "ETE></COMPLETE>";
         QTest::newRow("binary garbage") << QByteArray(kGarbage, sizeof(kGarbage) - 1) << 0 << 0 << "could not be read";
-        QTest::newRow("very long line")
-            << ("<COMPLETE><CLIPS>\n\"" + QByteArray(1000000, 'x') + "\"\t1\n</CLIPS></COMPLETE>") << 0 << 1
-            << QString();
+        QTest::newRow("very long line") << ("<COMPLETE><CLIPS>\n\"" + QByteArray(1000000, 'x')
+            + "\"\t1\n</CLIPS></COMPLETE>")
+                                        << 0 << 1 << QString();
         QTest::newRow("text after the closing tag is dropped")
             << (good + "<CLIPS>\n\"z\"\n</CLIPS></COMPLETE>") << 0 << 2 << QString();
         QTest::newRow("non-zero exit") << good << 3 << 0 << "exit code 3";
@@ -379,10 +385,10 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::newRow("converted to tif") << QStringList {"-fo", "tif"} << "tif" << 0 << 10 << 72;
         QTest::newRow("copied as they are") << QStringList() << "png" << 0 << 10 << 72;
-        QTest::newRow("start and length") << QStringList {"-ts", "00:00:00:03", "-tl", "00:00:00:04", "-fo", "tif"}
-                                          << "tif" << 3 << 4 << 72;
-        QTest::newRow("length beyond the end") << QStringList {"-ts", "00:00:00:08", "-tl", "00:00:01:00"} << "png"
-                                               << 8 << 2 << 72;
+        QTest::newRow("start and length")
+            << QStringList {"-ts", "00:00:00:03", "-tl", "00:00:00:04", "-fo", "tif"} << "tif" << 3 << 4 << 72;
+        QTest::newRow("length beyond the end")
+            << QStringList {"-ts", "00:00:00:08", "-tl", "00:00:01:00"} << "png" << 8 << 2 << 72;
         QTest::newRow("scaled") << QStringList {"-dx", "36", "-fo", "png"} << "png" << 0 << 10 << 36;
     }
 
@@ -397,7 +403,8 @@ private slots:
         server.qstrAddClip("studio", "Tom & Jerry", "tj_", 10, QSize(72, 57), 1001);
         QDir().mkpath(qstrPath("dest"));
         const ProgramRun run = stctRun("XMLGet.exe",
-            QStringList {"Tom & Jerry", "-fd", qstrPath("dest"), "-fn", "got_"} + options + QStringList {"-so", "studio"});
+            QStringList {"Tom & Jerry", "-fd", qstrPath("dest"), "-fn", "got_"} + options
+                + QStringList {"-so", "studio"});
         QCOMPARE(run.iExitCode, 0);
         QCOMPARE(QDir(qstrPath("dest")).entryList(QDir::Files).size(), frames);
         for (int k = 0; k < frames; ++k) {
@@ -443,8 +450,8 @@ private slots:
         server.qstrAddClip("studio", "plate", "p", 3);
         QDir().mkpath(qstrPath("dest/inner"));
         const QString clip = error.isEmpty() ? QStringLiteral("../studio/plate") : QStringLiteral("plate");
-        const ProgramRun run = stctRun("XMLGet.exe",
-            QStringList {clip, "-fd", qstrPath("dest/inner")} + options + QStringList {"-so", "studio"});
+        const ProgramRun run = stctRun(
+            "XMLGet.exe", QStringList {clip, "-fd", qstrPath("dest/inner")} + options + QStringList {"-so", "studio"});
         QCOMPARE(run.eStatus, QProcess::NormalExit);
         QVERIFY(run.iExitCode != 0);
         const QString status = qstrStatusOf(run.baOut);
@@ -463,16 +470,14 @@ private slots:
         broken.write("not an image");
         broken.close();
         QDir().mkpath(qstrPath("dest"));
-        const ProgramRun run
-            = stctRun("XMLGet.exe", {"plate", "-fd", qstrPath("dest"), "-fo", "tif", "-so", "studio"});
+        const ProgramRun run = stctRun("XMLGet.exe", {"plate", "-fd", qstrPath("dest"), "-fo", "tif", "-so", "studio"});
         QCOMPARE(run.iExitCode, 1);
         QVERIFY(qstrStatusOf(run.baOut).startsWith(QStringLiteral("ERROR: Unable to read")));
         QCOMPARE(QDir(qstrPath("dest")).entryList(QDir::Files), (QStringList {"p0001.tif", "p0002.tif"}));
 
         // A file that is there already is not overwritten.
-        const ProgramRun again
-            = stctRun("XMLGet.exe", {"plate", "-fd", qstrPath("dest"), "-fo", "tif", "-tl", "00:00:00:01", "-so",
-                                     "studio"});
+        const ProgramRun again = stctRun(
+            "XMLGet.exe", {"plate", "-fd", qstrPath("dest"), "-fo", "tif", "-tl", "00:00:00:01", "-so", "studio"});
         QCOMPARE(again.iExitCode, 1);
         QVERIFY(qstrStatusOf(again.baOut).contains(QStringLiteral("exists already")));
         QVERIFY(testenv::bImageIsColour(qstrPath("dest/p0001.tif"), testenv::qcolFrame(0)));

@@ -7,10 +7,10 @@
 
 #include "app/OutputFolders.h"
 #include "app/ProgramState.h"
-#include "app/ShellAccessors.h"
-#include "brandor.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "app/ShellAccessors.h"
+#include "brandor.h"
 #include "clips/frmQXMLNetGetClipWizard.h"
 #include "clips/frmSparseClip.h"
 #include "mainwindow/frmMain.h"
@@ -143,7 +143,8 @@ private:
     }
     static bool bNear(QColor a, QColor b)
     {
-        return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
+        return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8
+            && std::abs(a.blue() - b.blue()) < 8;
     }
 
 private slots:
@@ -185,11 +186,11 @@ private slots:
         QTest::addColumn<QStringList>("frames");
         const QStringList withinClip {"/x/shot_0105.tif", "/x/shot_0150.tif"};
         QTest::newRow("within the clip") << 100 << 200 << 0 << withinClip << withinClip << QStringList {"5", "50"};
-        QTest::newRow("sorted by number") << 100 << 200 << 0 << QStringList {"/x/shot_0150.tif", "/x/shot_0109.tif"}
-                                          << QStringList {"/x/shot_0109.tif", "/x/shot_0150.tif"}
-                                          << QStringList {"9", "50"};
-        QTest::newRow("with a frame offset") << 100 << 200 << 1000 << withinClip << withinClip
-                                             << QStringList {"1005", "1050"};
+        QTest::newRow("sorted by number")
+            << 100 << 200 << 0 << QStringList {"/x/shot_0150.tif", "/x/shot_0109.tif"}
+            << QStringList {"/x/shot_0109.tif", "/x/shot_0150.tif"} << QStringList {"9", "50"};
+        QTest::newRow("with a frame offset")
+            << 100 << 200 << 1000 << withinClip << withinClip << QStringList {"1005", "1050"};
         const QStringList outside {"/x/shot_0500.tif", "/x/shot_0099.tif"};
         QTest::newRow("outside the clip") << 100 << 200 << 0 << outside << outside << QStringList {"0", "1"};
         const QStringList extension {"/x/plate.jp2", "/x/other.tif"};
@@ -243,8 +244,8 @@ private slots:
         QTest::addColumn<QList<int>>("indices");
         QTest::addColumn<bool>("allFrames");
         QTest::newRow("with an offset") << 1000 << 0 << QStringList {"1005", "1100"} << QList<int> {5, 100} << false;
-        QTest::newRow("below the offset or unreadable") << 1000 << 0 << QStringList {"999", "x7"} << QList<int> {0, 0}
-                                                        << false;
+        QTest::newRow("below the offset or unreadable")
+            << 1000 << 0 << QStringList {"999", "x7"} << QList<int> {0, 0} << false;
         QTest::newRow("beyond the clip") << 0 << 0 << QStringList {"5000"} << QList<int> {100} << false;
         QTest::newRow("one row reading All") << 0 << 0 << QStringList {"All"} << QList<int> {0} << true;
         QTest::newRow("All with two rows") << 0 << 0 << QStringList {"All", "7"} << QList<int> {0, 7} << false;
@@ -487,9 +488,9 @@ private slots:
         SpQuietHandler handler;
         CW_Color colours[5];
         ManagerSuite managers;
-        CW_Instance reopened = pOpenProject(pstctBRD_GetCallbackStruct(), nullptr, nullptr, QString(), nullptr,
-            nullptr, QString(), false, qstrPath("p.pln").toUtf8().constData(), 10, "", handler, nullptr, colours,
-            managers, false);
+        CW_Instance reopened
+            = pOpenProject(pstctBRD_GetCallbackStruct(), nullptr, nullptr, QString(), nullptr, nullptr, QString(),
+                false, qstrPath("p.pln").toUtf8().constData(), 10, "", handler, nullptr, colours, managers, false);
         QVERIFY(bIsValidInstance(reopened));
         const CW_ClipInfo* info = pcstctGetClipInfo(reopened, clip);
         QVERIFY(info && info->bSparse && info->bSparseDerived && info->bAllFrames);

@@ -29,8 +29,8 @@ QString ClipServerRoot::qstrAddClip(
     const QString folder = QDir(m_qstrRoot).filePath(server + QLatin1Char('/') + clip);
     QDir().mkpath(folder);
     for (int k = 0; k < count; ++k)
-        bWriteColouredImage(QDir(folder).filePath(
-                                QStringLiteral("%1%2.png").arg(prefix).arg(firstNumber + k, 4, 10, QLatin1Char('0'))),
+        bWriteColouredImage(
+            QDir(folder).filePath(QStringLiteral("%1%2.png").arg(prefix).arg(firstNumber + k, 4, 10, QLatin1Char('0'))),
             size, qcolFrame(k));
     return folder;
 }

@@ -62,8 +62,8 @@ int main(int argc, char** argv)
     }
     if (mask.isEmpty())
         mask = QStringLiteral("*");
-    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(mask),
-        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression pattern(
+        QRegularExpression::wildcardToRegularExpression(mask), QRegularExpression::CaseInsensitiveOption);
     if (!pattern.isValid()) {
         vWriteError(QStringLiteral("The mask \"%1\" is not a pattern.").arg(mask));
         return kiExitUsage;
@@ -78,7 +78,8 @@ int main(int argc, char** argv)
 
     QString lines;
     int listed = 0;
-    const QStringList folders = serverFolder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList folders
+        = serverFolder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : folders) {
         if (listed >= kiMaximumClips)
             break;

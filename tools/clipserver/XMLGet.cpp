@@ -35,7 +35,7 @@ using namespace clipserver;
 namespace {
 
 const QStringList kWritableFormats = {QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("png"),
-                                      QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp")};
+    QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp")};
 
 int iFail(const QString& text)
 {
@@ -74,8 +74,7 @@ int main(int argc, char** argv)
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     static const QStringList kOptions = {QStringLiteral("-fd"), QStringLiteral("-fn"), QStringLiteral("-ts"),
-                                         QStringLiteral("-tl"), QStringLiteral("-fo"), QStringLiteral("-dx"),
-                                         QStringLiteral("-so")};
+        QStringLiteral("-tl"), QStringLiteral("-fo"), QStringLiteral("-dx"), QStringLiteral("-so")};
     std::map<QString, QString> options;
     QString source;
     bool haveSource = false;
@@ -125,7 +124,8 @@ int main(int argc, char** argv)
         bool ok = false;
         width = options[QStringLiteral("-dx")].toInt(&ok);
         if (!ok || width < 2 || width > 10000)
-            return iFail(QStringLiteral("The width \"%1\" is not between 2 and 10000.").arg(options[QStringLiteral("-dx")]));
+            return iFail(
+                QStringLiteral("The width \"%1\" is not between 2 and 10000.").arg(options[QStringLiteral("-dx")]));
     }
 
     const qint64 count = clip.qslFiles.size();
@@ -157,10 +157,11 @@ int main(int argc, char** argv)
             QThread::msleep(frameDelay);
         const int index = int(first + k);
         const QString from = clip.qslFiles[index];
-        const QString to = QDir(folder.absoluteFilePath())
-                               .filePath(name + QStringLiteral("%1").arg(clip.vecNumbers[size_t(index)], digits, 10,
-                                                                        QLatin1Char('0'))
-                                   + QLatin1Char('.') + format);
+        const QString to
+            = QDir(folder.absoluteFilePath())
+                  .filePath(name
+                      + QStringLiteral("%1").arg(clip.vecNumbers[size_t(index)], digits, 10, QLatin1Char('0'))
+                      + QLatin1Char('.') + format);
         if (QFileInfo::exists(to))
             return iFail(QStringLiteral("%1 exists already.").arg(to));
         if (format == sourceFormat && width == clip.size.width()) {
