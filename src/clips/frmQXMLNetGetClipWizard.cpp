@@ -274,7 +274,7 @@ void frmQXMLNetGetClipWizard::vFinishListing(int exitCode, QProcess::ExitStatus 
 {
     if (m_bListingRefused)
         return;
-    const QString errors = QString::fromLocal8Bit(errorOutput.left(kiMaximumErrorOutputBytes));
+    const QString errors = QString::fromLocal8Bit(errorOutput.left(kiMaximumErrorOutputBytes)).trimmed();
     if (status != QProcess::NormalExit) {
         vShowListingFailure(errors, tr("The program did not end normally."));
         return;
