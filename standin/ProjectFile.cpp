@@ -210,6 +210,7 @@ const PfCodec kPfCodecs[] = {
     {"listing", &vWriteListing, &vReadListing, false},
     {"layer", &vWriteLayers, &vReadLayer, false},
     {"parameter", &vWriteLayerParameters, &vReadLayerParameter, false},
+    {"sparse", &vWriteSparseClips, &vReadSparseClip, false},
 };
 
 // A clip that every clip it descends from exists, and that descends from none of them twice.

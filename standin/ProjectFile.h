@@ -131,4 +131,8 @@ void vReadLayer(const Section& section, CW_ProjectRecord& project);
 void vWriteLayerParameters(const CW_ProjectRecord& project, std::vector<Section>& out);
 void vReadLayerParameter(const Section& section, CW_ProjectRecord& project);
 
+// The discrete frames of sparse clips (SparseClips.cpp); read after the clips.
+void vWriteSparseClips(const CW_ProjectRecord& project, std::vector<Section>& out);
+void vReadSparseClip(const Section& section, CW_ProjectRecord& project);
+
 } // namespace standin::projectfile

@@ -546,6 +546,7 @@ void vSetOutputDirectory(CW_Instance project, bool absolute, const QString& dire
 
 bool bMoveAllClipsToNewDirectory(CW_Instance project, const char* folderUtf8)
 {
+    standin::vDelayForTest("bMoveAllClipsToNewDirectory");
     const QString folder = QString::fromUtf8(folderUtf8);
     if (!QDir().mkpath(folder))
         throw CW_Exception(("The folder " + folder + " cannot be created.").toStdString(), "move: mkpath");
@@ -638,7 +639,8 @@ CW_Instance pCreateProjectFromClip(const QString& imagePath, const QString& name
 {
     BRD_ImageIO_Router* router = pGetImageIORouter();
     const QByteArray pathUtf8 = imagePath.toUtf8();
-    router->vOpenMovie(CW_OpenMovieStruct {imagePath, {}});
+    CW_OpenMovieStruct movie {imagePath, {}};
+    router->vOpenMovie(movie);
     std::string folder, prefix, postfix, header;
     int first = 0, last = 0, digits = 0, interlace = 0;
     float rate = 0.0f;

@@ -325,6 +325,16 @@ namespace standin {
 
 QString qstrViewerFramePath(const CW_ClipInfo& files, unsigned int frame)
 {
+    // A sparse clip shows the image of the frame's record; a frame without one has none.
+    if (files.bSparse) {
+        if (files.bAllFrames && !files.vecDiscreteFrames.empty())
+            return QString::fromUtf8(files.vecDiscreteFrames.front().acPath);
+        for (const CW_DiscreteFrame& record : files.vecDiscreteFrames) {
+            if (record.iFrame >= 0 && unsigned(record.iFrame) == frame)
+                return QString::fromUtf8(record.acPath);
+        }
+        return QString();
+    }
     QString folder = files.qstrFolder;
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -350,7 +360,7 @@ void vForgetDecodedFrames()
 
 void vDecodeAhead(const CW_ClipInfo& files, int frameCount, unsigned int frame, const QImage& shown)
 {
-    if (files.iThirdNumber < 0 || frameCount <= 1 || shown.isNull())
+    if (files.iThirdNumber < 0 || files.bSparse || frameCount <= 1 || shown.isNull())
         return;
     const QString sequence
         = files.qstrFolder + QLatin1Char('/') + files.qstrFileName + QLatin1Char('#') + files.qstrThirdPart;

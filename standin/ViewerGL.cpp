@@ -320,6 +320,10 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
         return false;
     }
     const QString path = standin::qstrViewerFramePath(view.files, view.uiFrame);
+    if (path.isEmpty()) {
+        errorText = "Clip " + std::to_string(shown) + " has no image at frame " + std::to_string(view.uiFrame) + ".";
+        return false;
+    }
     const QImage image = standin::imgGetDecodedFrame(path);
     if (image.isNull()) {
         errorText = "Unable to read " + path.toStdString();

@@ -185,3 +185,18 @@ void vCommitUndoStep(CW_Instance project, const std::string& label);
 std::vector<std::string> vecGetUndoSteps(CW_Instance project);
 
 } // namespace standin::testing
+
+namespace standin::testing {
+
+// Sparse clips: how often the program unloaded a clip, and whether it marked it changed.
+unsigned int uiGetClipUnloadCount(CW_Instance project, CW_CLIP_ID clip);
+bool bGetClipHasChanged(CW_Instance project, CW_CLIP_ID clip);
+// Makes an operation (by its function name) wait this long before it starts; 0 clears it.
+void vSetOperationDelay(const std::string& operation, int milliseconds);
+
+} // namespace standin::testing
+
+namespace standin {
+// The wait a test set for the operation.
+void vDelayForTest(const char* operation);
+} // namespace standin

@@ -9,6 +9,7 @@
 #include "app/ProjectManagerInstance.h"
 #include "app/ShellAccessors.h"
 #include "brandor.h"
+#include "clips/RelinkClipDialog.h"
 #include "curves/frmCurveEditor.h"
 #include "preferences/frmPreferences.h"
 #include "velmor.h"
@@ -192,11 +193,12 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid)
         return true;
     }
     case 10300:
-        // The relink offer comes with the relink dialog.
         sltUpdateGUI(2);
         if (m_pGLWidget)
             m_pGLWidget->updateGL();
         vStopExecutingThreaded(true);
+        if (projectValid)
+            vOfferRelinkOfMissingClip(this, CW_CLIP_ID(e->uiGetPayload()));
         return true;
     case 10400:
         vDetachFocusedParameterWidget();

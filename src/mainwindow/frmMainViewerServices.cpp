@@ -348,7 +348,10 @@ void frmMain::sltInitialisePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     path += clip->qstrFileName;
-    if (!clip->bMovie) {
+    // A sparse description shows the image of its first chosen frame.
+    if (clip->bSparse && !clip->vecDiscreteFrames.empty())
+        path = QString::fromUtf8(clip->vecDiscreteFrames.front().acPath);
+    else if (!clip->bMovie) {
         // A negative number width marks a single file without a frame number.
         if (clip->iThirdNumber >= 0)
             path += QStringLiteral("%1").arg(clip->iFirstFileNumber, clip->iThirdNumber, 10, QLatin1Char('0'));
