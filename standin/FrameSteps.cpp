@@ -5,6 +5,7 @@
 #include "velmor.h"
 
 #include <QMutex>
+#include <functional>
 #include <map>
 
 namespace {
@@ -17,11 +18,28 @@ struct FsFault {
 QMutex g_fsMutex;
 std::map<std::string, unsigned int> g_fsCallCounts;
 std::map<std::string, FsFault> g_fsFaults;
+std::map<std::string, std::function<void(unsigned int)>> g_fsHooks;
 
-void vFsCount(const char* operation)
+unsigned int uiFsCount(const char* operation)
 {
     QMutexLocker lock(&g_fsMutex);
-    ++g_fsCallCounts[operation];
+    return ++g_fsCallCounts[operation];
+}
+
+// A frame operation begins: counted, then the test's hook runs on the calling thread,
+// outside every lock of the stand-in, so that it may hold a worker there.
+void vFsEnter(const char* operation)
+{
+    const unsigned int call = uiFsCount(operation);
+    std::function<void(unsigned int)> hook;
+    {
+        QMutexLocker lock(&g_fsMutex);
+        auto it = g_fsHooks.find(operation);
+        if (it != g_fsHooks.end())
+            hook = it->second;
+    }
+    if (hook)
+        hook(call);
 }
 
 // The project's record, or CW_Exception for a handle that is not open. The registry lock
@@ -58,7 +76,7 @@ bool bFsPlantedFault(const char* operation, unsigned int frame)
 
 CW_BOOL bFsTrack(CW_Instance project, const char* operation, bool forwards)
 {
-    vFsCount(operation);
+    vFsEnter(operation);
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
     CW_ProjectRecord& record = stctFsProject(project, operation);
@@ -92,13 +110,13 @@ CW_BOOL bIsClipRegistered(CW_Instance project, CW_CLIP_ID clip)
 
 bool standin::bPlantedFault(const char* operation, unsigned int frame)
 {
-    vFsCount(operation);
+    uiFsCount(operation);
     return bFsPlantedFault(operation, frame);
 }
 
 CW_BOOL bMakeFrameCurrent(CW_Instance project, unsigned int frame)
 {
-    vFsCount("bMakeFrameCurrent");
+    vFsEnter("bMakeFrameCurrent");
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
     CW_ProjectRecord& record = stctFsProject(project, "bMakeFrameCurrent");
@@ -122,7 +140,7 @@ CW_BOOL bEventAllowed(CW_Instance project, int event, CW_MODULE module)
 
 CW_BOOL bBackupBuffers(CW_Instance project, bool, bool)
 {
-    vFsCount("bBackupBuffers");
+    vFsEnter("bBackupBuffers");
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
     CW_ProjectRecord& record = stctFsProject(project, "bBackupBuffers");
@@ -135,7 +153,7 @@ CW_BOOL bBackupBuffers(CW_Instance project, bool, bool)
 
 CW_BOOL bFreeTemporaryMemoryBuffers(CW_Instance project)
 {
-    vFsCount("bFreeTemporaryMemoryBuffers");
+    vFsEnter("bFreeTemporaryMemoryBuffers");
     auto& registry = standin::ProjectRegistry::instance();
     QMutexLocker lock(&registry.mutex());
     CW_ProjectRecord& record = stctFsProject(project, "bFreeTemporaryMemoryBuffers");
@@ -194,11 +212,21 @@ unsigned int uiGetCallCount(const std::string& operation)
     return it == g_fsCallCounts.end() ? 0 : it->second;
 }
 
+void vSetCallHook(const std::string& operation, std::function<void(unsigned int)> hook)
+{
+    QMutexLocker lock(&g_fsMutex);
+    if (hook)
+        g_fsHooks[operation] = std::move(hook);
+    else
+        g_fsHooks.erase(operation);
+}
+
 void vResetFrameSteps()
 {
     QMutexLocker lock(&g_fsMutex);
     g_fsCallCounts.clear();
     g_fsFaults.clear();
+    g_fsHooks.clear();
 }
 
 } // namespace standin::testing

@@ -1,37 +1,10 @@
-// Undoable commands, the project's undo history and its playback range.
+// The project's undo history and its playback range.
 #include "ProjectModel.h"
 #include "Vosk.h"
+#include "testing.h"
 #include "velmor.h"
 
 #include <algorithm>
-
-namespace Vosk {
-
-void CompositeCommand::vAddStep(std::function<void()> doIt, std::function<void()> undoIt)
-{
-    m_vecSteps.push_back(std::make_shared<Step>(Step {std::move(doIt), std::move(undoIt)}));
-}
-
-void CompositeCommand::vAppend(const CompositeCommand& other)
-{
-    m_vecSteps.insert(m_vecSteps.end(), other.m_vecSteps.begin(), other.m_vecSteps.end());
-}
-
-void CompositeCommand::do_it(void*)
-{
-    for (const auto& step : m_vecSteps)
-        if (step->fnDo)
-            step->fnDo();
-}
-
-void CompositeCommand::undo_it()
-{
-    for (auto it = m_vecSteps.rbegin(); it != m_vecSteps.rend(); ++it)
-        if ((*it)->fnUndo)
-            (*it)->fnUndo();
-}
-
-} // namespace Vosk
 
 namespace {
 
@@ -64,10 +37,17 @@ CW_BOOL bHsStep(CW_Instance project, const char* operation, bool undo, bool& reR
             return false;
         standin::HistoryStep step = from.back();
         from.pop_back();
-        if (undo)
-            step.pCommand->undo_it();
-        else
-            step.pCommand->do_it(nullptr);
+        ++r.iReplayingHistory;
+        try {
+            if (undo)
+                step.pCommand->undo_it();
+            else
+                step.pCommand->do_it(nullptr);
+        } catch (...) {
+            --r.iReplayingHistory;
+            throw;
+        }
+        --r.iReplayingHistory;
         to.push_back(step);
         if (step.uiFrame <= uiHsLastFrame(r))
             r.uiCurrentFrame = step.uiFrame;
@@ -146,6 +126,14 @@ CW_BOOL bCanUndo(CW_Instance project)
     return registry.bIsLive(project) && !project->vecUndo.empty();
 }
 
+CW_BOOL ignoreParameterChangeNotifications(CW_Instance project)
+{
+    // The registry lock is re-entrant: a notice during the replay asks on the replaying thread.
+    auto& registry = standin::ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    return registry.bIsLive(project) && project->iReplayingHistory > 0;
+}
+
 CW_BOOL bCanRedo(CW_Instance project)
 {
     auto& registry = standin::ProjectRegistry::instance();
@@ -200,6 +188,17 @@ CW_BOOL bSetCacheStrategyRecycle(CW_Instance project, bool recycle)
         return true;
     });
 }
+
+namespace standin::testing {
+
+CacheSettings stctGetCacheSettings(CW_Instance project)
+{
+    return hsWithProject(project, "stctGetCacheSettings", [](CW_ProjectRecord& r) {
+        return CacheSettings {r.eCachePriorityClip, r.bCacheRecycle};
+    });
+}
+
+} // namespace standin::testing
 
 void vDumpCacheInfo(CW_Instance project)
 {

@@ -1,5 +1,6 @@
 #include "brandor.h"
 #include "ImageBuffers.h"
+#include "tamsin.h"
 #include "testing.h"
 
 #include <QDir>
@@ -79,13 +80,34 @@ bool bSplitNumbered(const QString& fileName, NumberedName& out)
     return true;
 }
 
+// The image format and pixel type of a file as its reader reports them; an unreadable
+// file counts as 8-bit RGB.
+void vIoGetFormatAndType(const QString& path, int& format, int& type)
+{
+    format = TAM_RGB;
+    type = TAM_UINT8;
+    const QImage::Format stored = QImageReader(path).imageFormat();
+    if (stored == QImage::Format_Invalid)
+        return;
+    const QPixelFormat pixel = QImage::toPixelFormat(stored);
+    if (pixel.colorModel() == QPixelFormat::Grayscale || pixel.colorModel() == QPixelFormat::Alpha)
+        format = TAM_GREY;
+    else if (pixel.alphaUsage() == QPixelFormat::UsesAlpha)
+        format = TAM_RGBA;
+    if (pixel.typeInterpretation() == QPixelFormat::FloatingPoint)
+        type = TAM_FLOAT32;
+    else if (pixel.channelCount() > 0 && pixel.bitsPerPixel() / pixel.channelCount() > 8)
+        type = TAM_UINT16;
+}
+
 class Router final : public BRD_ImageIO_Router {
 public:
-    void vOpenMovie(const CW_OpenMovieStruct& movie) override
+    void vOpenMovie(CW_OpenMovieStruct& movie) override
     {
         const QFileInfo info(movie.qstrPath);
         if (!info.isFile() || !info.isReadable())
             throw CW_Exception("Unable to open " + movie.qstrPath.toStdString(), "vOpenMovie: no readable file");
+        vIoGetFormatAndType(info.absoluteFilePath(), movie.iImageFormat, movie.iImageType);
         QMutexLocker lock(&g_ioMutex);
         m_openFiles.insert(info.absoluteFilePath());
     }

@@ -1,14 +1,12 @@
 #include "ProjectFile.h"
 
-#include "testing.h"
+#include "Vosk.h"
 #include "velmor.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-#include <QSaveFile>
+#include <cmath>
+#include <limits>
 
 namespace standin::projectfile {
 
@@ -16,7 +14,8 @@ namespace {
 
 const QByteArray kPfMagic = QByteArrayLiteral("PLINTRA PROJECT FILE");
 const QByteArray kPfChecksumKey = QByteArrayLiteral("checksum=");
-constexpr qint64 kPfMaximumFileSize = 256LL * 1024 * 1024;
+// Clip numbers stay far from the end of their type: a clip added later takes the next one.
+constexpr unsigned int kuiPfMaximumClipId = 1u << 30;
 
 [[noreturn]] void vPfDamaged(const QString& detail)
 {
@@ -96,18 +95,32 @@ void vPfWriteProject(const CW_ProjectRecord& project, std::vector<Section>& out)
 
 void vPfReadProject(const Section& section, CW_ProjectRecord& project)
 {
-    project.uiCurrentFrame = section.uiValue(QStringLiteral("current_frame"));
+    project.uiCurrentFrame = section.uiValue(QStringLiteral("current_frame"), 0, kuiMaximumFrames);
     project.bOutputAbsolute = section.bValue(QStringLiteral("output_absolute"));
     project.qstrOutputDirectory = section.qstrValue(QStringLiteral("output_directory"));
     project.qstrSecondText = section.qstrValue(QStringLiteral("second_text"), QString());
     // Files written before notes were kept have none.
     project.qstrProjectNotes = section.qstrValue(QStringLiteral("notes"), QString());
-    // Older files show the whole clip.
-    project.iPlaybarFirst = section.qstrValue(QStringLiteral("playbar_first"), QStringLiteral("-1")).toInt();
-    project.iPlaybarLast = section.qstrValue(QStringLiteral("playbar_last"), QStringLiteral("-1")).toInt();
-    // Older files play the whole clip.
-    project.uiPlaybackIn = section.qstrValue(QStringLiteral("in_point"), QStringLiteral("0")).toUInt();
-    project.uiPlaybackOut = section.qstrValue(QStringLiteral("out_point"), QStringLiteral("4294967295")).toUInt();
+    // Older files show the whole clip (-1).
+    const int maximumFrame = int(kuiMaximumFrames);
+    if (section.bHas(QStringLiteral("playbar_first")) || section.bHas(QStringLiteral("playbar_last"))) {
+        project.iPlaybarFirst = section.iValue(QStringLiteral("playbar_first"), -1, maximumFrame);
+        project.iPlaybarLast = section.iValue(QStringLiteral("playbar_last"), -1, maximumFrame);
+        if (project.iPlaybarFirst >= 0 && project.iPlaybarLast >= 0 && project.iPlaybarFirst > project.iPlaybarLast)
+            vPfDamaged(QStringLiteral("the play bar ends before it begins"));
+    }
+    // Older files play the whole clip; the out point at the largest number means the last frame.
+    if (section.bHas(QStringLiteral("in_point")))
+        project.uiPlaybackIn = section.uiValue(QStringLiteral("in_point"), 0, kuiMaximumFrames);
+    if (section.bHas(QStringLiteral("out_point"))) {
+        const unsigned int whole = std::numeric_limits<unsigned int>::max();
+        const unsigned int out = section.uiValue(QStringLiteral("out_point"), 0, whole);
+        if (out != whole && out > kuiMaximumFrames)
+            vPfDamaged(QStringLiteral("\"out_point\" in [project] is out of range"));
+        project.uiPlaybackOut = out;
+    }
+    if (project.uiPlaybackIn > project.uiPlaybackOut)
+        vPfDamaged(QStringLiteral("the in point is after the out point"));
 }
 
 void vPfWriteClips(const CW_ProjectRecord& project, std::vector<Section>& out)
@@ -171,7 +184,7 @@ void vPfReadClipSection(const Section& section, CW_ProjectRecord& project)
 {
     bool ok = false;
     const CW_CLIP_ID id = section.qstrArgument.toUInt(&ok);
-    if (!ok || id == 0)
+    if (!ok || id == 0 || id > kuiPfMaximumClipId)
         vPfDamaged(QStringLiteral("a clip has no valid number"));
     if (project.mapClips.count(id))
         vPfDamaged(QStringLiteral("clip %1 is recorded twice").arg(id));
@@ -197,7 +210,58 @@ const PfCodec kPfCodecs[] = {
     {"listing", &vWriteListing, &vReadListing, false},
     {"layer", &vWriteLayers, &vReadLayer, false},
     {"parameter", &vWriteLayerParameters, &vReadLayerParameter, false},
+    {"sparse", &vWriteSparseClips, &vReadSparseClip, false},
 };
+
+// A clip that every clip it descends from exists, and that descends from none of them twice.
+void vPfCheckDescent(
+    const std::map<CW_CLIP_ID, CW_CLIP_ID>& parents, const CW_ProjectRecord& project, const char* relation)
+{
+    for (const auto& [clip, parent] : parents) {
+        if (parent == 0)
+            continue;
+        if (parent == clip)
+            vPfDamaged(QStringLiteral("clip %1 is its own %2").arg(clip).arg(QLatin1String(relation)));
+        if (!project.mapClips.count(parent))
+            vPfDamaged(
+                QStringLiteral("the %1 of clip %2 is no clip of the project").arg(QLatin1String(relation)).arg(clip));
+        // A chain longer than the number of clips goes round in a loop.
+        CW_CLIP_ID step = parent;
+        for (size_t length = 0; step != 0; ++length) {
+            if (length > parents.size())
+                vPfDamaged(QStringLiteral("the %1 clips of clip %2 go round in a loop")
+                               .arg(QLatin1String(relation))
+                               .arg(clip));
+            auto next = parents.find(step);
+            step = next == parents.end() ? 0 : next->second;
+        }
+    }
+}
+
+// What one section cannot tell: the clips that others name exist.
+void vPfCheckReferences(const CW_ProjectRecord& project)
+{
+    std::map<CW_CLIP_ID, CW_CLIP_ID> parents;
+    for (const auto& [id, base] : project.mapClips)
+        parents[id] = base.eParentClip;
+    vPfCheckDescent(parents, project, "parent");
+    for (const auto& [derived, base] : project.mapBaseClips) {
+        if (!project.mapClips.count(derived))
+            vPfDamaged(
+                QStringLiteral("[listing] gives a base clip to clip %1, which is no clip of the project").arg(derived));
+    }
+    vPfCheckDescent(project.mapBaseClips, project, "base");
+    for (const CW_CLIP_ID clip : project.setGarbageMatteClips) {
+        if (!project.mapClips.count(clip))
+            vPfDamaged(
+                QStringLiteral("[listing] names clip %1 a garbage matte, which is no clip of the project").arg(clip));
+    }
+    const CW_BaseClipInfo& main = project.mapClips.at(1);
+    if (main.uiWidth == 0 || main.uiHeight == 0)
+        vPfDamaged(QStringLiteral("the main clip has no picture"));
+    if (main.uiCount == 0)
+        vPfDamaged(QStringLiteral("the main clip has no frames"));
+}
 
 std::vector<unsigned int> vecPfNumbers(const QString& text, int count)
 {
@@ -239,6 +303,52 @@ QString Section::qstrValue(const QString& key, const QString& fallback) const
     return fallback;
 }
 
+bool Section::bHas(const QString& key) const
+{
+    for (const auto& entry : vecEntries) {
+        if (entry.first == key)
+            return true;
+    }
+    return false;
+}
+
+QString Section::qstrTitle() const
+{
+    return qstrPfSectionTitle(*this);
+}
+
+int Section::iValue(const QString& key, int lowest, int highest) const
+{
+    const int value = iValue(key);
+    if (value < lowest || value > highest)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is out of range").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
+unsigned int Section::uiValue(const QString& key, unsigned int lowest, unsigned int highest) const
+{
+    const unsigned int value = uiValue(key);
+    if (value < lowest || value > highest)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is out of range").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
+double Section::dFinite(const QString& key, double lowest, double highest) const
+{
+    const double value = dValue(key);
+    if (!std::isfinite(value) || value < lowest || value > highest)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is out of range").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
+double Section::dPositive(const QString& key, double highest) const
+{
+    const double value = dValue(key);
+    if (!std::isfinite(value) || !(value > 0.0) || value > highest)
+        vPfDamaged(QStringLiteral("\"%1\" in %2 is out of range").arg(key, qstrPfSectionTitle(*this)));
+    return value;
+}
+
 int Section::iValue(const QString& key) const
 {
     bool ok = false;
@@ -268,24 +378,33 @@ double Section::dValue(const QString& key) const
 
 bool Section::bValue(const QString& key) const
 {
-    return iValue(key) != 0;
+    return iValue(key, 0, 1) != 0;
 }
 
 void vReadClip(const Section& section, CW_BaseClipInfo& base, CW_ClipInfo& clip, QString& name)
 {
+    const int maximumFrames = int(kuiMaximumFrames);
     name = section.qstrValue(QStringLiteral("name"));
-    base.uiWidth = section.uiValue(QStringLiteral("width"));
-    base.uiHeight = section.uiValue(QStringLiteral("height"));
-    base.fFrameRate = float(section.dValue(QStringLiteral("frame_rate")));
+    // No size yet is 0: a clip registered before its images were read, a built-in picture
+    // the program lacks. The main clip has one (checked with the whole file).
+    base.uiWidth = section.uiValue(QStringLiteral("width"), 0, kuiMaximumImageSide);
+    base.uiHeight = section.uiValue(QStringLiteral("height"), 0, kuiMaximumImageSide);
+    base.fFrameRate = float(section.dPositive(QStringLiteral("frame_rate"), kdMaximumFrameRate));
+    // Progressive, one field first, or one field first with one of five pulldown phases.
     base.iFieldMode = section.iValue(QStringLiteral("field_mode"));
-    if (base.iFieldMode < 0 || base.iFieldMode > 2)
+    if (base.iFieldMode < 0 || base.iFieldMode > 12)
         vPfDamaged(QStringLiteral("a clip has an unknown field mode"));
     base.filmType.strName = section.qstrValue(QStringLiteral("film_type")).toStdString();
-    base.filmType.uiWidth = section.uiValue(QStringLiteral("film_width"));
-    base.filmType.uiHeight = section.uiValue(QStringLiteral("film_height"));
-    base.dFrameAspectRatio = section.dValue(QStringLiteral("frame_aspect"));
-    base.dPixelAspectRatio = section.dValue(QStringLiteral("pixel_aspect"));
+    const unsigned int maximumAspectNumber = unsigned(std::numeric_limits<int>::max());
+    base.filmType.uiWidth = section.uiValue(QStringLiteral("film_width"), 0, maximumAspectNumber);
+    base.filmType.uiHeight = section.uiValue(QStringLiteral("film_height"), 0, maximumAspectNumber);
+    const double largest = std::numeric_limits<double>::max();
+    // 0 when not known, as a clip registered before its size was read holds it.
+    base.dFrameAspectRatio = section.dFinite(QStringLiteral("frame_aspect"), 0.0, largest);
+    base.dPixelAspectRatio = section.dPositive(QStringLiteral("pixel_aspect"), largest);
     const auto borders = vecPfNumbers(section.qstrValue(QStringLiteral("borders")), 4);
+    if (quint64(borders[0]) + borders[1] > base.uiWidth || quint64(borders[2]) + borders[3] > base.uiHeight)
+        vPfDamaged(QStringLiteral("the borders of %1 are wider than its frame").arg(section.qstrTitle()));
     base.uiBorderLeft = borders[0];
     base.uiBorderRight = borders[1];
     base.uiBorderTop = borders[2];
@@ -296,31 +415,40 @@ void vReadClip(const Section& section, CW_BaseClipInfo& base, CW_ClipInfo& clip,
             vPfDamaged(QStringLiteral("a clip colour is out of range"));
         base.aucDisplayColour[i] = static_cast<unsigned char>(colour[i]);
     }
-    base.eParentClip = section.uiValue(QStringLiteral("parent"));
-    base.iFirstIndex = section.iValue(QStringLiteral("first_index"));
-    base.uiCount = section.uiValue(QStringLiteral("count"));
-    base.iFrameOffset = section.iValue(QStringLiteral("frame_offset"));
-    base.iTimecodeOffset = section.iValue(QStringLiteral("timecode_offset"));
-    base.iProxyLevel = section.iValue(QStringLiteral("proxy_level"));
-    base.setNumImageFilesInClip(section.uiValue(QStringLiteral("image_files")));
+    base.eParentClip = section.uiValue(QStringLiteral("parent"), 0, kuiPfMaximumClipId);
+    base.iFirstIndex = section.iValue(QStringLiteral("first_index"), 0, kiMaximumFileNumber);
+    base.uiCount = section.uiValue(QStringLiteral("count"), 0, kuiMaximumFrames);
+    base.iFrameOffset = section.iValue(QStringLiteral("frame_offset"), -kiMaximumFrameOffset, kiMaximumFrameOffset);
+    base.iTimecodeOffset
+        = section.iValue(QStringLiteral("timecode_offset"), -kiMaximumFrameOffset, kiMaximumFrameOffset);
+    // Full size, half or quarter.
+    base.iProxyLevel = section.iValue(QStringLiteral("proxy_level"), 0, 2);
+    base.setNumImageFilesInClip(section.uiValue(QStringLiteral("image_files"), 0, kuiMaximumFrames));
 
     clip.qstrFolder = section.qstrValue(QStringLiteral("folder"));
     clip.qstrFileName = section.qstrValue(QStringLiteral("prefix"));
     clip.qstrThirdPart = section.qstrValue(QStringLiteral("postfix"));
-    clip.iFirstFileNumber = section.iValue(QStringLiteral("first_file"));
-    clip.iLastFileNumber = section.iValue(QStringLiteral("last_file"));
+    clip.iFirstFileNumber = section.iValue(QStringLiteral("first_file"), 0, kiMaximumFileNumber);
+    clip.iLastFileNumber = section.iValue(QStringLiteral("last_file"), 0, kiMaximumFileNumber);
     if (clip.iLastFileNumber < clip.iFirstFileNumber)
         vPfDamaged(QStringLiteral("a clip ends before it begins"));
-    clip.iThirdNumber = section.iValue(QStringLiteral("digits"));
+    if (clip.iLastFileNumber - clip.iFirstFileNumber >= maximumFrames)
+        vPfDamaged(QStringLiteral("%1 holds more files than a clip can").arg(section.qstrTitle()));
+    // The width of the zero-padded file number; 0 unpadded, -1 a single file without one.
+    clip.iThirdNumber = section.iValue(QStringLiteral("digits"), -1, kiMaximumDigits);
     clip.bMovie = section.bValue(QStringLiteral("movie"));
-    clip.iImageFormat = section.iValue(QStringLiteral("image_format"));
-    clip.iImageType = section.iValue(QStringLiteral("image_type"));
-    clip.iFileFormat = section.iValue(QStringLiteral("file_format"));
+    // Codes of the image library: format 1 to 10 by file suffix, pixel type up to 12; 0 unset.
+    clip.iImageFormat = section.iValue(QStringLiteral("image_format"), 0, 10);
+    clip.iImageType = section.iValue(QStringLiteral("image_type"), 0, 12);
+    clip.iFileFormat = section.iValue(QStringLiteral("file_format"), 0, 10);
     clip.qstrHeaderInfo = section.qstrValue(QStringLiteral("header_info"));
     const auto colourspace = vecPfNumbers(section.qstrValue(QStringLiteral("colourspace")), 2);
+    // Linear, logarithmic or video.
+    if (colourspace[0] > 2 || colourspace[1] > 2)
+        vPfDamaged(QStringLiteral("\"colourspace\" in %1 is out of range").arg(section.qstrTitle()));
     clip.colourspace.iInputColourspace = int(colourspace[0]);
     clip.colourspace.iOutputColourspace = int(colourspace[1]);
-    clip.iProxyResolution = section.iValue(QStringLiteral("proxy_resolution"));
+    clip.iProxyResolution = section.iValue(QStringLiteral("proxy_resolution"), 0, 2);
     clip.bPulldown = section.bValue(QStringLiteral("pulldown"));
     clip.bSourceClip = section.bValue(QStringLiteral("source"));
     clip.bDisposable = section.bValue(QStringLiteral("disposable"));
@@ -433,18 +561,14 @@ bool bParse(const QByteArray& bytes, ParsedFile& parsed, QString& error)
     return true;
 }
 
-void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const QString& sourceName)
-{
-    Q_UNUSED(sourceName);
-    if (parsed.uiVersion > kuiProjectFileVersion)
-        throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
-            "The project was written by a newer version of the program and cannot be opened.");
-    if (parsed.uiVersion < kuiProjectFileVersion)
-        throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
-            "The project file is of an old format that cannot be opened.");
-    if (!parsed.bIntact)
-        vPfDamaged(QStringLiteral("it is incomplete or has been altered"));
+namespace {
 
+// Reads every section into the record; the file is intact and of this version.
+void vPfApplyBody(const ParsedFile& parsed, CW_ProjectRecord& project)
+{
+    const QStringList loadable = qstrGetLoadableProjects(qstrGetProduct()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!loadable.contains(parsed.qstrProduct))
+        vPfDamaged(QStringLiteral("it belongs to a product whose projects this program cannot open"));
     for (const Section& section : parsed.vecSections) {
         bool known = false;
         for (const PfCodec& codec : kPfCodecs)
@@ -465,26 +589,64 @@ void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const Q
     }
     if (!project.mapClips.count(1))
         vPfDamaged(QStringLiteral("it has no main clip"));
+    vPfCheckReferences(project);
 }
 
-bool bReadFileBytes(const QString& path, QByteArray& bytes)
+[[noreturn]] void vPfNewerVersion(unsigned int version)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > kPfMaximumFileSize)
+    throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(version),
+        "The project was written by a newer version of the program and cannot be opened.");
+}
+
+} // namespace
+
+void vApplyToRecord(const ParsedFile& parsed, CW_ProjectRecord& project, const QString& sourceName)
+{
+    Q_UNUSED(sourceName);
+    if (parsed.uiVersion > kuiProjectFileVersion)
+        vPfNewerVersion(parsed.uiVersion);
+    if (parsed.uiVersion < kuiProjectFileVersion)
+        throw CW_BadFile(__FILE__, __LINE__, "project file version " + std::to_string(parsed.uiVersion),
+            "The project file is of an old format that cannot be opened.");
+    if (!parsed.bIntact)
+        vPfDamaged(QStringLiteral("it is incomplete or has been altered"));
+    vPfApplyBody(parsed, project);
+}
+
+bool bReadHeader(const QByteArray& bytes, HeaderContents& header)
+{
+    header = HeaderContents();
+    ParsedFile parsed;
+    QString error;
+    if (!bParse(bytes, parsed, error))
         return false;
-    bytes = file.readAll();
+    header.uiVersion = parsed.uiVersion;
+    header.qstrProduct = parsed.qstrProduct;
+    if (parsed.uiVersion > kuiProjectFileVersion)
+        vPfNewerVersion(parsed.uiVersion);
+    CW_ProjectRecord scratch;
+    if (parsed.uiVersion < kuiProjectFileVersion) {
+        // The opener refuses the version; it may still show what the file records.
+        if (!parsed.bIntact)
+            return true;
+        try {
+            vPfApplyBody(parsed, scratch);
+        } catch (const CW_Exception&) {
+            return true;
+        }
+    } else {
+        vApplyToRecord(parsed, scratch, QString());
+    }
+    header.bAbsoluteOutput = scratch.bOutputAbsolute;
+    header.qstrOutputDirectory = scratch.qstrOutputDirectory;
+    header.qstrSecondText = scratch.qstrSecondText;
+    // The main clip leads the lists; the map keeps the rest in order.
+    for (const auto& [id, base] : scratch.mapClips) {
+        header.vecIds.push_back(id);
+        header.vecBases.push_back(base);
+        header.vecClips.push_back(scratch.mapClipFiles[id]);
+    }
     return true;
-}
-
-void vWriteFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    if (testing::bIsReadOnlyFolder(QFileInfo(path).absolutePath()))
-        throw CW_Exception(("The project could not be written to " + path + ": Permission denied").toStdString(),
-            "vWriteFileAtomically: read-only folder");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw CW_Exception(("The project could not be written to " + path + ": " + file.errorString()).toStdString(),
-            "vWriteFileAtomically failed");
 }
 
 QString qstrClipFilePath(const CW_ClipInfo& clip, int number)
@@ -495,14 +657,6 @@ QString qstrClipFilePath(const CW_ClipInfo& clip, int number)
     else if (clip.iThirdNumber == 0)
         index = QString::number(number);
     return QDir(clip.qstrFolder).filePath(clip.qstrFileName + index + clip.qstrThirdPart);
-}
-
-bool bClipMediaReadable(const CW_ClipInfo& clip)
-{
-    if (clip.qstrFolder == QLatin1String("CWK-Resource:Unique?"))
-        return true;
-    QImageReader reader(qstrClipFilePath(clip, clip.iFirstFileNumber));
-    return reader.canRead();
 }
 
 QString qstrSectionsText(const std::vector<Section>& sections)

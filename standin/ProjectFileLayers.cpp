@@ -88,8 +88,9 @@ template <typename T> bool bPflParseValue(const QString& text, T& value)
     } else {
         const double number = text.toDouble(&ok);
         value = T(number);
-        // A finite number beyond a float's range would come back as infinity.
-        ok = ok && (std::isfinite(value) || !std::isfinite(number));
+        // A finite number beyond a float's range would come back as infinity; no value
+        // compares with "not a number", so no limit or key can be one.
+        ok = ok && !std::isnan(number) && (std::isfinite(value) || !std::isfinite(number));
     }
     return ok;
 }
@@ -103,11 +104,14 @@ template <typename T> T tPflRead(const Section& section, const QString& key)
     return value;
 }
 
+// Layer numbers stay far from the end of their type: a layer added later takes the next one.
+constexpr int kiPflMaximumLayer = 1 << 30;
+
 CW_CLIP_ID ePflClip(const QString& text)
 {
     bool ok = false;
     const CW_CLIP_ID id = text.toUInt(&ok);
-    if (!ok || id == 0)
+    if (!ok || id == 0 || id > (1u << 30))
         vThrowDamaged(QStringLiteral("[listing] names a clip without a valid number"));
     return id;
 }
@@ -146,6 +150,13 @@ void vPflReadNumeric(const Section& section, const QString& name, CW_LayerParame
     const T staticValue = tPflRead<T>(section, QStringLiteral("static"));
     const T lower = tPflRead<T>(section, QStringLiteral("lower"));
     const T upper = tPflRead<T>(section, QStringLiteral("upper"));
+    // A parameter keeps its values within its limits; the file holds them so.
+    if (lower > upper)
+        vThrowDamaged(QStringLiteral("the lower limit of \"%1\" in %2 is above its upper limit")
+                          .arg(name, qstrPflTitle(section)));
+    if (staticValue < lower || staticValue > upper)
+        vThrowDamaged(
+            QStringLiteral("the value of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
 
     // Every key is checked before the parameter joins the set.
     std::vector<PendingKey> keys;
@@ -166,6 +177,12 @@ void vPflReadNumeric(const Section& section, const QString& name, CW_LayerParame
         else
             vThrowDamaged(QStringLiteral("a key of \"%1\" in %2 has an unknown interpolation \"%3\"")
                               .arg(name, qstrPflTitle(section), parts[2]));
+        // Key times are frames; none lies beyond the longest clip.
+        if (std::fabs(key.fTime) > float(kuiMaximumFrames))
+            vThrowDamaged(QStringLiteral("a key of \"%1\" in %2 is out of range").arg(name, qstrPflTitle(section)));
+        if (key.value < lower || key.value > upper)
+            vThrowDamaged(
+                QStringLiteral("a key of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
         if (!keys.empty() && !(key.fTime > keys.back().fTime))
             vThrowDamaged(QStringLiteral("the keys of \"%1\" in %2 are out of order").arg(name, qstrPflTitle(section)));
         keys.push_back(key);
@@ -209,7 +226,7 @@ void vReadListing(const Section& section, CW_ProjectRecord& project)
 {
     project.bUseTimeCode = section.bValue(QStringLiteral("use_timecode"));
     const int nextLayer = section.iValue(QStringLiteral("next_layer"));
-    if (nextLayer < 1)
+    if (nextLayer < 1 || nextLayer > kiPflMaximumLayer)
         vThrowDamaged(QStringLiteral("[listing] has no valid next layer number"));
     // Layers read later raise it past their own numbers.
     project.iNextLayerID = std::max(project.iNextLayerID, nextLayer);
@@ -220,7 +237,10 @@ void vReadListing(const Section& section, CW_ProjectRecord& project)
         if (ids.size() != 2)
             vThrowDamaged(QStringLiteral("a base clip in [listing] cannot be read"));
         const CW_CLIP_ID derived = ePflClip(ids[0]);
-        if (!project.mapBaseClips.emplace(derived, ePflClip(ids[1])).second)
+        const CW_CLIP_ID base = ePflClip(ids[1]);
+        if (derived == base)
+            vThrowDamaged(QStringLiteral("[listing] makes clip %1 its own base clip").arg(derived));
+        if (!project.mapBaseClips.emplace(derived, base).second)
             vThrowDamaged(QStringLiteral("[listing] gives clip %1 two base clips").arg(derived));
     }
     for (const QString& clip :
@@ -248,7 +268,7 @@ void vReadLayer(const Section& section, CW_ProjectRecord& project)
     if (pPflLayer(project, id))
         vThrowDamaged(QStringLiteral("layer %1 is recorded twice").arg(id));
     // A layer added after opening takes the number after the highest one.
-    if (id == std::numeric_limits<int>::max())
+    if (id > kiPflMaximumLayer)
         vThrowDamaged(QStringLiteral("layer %1 has too high a number").arg(id));
     standin::LayerRecord layer;
     layer.iID = id;

@@ -131,49 +131,18 @@ CW_BOOL bReadProjectFileHeader(CW_CallbackStruct*, const char* pathUtf8, unsigne
     QByteArray bytes;
     if (!bReadFileBytes(QString::fromUtf8(pathUtf8), bytes))
         return false;
-    ParsedFile parsed;
-    QString error;
-    if (!bParse(bytes, parsed, error))
+    HeaderContents header;
+    if (!bReadHeader(bytes, header))
         return false;
-    version = parsed.uiVersion;
-    product = parsed.qstrProduct;
-    baseClips.clear();
-    clipIds.clear();
-    clips.clear();
-    clipCount = 0;
-    try {
-        for (const Section& section : parsed.vecSections) {
-            if (section.qstrKind == QLatin1String("project")) {
-                absoluteOutput = section.bValue(QStringLiteral("output_absolute"));
-                outputDirectory = section.qstrValue(QStringLiteral("output_directory"));
-                secondText = section.qstrValue(QStringLiteral("second_text"), QString());
-            } else if (section.qstrKind == QLatin1String("clip")) {
-                CW_BaseClipInfo base;
-                CW_ClipInfo clip;
-                QString name;
-                vReadClip(section, base, clip, name);
-                const CW_CLIP_ID id = section.qstrArgument.toUInt();
-                // The main clip leads the lists.
-                if (id == 1) {
-                    baseClips.insert(baseClips.begin(), base);
-                    clips.insert(clips.begin(), clip);
-                    clipIds.insert(clipIds.begin(), id);
-                } else {
-                    baseClips.push_back(base);
-                    clips.push_back(clip);
-                    clipIds.push_back(id);
-                }
-                ++clipCount;
-            }
-        }
-    } catch (const CW_Exception&) {
-        // A header read reports what it could read; opening the file names the damage.
-    }
-    if (!clipIds.empty() && clipIds.front() != 1) {
-        baseClips.clear();
-        clips.clear();
-        clipIds.clear();
-    }
+    version = header.uiVersion;
+    product = header.qstrProduct;
+    baseClips = std::move(header.vecBases);
+    clipIds = std::move(header.vecIds);
+    clips = std::move(header.vecClips);
+    clipCount = unsigned(clipIds.size());
+    absoluteOutput = header.bAbsoluteOutput;
+    outputDirectory = header.qstrOutputDirectory;
+    secondText = header.qstrSecondText;
     return true;
 }
 
@@ -577,6 +546,7 @@ void vSetOutputDirectory(CW_Instance project, bool absolute, const QString& dire
 
 bool bMoveAllClipsToNewDirectory(CW_Instance project, const char* folderUtf8)
 {
+    standin::vDelayForTest("bMoveAllClipsToNewDirectory");
     const QString folder = QString::fromUtf8(folderUtf8);
     if (!QDir().mkpath(folder))
         throw CW_Exception(("The folder " + folder + " cannot be created.").toStdString(), "move: mkpath");
@@ -669,7 +639,8 @@ CW_Instance pCreateProjectFromClip(const QString& imagePath, const QString& name
 {
     BRD_ImageIO_Router* router = pGetImageIORouter();
     const QByteArray pathUtf8 = imagePath.toUtf8();
-    router->vOpenMovie(CW_OpenMovieStruct {imagePath, {}});
+    CW_OpenMovieStruct movie {imagePath, {}};
+    router->vOpenMovie(movie);
     std::string folder, prefix, postfix, header;
     int first = 0, last = 0, digits = 0, interlace = 0;
     float rate = 0.0f;
@@ -771,6 +742,7 @@ void vResetProjectFiles()
     g_pfsCleanUps.clear();
     g_bPfsRefuseCleanUp = false;
     g_bPfsCacheOriginal = false;
+    vSetProjectWriteHook({});
 }
 
 } // namespace standin::testing

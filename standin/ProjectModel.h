@@ -107,6 +107,8 @@ struct CW_ProjectRecord {
     int iPlaybarLast = -1;
     CW_CLIP_ID eCachePriorityClip = 0;
     bool bCacheRecycle = true;
+    // Undo or redo steps being replayed now (their parameter notices are the replay's).
+    int iReplayingHistory = 0;
     // Auto-save copy and its backup, named by the program.
     QString qstrAutoSaveName;
     QString qstrAutoSaveBackupName;

@@ -2,13 +2,19 @@
 // frames a step is likely to want next while the current one is on screen.
 #include "ViewerFrames.h"
 
+#include "PngDecode.h"
 #include "testing.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QThread>
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <list>
@@ -19,18 +25,41 @@
 
 namespace {
 
-// Frames decoded ahead of the one shown, at most.
-constexpr int kVfAheadFrames = 8;
+// The machine's cores, as this process may use them.
+int iVfCores()
+{
+    return std::max(1, QThread::idealThreadCount());
+}
+
+// Frames decoded ahead of the one shown, at most: enough to keep every core busy twice over.
+int iVfAheadFrames()
+{
+    return std::max(8, 2 * iVfCores());
+}
 
 struct VfEntry {
     QString qstrPath;
     QImage image;
 };
 
+// Frame files larger than this are not read.
+constexpr qint64 kVfLargestFile = qint64(1) << 30;
+
 QImage imgVfDecode(const QString& path)
 {
-    QImageReader reader(path);
-    QImage image = reader.read();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kVfLargestFile)
+        return QImage();
+    QByteArray data = file.readAll();
+    file.close();
+    // PNG frames the quick way; anything it leaves goes through the toolkit's readers.
+    QImage image = standin::imgDecodePng(data);
+    if (!image.isNull())
+        return image;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QFileInfo(path).suffix().toLatin1());
+    image = reader.read();
     if (!image.isNull() && image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     return image;
@@ -75,9 +104,13 @@ public:
         return image;
     }
 
-    void vAhead(const QString& shown, std::vector<QString> paths)
+    // paths in the order they will be needed; workers may hold a frame each while decoding,
+    // so no more of them decode at once than frames fit in the cache besides these.
+    void vAhead(const QString& shown, std::vector<QString> paths, size_t frameBytes)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const size_t room = m_uiBudget / std::max<size_t>(1, frameBytes);
+        m_iDecodersAllowed = int(std::clamp<size_t>(room > 1 ? room - 1 : 1, 1, size_t(iVfCores())));
         // The frames ahead that are here already, and the shown one, are the last to go:
         // repaints of the shown frame must not make room by dropping the next ones.
         for (auto path = paths.rbegin(); path != paths.rend(); ++path)
@@ -91,7 +124,7 @@ public:
         if (m_queue.empty())
             return;
         if (m_workers.empty()) {
-            const int count = std::clamp(QThread::idealThreadCount(), 1, 2);
+            const int count = iVfCores();
             for (int k = 0; k < count; ++k)
                 m_workers.emplace_back([this]() { vWork(); });
             // Decoding must be over before the image plug-ins go with the application.
@@ -161,23 +194,60 @@ public:
         return !m_workers.empty();
     }
 
+    void vSetDelay(int milliseconds)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_iDelayMs = std::max(0, milliseconds);
+    }
+
+    int iMostBusy()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_iMostBusy;
+    }
+
+    std::vector<QString> vecStarts()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_vecStarts;
+    }
+
+    void vResetLog()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_iMostBusy = 0;
+        m_vecStarts.clear();
+    }
+
 private:
     void vWork()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            m_cvWork.wait(lock, [this]() { return m_bStopping || !m_queue.empty(); });
+            m_cvWork.wait(lock, [this]() {
+                return m_bStopping || (!m_queue.empty() && m_iDecodersBusy < m_iDecodersAllowed);
+            });
             if (m_bStopping)
                 return;
+            // The frame needed soonest first.
             const QString path = m_queue.front();
             m_queue.pop_front();
             if (m_index.count(path) || m_decoding.count(path))
                 continue;
             m_decoding.insert(path);
+            ++m_iDecodersBusy;
+            m_iMostBusy = std::max(m_iMostBusy, m_iDecodersBusy);
+            if (m_vecStarts.size() < 1024)
+                m_vecStarts.push_back(path);
             const quint64 generation = m_uiGeneration;
+            const int delay = m_iDelayMs;
             lock.unlock();
             const QImage image = imgVfDecode(path);
+            if (delay > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delay));
             lock.lock();
+            --m_iDecodersBusy;
+            m_cvWork.notify_one();
             m_decoding.erase(path);
             if (!image.isNull() && generation == m_uiGeneration) {
                 vInsertLocked(path, image);
@@ -224,6 +294,13 @@ private:
     std::deque<QString> m_queue;
     std::unordered_set<QString> m_decoding;
     std::vector<std::thread> m_workers;
+    // Workers decoding now, and how many may (bounded by the cores and the cache).
+    int m_iDecodersBusy = 0;
+    int m_iDecodersAllowed = 1;
+    // For the tests: a delay per decode, the most decodes at once, the order they started in.
+    int m_iDelayMs = 0;
+    int m_iMostBusy = 0;
+    std::vector<QString> m_vecStarts;
     bool m_bStopping = false;
     bool m_bPostRoutineAdded = false;
     quint64 m_uiGeneration = 0;
@@ -248,6 +325,16 @@ namespace standin {
 
 QString qstrViewerFramePath(const CW_ClipInfo& files, unsigned int frame)
 {
+    // A sparse clip shows the image of the frame's record; a frame without one has none.
+    if (files.bSparse) {
+        if (files.bAllFrames && !files.vecDiscreteFrames.empty())
+            return QString::fromUtf8(files.vecDiscreteFrames.front().acPath);
+        for (const CW_DiscreteFrame& record : files.vecDiscreteFrames) {
+            if (record.iFrame >= 0 && unsigned(record.iFrame) == frame)
+                return QString::fromUtf8(record.acPath);
+        }
+        return QString();
+    }
     QString folder = files.qstrFolder;
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -273,7 +360,7 @@ void vForgetDecodedFrames()
 
 void vDecodeAhead(const CW_ClipInfo& files, int frameCount, unsigned int frame, const QImage& shown)
 {
-    if (files.iThirdNumber < 0 || frameCount <= 1 || shown.isNull())
+    if (files.iThirdNumber < 0 || files.bSparse || frameCount <= 1 || shown.isNull())
         return;
     const QString sequence
         = files.qstrFolder + QLatin1Char('/') + files.qstrFileName + QLatin1Char('#') + files.qstrThirdPart;
@@ -297,7 +384,7 @@ void vDecodeAhead(const CW_ClipInfo& files, int frameCount, unsigned int frame, 
     }
     // Ahead only as far as the cache holds, keeping the shown frame.
     const size_t frameBytes = std::max<size_t>(1, size_t(shown.sizeInBytes()));
-    const int fits = int(std::min<size_t>(size_t(kVfAheadFrames) + 1, stctVfStore().uiBudget() / frameBytes)) - 1;
+    const int fits = int(std::min<size_t>(size_t(iVfAheadFrames()) + 1, stctVfStore().uiBudget() / frameBytes)) - 1;
     std::vector<QString> paths;
     for (int k = 1; k <= fits; ++k) {
         const int next = int(frame) + direction * k;
@@ -305,7 +392,7 @@ void vDecodeAhead(const CW_ClipInfo& files, int frameCount, unsigned int frame, 
             break;
         paths.push_back(qstrViewerFramePath(files, unsigned(next)));
     }
-    stctVfStore().vAhead(qstrViewerFramePath(files, frame), std::move(paths));
+    stctVfStore().vAhead(qstrViewerFramePath(files, frame), std::move(paths), frameBytes);
 }
 
 void vStopDecodeAhead()
@@ -338,6 +425,26 @@ bool bDecodeAheadIdle()
 bool bDecodeAheadRunning()
 {
     return stctVfStore().bRunning();
+}
+
+void vSetDecodeAheadDelay(int milliseconds)
+{
+    stctVfStore().vSetDelay(milliseconds);
+}
+
+int iGetMostDecodesAtOnce()
+{
+    return stctVfStore().iMostBusy();
+}
+
+std::vector<QString> vecGetDecodeAheadStarts()
+{
+    return stctVfStore().vecStarts();
+}
+
+void vResetDecodeAheadLog()
+{
+    stctVfStore().vResetLog();
 }
 
 } // namespace standin::testing

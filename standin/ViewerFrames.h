@@ -8,7 +8,7 @@
 
 namespace standin {
 
-// The file of a clip's frame.
+// The file of a clip's frame; empty for a frame of a sparse clip that has no image.
 QString qstrViewerFramePath(const CW_ClipInfo& files, unsigned int frame);
 // The image of a file, decoded as 32-bit BGRA rows, from the cache or read now (or waited
 // for, when a worker is decoding it). A null image when the file cannot be read.

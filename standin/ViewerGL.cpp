@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <QMutex>
 #include <QOpenGLContext>
+#include <QSurfaceFormat>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -42,6 +43,8 @@ struct VgTexture {
     int iWidth = 0;
     int iHeight = 0;
     qint64 iImageKey = 0;
+    // Red and blue are swapped when sampled (the texture holds B, G, R, A bytes as R, G, B, A).
+    bool bSwapRedBlue = false;
 };
 
 struct VgContextResources {
@@ -50,12 +53,32 @@ struct VgContextResources {
     VgTexture scratch;
     // The display cache: frames kept as textures by file, most recently shown first.
     std::list<std::pair<QString, VgTexture>> cachedFrames;
+    // Whether the context can swap channels when sampling (0 not asked yet, 1 yes, -1 no).
+    int iSwizzle = 0;
 };
 
 void vVgDeleteTexture(VgTexture& texture);
 
 // Textures the display cache may keep per context; below 2 one texture is refilled.
 unsigned int g_vgDisplayCacheCount = 0;
+// The memory the display cache's textures may take, in bytes; negative while none was set.
+qint64 g_vgDisplayCacheBudget = -1;
+
+// Frees the least recently shown textures while the cache takes more than its budget; the
+// first one, about to show an image of frontBytes, stays whatever it takes.
+void vVgKeepWithinBudget(std::list<std::pair<QString, VgTexture>>& cached, qint64 frontBytes)
+{
+    if (g_vgDisplayCacheBudget < 0 || cached.empty())
+        return;
+    qint64 total = frontBytes;
+    for (auto it = std::next(cached.begin()); it != cached.end(); ++it)
+        total += qint64(it->second.iWidth) * it->second.iHeight * 4;
+    while (cached.size() > 1 && total > g_vgDisplayCacheBudget) {
+        total -= qint64(cached.back().second.iWidth) * cached.back().second.iHeight * 4;
+        vVgDeleteTexture(cached.back().second);
+        cached.pop_back();
+    }
+}
 
 // The texture that shows the file's image: one from the display cache when it is on.
 VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path, const QImage& image, bool preview)
@@ -85,6 +108,7 @@ VgTexture& stctVgFrameTexture(VgContextResources& resources, const QString& path
         vVgDeleteTexture(cached.back().second);
         cached.pop_back();
     }
+    vVgKeepWithinBudget(cached, qint64(image.width()) * image.height() * 4);
     return cached.front().second;
 }
 
@@ -113,12 +137,43 @@ void vVgDeleteTexture(VgTexture& texture)
     texture = VgTexture();
 }
 
-// Puts the image into the texture unless it is there already. Returns whether it uploaded.
+// Whether the current context samples a texture with its channels rearranged.
+bool bVgCanSwizzle(VgContextResources& resources)
+{
+    if (resources.iSwizzle == 0) {
+        QOpenGLContext* context = QOpenGLContext::currentContext();
+        const QSurfaceFormat format = context ? context->format() : QSurfaceFormat();
+        const bool swizzle = context
+            && (format.version() >= qMakePair(3, 3) || context->hasExtension("GL_ARB_texture_swizzle")
+                || context->hasExtension("GL_EXT_texture_swizzle"));
+        resources.iSwizzle = swizzle ? 1 : -1;
+    }
+    return resources.iSwizzle > 0;
+}
+
+void vVgSetRedBlueSwap(VgTexture& texture, bool swap)
+{
+    if (texture.bSwapRedBlue == swap)
+        return;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, swap ? GL_BLUE : GL_RED);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, swap ? GL_RED : GL_BLUE);
+    texture.bSwapRedBlue = swap;
+}
+
+// Puts the image (32-bit B, G, R, A rows) into the texture unless it is there already.
+// Returns whether it uploaded.
+//
+// The bytes go in as R, G, B, A and the texture swaps red and blue when it is sampled: that
+// order is the renderer's own, so the upload is a plain copy. Handed over as B, G, R, A
+// (GL_BGRA), Mesa's software renderer converts every pixel, five to six times slower for an
+// HD frame; hardware drivers take either order at the same speed and swizzle for free.
 bool bVgUpload(VgTexture& texture, const QImage& image)
 {
     if (texture.uiName && texture.iImageKey == image.cacheKey() && texture.iWidth == image.width()
         && texture.iHeight == image.height())
         return false;
+    VgContextResources* resources = pVgResources();
+    const bool swizzle = resources && bVgCanSwizzle(*resources);
     if (!texture.uiName) {
         glGenTextures(1, &texture.uiName);
         glBindTexture(GL_TEXTURE_2D, texture.uiName);
@@ -129,16 +184,20 @@ bool bVgUpload(VgTexture& texture, const QImage& image)
     } else {
         glBindTexture(GL_TEXTURE_2D, texture.uiName);
     }
+    const GLenum format = swizzle ? GL_RGBA : GL_BGRA;
+    const GLenum type = swizzle ? GL_UNSIGNED_BYTE : GL_UNSIGNED_INT_8_8_8_8_REV;
+    if (swizzle)
+        vVgSetRedBlueSwap(texture, true);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, int(image.bytesPerLine() / 4));
+    // Rows that follow each other without a gap go in as one block.
+    const bool packed = image.bytesPerLine() == qsizetype(image.width()) * 4;
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, packed ? 0 : int(image.bytesPerLine() / 4));
     if (texture.iWidth != image.width() || texture.iHeight != image.height()) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-            image.constBits());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, format, type, image.constBits());
         texture.iWidth = image.width();
         texture.iHeight = image.height();
     } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width(), image.height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-            image.constBits());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.width(), image.height(), format, type, image.constBits());
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     texture.iImageKey = image.cacheKey();
@@ -261,6 +320,10 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
         return false;
     }
     const QString path = standin::qstrViewerFramePath(view.files, view.uiFrame);
+    if (path.isEmpty()) {
+        errorText = "Clip " + std::to_string(shown) + " has no image at frame " + std::to_string(view.uiFrame) + ".";
+        return false;
+    }
     const QImage image = standin::imgGetDecodedFrame(path);
     if (image.isNull()) {
         errorText = "Unable to read " + path.toStdString();
@@ -277,6 +340,10 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
     if (!view.state.bShowRGB && !alphaOnly)
         return true;
 
+    // Measured, the upload is timed alone: what was queued before it (the canvas clear)
+    // is finished first.
+    if (g_vgMeasureDraw)
+        glFinish();
     QElapsedTimer timer;
     timer.start();
     VgTexture& texture = stctVgFrameTexture(*resources, path, image, preview);
@@ -298,6 +365,7 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
     vVgAddTime(&standin::testing::RenderTimings::dDrawMs, timer.nsecsElapsed());
     QMutexLocker lock(&g_vgTimingMutex);
     ++g_vgTimings.uiFrames;
+    g_vgTimings.iLastDrawnFrame = int(view.uiFrame);
     return true;
 }
 
@@ -358,6 +426,9 @@ void vVgDrawImage(const Tam_Image* image, int x, int y, float scaleX, float scal
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
     glBindTexture(GL_TEXTURE_2D, texture.uiName);
+    // These rows are R, G, B, A already.
+    if (resources->iSwizzle > 0)
+        vVgSetRedBlueSwap(texture, false);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, image->iStride / channels);
     glTexImage2D(
@@ -519,6 +590,17 @@ void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned
     }
 }
 
+void vBRD_GLResizeCacheMBytes(unsigned int megabytes)
+{
+    g_vgDisplayCacheBudget = qint64(megabytes) * 1024 * 1024;
+    // The current context sheds what is beyond the budget at once, others when they next draw.
+    auto it = g_vgContexts.find(QOpenGLContext::currentContext());
+    if (it != g_vgContexts.end() && !it->second.cachedFrames.empty()) {
+        auto& cached = it->second.cachedFrames;
+        vVgKeepWithinBudget(cached, qint64(cached.front().second.iWidth) * cached.front().second.iHeight * 4);
+    }
+}
+
 void vBRD_GLCleanup(QObject*)
 {
     standin::vStopDecodeAhead();
@@ -536,6 +618,11 @@ void vBRD_GLCleanup(QObject*)
 
 namespace standin::testing {
 
+long long iGetDisplayCacheMBytes()
+{
+    return g_vgDisplayCacheBudget < 0 ? -1 : g_vgDisplayCacheBudget / (1024 * 1024);
+}
+
 RenderTimings stctGetRenderTimings()
 {
     QMutexLocker lock(&g_vgTimingMutex);
@@ -547,6 +634,11 @@ void vResetRenderTimings(bool measureDrawing)
     QMutexLocker lock(&g_vgTimingMutex);
     g_vgTimings = RenderTimings();
     g_vgMeasureDraw = measureDrawing;
+}
+
+unsigned int uiGetDisplayCacheCount()
+{
+    return g_vgDisplayCacheCount;
 }
 
 } // namespace standin::testing

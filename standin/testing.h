@@ -32,8 +32,22 @@ enum class StepFault { ReturnFalse, Throw };
 void vSetStepFault(const std::string& operation, unsigned int frame, StepFault kind);
 // How often an operation ran since the last reset.
 unsigned int uiGetCallCount(const std::string& operation);
-// Forgets planted faults and call counts.
+// Runs the hook each time a frame operation of worker runs begins (the track steps,
+// bMakeFrameCurrent, bBackupBuffers, bFreeTemporaryMemoryBuffers), on the calling thread
+// and outside the stand-in's locks, with the operation's call number since the last reset;
+// so a test can hold a worker at a known point. An empty function removes it.
+void vSetCallHook(const std::string& operation, std::function<void(unsigned int call)> hook);
+// Forgets planted faults, hooks and call counts.
 void vResetFrameSteps();
+
+// The project's cache settings: the clip the engine keeps first and whether it recycles.
+struct CacheSettings {
+    CW_CLIP_ID ePriorityClip = 0;
+    bool bRecycle = true;
+};
+CacheSettings stctGetCacheSettings(CW_Instance project);
+// The display cache's budget in megabytes as last set; -1 while none was set.
+long long iGetDisplayCacheMBytes();
 
 // Runs a call on the engine's call-back record from a std::thread, the way the engine
 // calls back from a worker, and returns when that thread has ended. With
@@ -56,16 +70,27 @@ struct RenderTimings {
     unsigned int uiUploads = 0;
     // Frames decoded on the workers ahead of the steps (reads count the drawing thread's).
     unsigned int uiDecodedAhead = 0;
+    // The clip frame the last drawn frame showed, -1 before the first.
+    int iLastDrawnFrame = -1;
 };
 RenderTimings stctGetRenderTimings();
 // With measureDrawing the upload and draw times wait for OpenGL to finish.
 void vResetRenderTimings(bool measureDrawing = false);
+// The display-cache size the last vBRD_GLInitialiseTextures set.
+unsigned int uiGetDisplayCacheCount();
 // The memory the decoded frames may take, and how many are kept now.
 void vSetDecodedFrameBudget(size_t bytes);
 size_t uiGetDecodedFrameCount();
 // Nothing waits to be decoded ahead and no worker is decoding; whether workers exist.
 bool bDecodeAheadIdle();
 bool bDecodeAheadRunning();
+// Every decode on a worker takes at least this long (0 by default), so that tests can see
+// decodes overlap; the most workers that decoded at once, and the files the workers
+// started on, in order, since the last reset.
+void vSetDecodeAheadDelay(int milliseconds);
+int iGetMostDecodesAtOnce();
+std::vector<QString> vecGetDecodeAheadStarts();
+void vResetDecodeAheadLog();
 
 // Clip listing: the clip's name, description, base clip (0: its own base) and whether it
 // is a garbage matte; registers the clip when needed and announces the change.
@@ -96,6 +121,12 @@ int iGetMostProjectWritesAtOnce();
 // Writes that have taken their copy of the project and not yet finished.
 int iGetProjectWritesUnderWay();
 void vPfsNoteWrite(const QString& path);
+// Every project write (save, auto-save, the test writes) puts the new copy whole under a
+// temporary name beside the file, then lets it replace the file. The hook is called on the
+// writing thread at each step with the file's path: throwing stops the write there, and
+// the files stay as that step left them; waiting pauses it. An empty function clears it.
+enum class ProjectWriteStep { Started, NewCopyWritten, Replaced };
+void vSetProjectWriteHook(std::function<void(ProjectWriteStep, const QString&)> hook);
 // A folder the stand-in's writes fail in as on a read-only file system (for tests running
 // with rights that ignore folder permissions); an empty path clears it.
 void vSetReadOnlyFolder(const QString& folder);
@@ -154,3 +185,18 @@ void vCommitUndoStep(CW_Instance project, const std::string& label);
 std::vector<std::string> vecGetUndoSteps(CW_Instance project);
 
 } // namespace standin::testing
+
+namespace standin::testing {
+
+// Sparse clips: how often the program unloaded a clip, and whether it marked it changed.
+unsigned int uiGetClipUnloadCount(CW_Instance project, CW_CLIP_ID clip);
+bool bGetClipHasChanged(CW_Instance project, CW_CLIP_ID clip);
+// Makes an operation (by its function name) wait this long before it starts; 0 clears it.
+void vSetOperationDelay(const std::string& operation, int milliseconds);
+
+} // namespace standin::testing
+
+namespace standin {
+// The wait a test set for the operation.
+void vDelayForTest(const char* operation);
+} // namespace standin

@@ -117,6 +117,25 @@ int CWKStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidge
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
+QPixmap CWKStyle::generatedIconPixmap(QIcon::Mode mode, const QPixmap& pixmap, const QStyleOption* option) const
+{
+    // The base style greys a picture around the window colour, which leaves the light
+    // pictures of this dark look as bright as ever.
+    if (mode != QIcon::Disabled || pixmap.isNull())
+        return QProxyStyle::generatedIconPixmap(mode, pixmap, option);
+    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = std::min(110 + qGray(line[x]) / 4, 255);
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 40 / 100);
+        }
+    }
+    QPixmap dimmed = QPixmap::fromImage(image);
+    dimmed.setDevicePixelRatio(pixmap.devicePixelRatio());
+    return dimmed;
+}
+
 void CWKStyle::setBrightness(float x)
 {
     const double step = double(0.1f);

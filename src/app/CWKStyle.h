@@ -24,6 +24,8 @@ public:
                             const QWidget* widget = nullptr) const override;
     int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override;
+    // A disabled picture without a drawn one of its own looks like the drawn ones: a faint grey.
+    QPixmap generatedIconPixmap(QIcon::Mode mode, const QPixmap& pixmap, const QStyleOption* option) const override;
 
     // Stored as x - 0.1 up to 0.5 and x + 0.1 above, and read back as stored.
     virtual void setBrightness(float x);

@@ -12,7 +12,8 @@ bool bGetClipImageInfo(const QString& path, CW_BaseClipInfo& base, CW_ClipInfo& 
 {
     BRD_ImageIO_Router* router = pGetImageIORouter();
     try {
-        router->vOpenMovie(CW_OpenMovieStruct{path, clip.colourspace});
+        CW_OpenMovieStruct movie{path, clip.colourspace};
+        router->vOpenMovie(movie);
     } catch (...) {
         return false;
     }

@@ -11,39 +11,26 @@
 #include <QLineEdit>
 #include <QSettings>
 
-namespace {
-
-// The preferences' field while the dialog exists, so an edit counts before it is stored.
-QString qstrConfiguredProgram(const char* fieldName, const char* settingsKey)
-{
-    if (g_pPreferences) {
-        if (auto* field = g_pPreferences->findChild<QLineEdit*>(QLatin1String(fieldName)))
-            return field->text();
-    }
-    return pGetUserSettings()->value(QLatin1String(settingsKey)).toString();
-}
-
-} // namespace
-
 void vLaunchExternalProgram(const QString& program, const QString& argument, const QString& label)
 {
     const QString message = QStringLiteral("Failed to launch ") + label
         + QStringLiteral(". Please make sure this external program is installed in the location specified in "
                          "preferences.");
-    if (!bStartDesktopProgram(program, argument))
-        vShowInformation(nullptr, message);
+    const auto tell = [message] { vShowInformation(nullptr, message); };
+    if (!bStartDesktopProgram(program, argument, tell))
+        tell();
 }
 
 void vOpenInWebBrowser(const QString& addressOrFile)
 {
     static const QString label = QStringLiteral("Web Browser");
-    vLaunchExternalProgram(qstrConfiguredProgram("edtWebBrowserExecutable", "WebBrowser"), addressOrFile, label);
+    vLaunchExternalProgram(frmPreferences::qstrGetWebBrowser(), addressOrFile, label);
 }
 
 void vOpenInPdfReader(const QString& path)
 {
     static const QString label = QStringLiteral("PDF Reader");
-    vLaunchExternalProgram(qstrConfiguredProgram("edtAcrobatExecutable", "PDFReader"), path, label);
+    vLaunchExternalProgram(frmPreferences::qstrGetPdfReader(), path, label);
 }
 
 QString qstrGetQuickStartGuidePath(const QString& product)

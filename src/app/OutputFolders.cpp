@@ -16,16 +16,21 @@ QString qstrOfTr(const char* text)
 bool bValidateOutputDirectory(
     QWidget* parent, bool absolute, const QString& directory, const QByteArray& projectFolderUtf8, QString& resultPath)
 {
-    QString projectFolder = QString::fromUtf8(projectFolderUtf8);
+    const QString projectFolderAsGiven = QString::fromUtf8(projectFolderUtf8);
+    QString projectFolder = projectFolderAsGiven;
     if (projectFolder.endsWith(QLatin1Char('/')))
         projectFolder.chop(1);
     resultPath = absolute ? directory : projectFolder + QLatin1Char('/') + directory;
     // A folder given with a trailing "/" and one joined to it are the same folder.
     const QString path = QDir::cleanPath(resultPath);
+    // An absolute folder that is not one, or a folder below a project folder that is not a
+    // full path (or none), would be made below wherever the program runs, or at the root
+    // of the file system: refused.
+    const bool rooted = QDir::isAbsolutePath(absolute ? directory : projectFolderAsGiven);
     const QFileInfo info(path);
-    if (!info.exists()) {
+    if (!rooted || !info.exists()) {
         // One level only: the parent has to be there already.
-        if (QDir::root().mkdir(path))
+        if (rooted && QDir::root().mkdir(path))
             return true;
         vShowInformation(parent,
             qstrOfTr("Could not create the output directory.\nPlease ensure that you select a "

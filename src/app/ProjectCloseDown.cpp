@@ -69,6 +69,7 @@ bool vCheckAutoRecoverClipFolder(bool destroy, const QString& keepFolder)
         return false;
 
     pGetUserSettings()->remove(QStringLiteral("AutoRecoverFile"));
+    pGetUserSettings()->sync();
     vOfferTransferFolderDeletion(keepFolder);
 
     CW_AutoLock(&g_mtxEngine, "OpenProject");
@@ -100,9 +101,16 @@ bool bDestroyProject(bool waitFlag)
     // The choices are used once; whoever closes without the dialog keeps everything.
     const CloseProjectChoices choices = stctGetCloseProjectChoices();
     stctGetCloseProjectChoices() = CloseProjectChoices();
-    if (!bCleanUpOnProjectClose(project, choices.bRecorded ? choices.iSave : 0,
-            choices.bRecorded ? choices.bRetain : true,
-            choices.bRecorded ? choices.vecClips : std::vector<CW_CLIP_ID>()))
+    // A save chosen in the close dialog that cannot be written is shown, and the project,
+    // still changed, stays open: closing it would lose the work.
+    bool cleanedUp = false;
+    if (!bCallReported(g_pMainWindow, [&] {
+            cleanedUp = bCleanUpOnProjectClose(project, choices.bRecorded ? choices.iSave : 0,
+                choices.bRecorded ? choices.bRetain : true,
+                choices.bRecorded ? choices.vecClips : std::vector<CW_CLIP_ID>());
+        }))
+        return false;
+    if (!cleanedUp)
         return false;
     bWaitWhileExecutingThreaded(waitFlag);
 

@@ -25,5 +25,6 @@ CloseProjectChoices& stctGetCloseProjectChoices();
 bool vCheckAutoRecoverClipFolder(bool destroy, const QString& keepFolder);
 // Offers to delete each transfer folder; keepFolder is never offered.
 void vOfferTransferFolderDeletion(const QString& keepFolder);
-// The engine side of the close; false when the engine's clean-up refused.
+// The engine side of the close; false when the engine's clean-up refused or failed (a save
+// that could not be written: the failure is shown, and the project stays open).
 bool bDestroyProject(bool waitFlag);

@@ -24,12 +24,54 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QSettings>
 #include <memory>
+
+namespace {
+
+// The largest file the opener reads for the relink dialog; the engine refuses larger ones
+// as no project at all.
+constexpr qint64 kiPoMaximumProjectBytes = 256LL * 1024 * 1024;
+
+// The whole file, or an empty array when it cannot be read or is larger than a project can be.
+QByteArray baPoReadBounded(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kiPoMaximumProjectBytes)
+        return QByteArray();
+    const QByteArray bytes = file.read(kiPoMaximumProjectBytes + 1);
+    return bytes.size() > kiPoMaximumProjectBytes ? QByteArray() : bytes;
+}
+
+} // namespace
 
 ProjectOpener::ProjectOpener()
     : QObject(nullptr)
 {
+}
+
+QString ProjectOpener::qstrNewerAutoSave(const QString& path)
+{
+    const QFileInfo project(path);
+    if (!project.isFile() || frmMain::qstrStripAutoSaveSuffix(path) != path)
+        return QString();
+    const QString base = frmMain::qstrAutoSaveBaseName(project.absoluteFilePath());
+    const QString extension = qstrGetFileExtension(qstrGetProduct());
+    // The backup stands in only for an auto-save that is missing: a write cut short by a
+    // crash in an earlier version of the program left it so.
+    QString candidate = frmMain::qstrAutoSaveName(base, extension);
+    if (!QFileInfo(candidate).isFile())
+        candidate = frmMain::qstrAutoSaveBackupName(base, extension);
+    const QFileInfo autoSave(candidate);
+    if (!autoSave.isFile() || autoSave.lastModified() <= project.lastModified())
+        return QString();
+    // An auto-save of the project as it was saved holds nothing more.
+    const QByteArray saved = baPoReadBounded(path);
+    if (!saved.isEmpty() && saved == baPoReadBounded(candidate))
+        return QString();
+    return candidate;
 }
 
 bool ProjectOpener::chooseAndOpenProject(const QString& path)
@@ -45,6 +87,21 @@ bool ProjectOpener::chooseAndOpenProject(const QString& path)
     if (m_qstrPath.isEmpty())
         return false;
     pGetUserSettings()->setValue(QStringLiteral("LastOpenProjectFolder"), m_qstrPath);
+
+    // Opening the project again is the way back after a crash: an auto-save newer than the
+    // file holds work the file lacks, and is offered first, as at start-up.
+    const QString newer = qstrNewerAutoSave(m_qstrPath);
+    if (!newer.isEmpty()) {
+        vCloseSplashScreen(nullptr);
+        const auto answer = QMessageBox::question(g_pMainWindow,
+            tr("Auto recover project -- ") + qstrGetProductName(qstrGetProduct()),
+            tr("The project\n\n%1\n\nhas an autosaved copy that is newer than the project file:\n\n%2\n\n"
+               "Would you like to open the autosaved copy?")
+                .arg(m_qstrPath, newer),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer == QMessageBox::Yes)
+            m_qstrPath = newer;
+    }
 
     if (bClipExists(pstctBRD_GetCallbackStruct(), m_qstrPath.toUtf8().constData()))
         return bOpenProject();
@@ -157,20 +214,19 @@ bool ProjectOpener::bOpenProject()
 bool ProjectOpener::bRelinkAndOpenProject()
 {
     auto dialog = std::make_unique<RelinkClipDialog>(g_pMainWindow, tr("Media unavailable"), true, Qt::WindowFlags());
-    QFile file(m_qstrPath);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text))
-        bytes = file.readAll();
+    // The header first: it refuses a file larger than a project can be before it is read.
+    // The bytes are the file's as they are; the engine reads them so.
     CW_BaseClipInfo base;
     CW_ClipInfo clip;
-    if (bytes.isEmpty() || !bReadHeader(m_qstrPath, base, clip)) {
+    if (!bReadHeader(m_qstrPath, base, clip)) {
         vReportUnreadable();
         return false;
     }
-    // Text mode would turn line ends over on some systems; the engine reads the file's bytes.
-    file.close();
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
+    const QByteArray bytes = baPoReadBounded(m_qstrPath);
+    if (bytes.isEmpty()) {
+        vReportUnreadable();
+        return false;
+    }
     dialog->setClipInfo(base, clip);
     dialog->setProjectData(bytes);
     const bool reopened = dialog->exec() == QDialog::Accepted;

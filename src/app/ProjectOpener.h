@@ -25,6 +25,10 @@ public:
         QString& outputDirectory, QString& secondText);
     bool bReadHeader(const QString& path, CW_BaseClipInfo& base, CW_ClipInfo& clip);
 
+    // An auto-save of the project file that is newer than it and holds something else; empty
+    // when there is none, or when the path is itself an auto-save.
+    static QString qstrNewerAutoSave(const QString& path);
+
 private:
     void vReportUnreadable() const;
 

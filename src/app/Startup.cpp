@@ -16,6 +16,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/TerminationSignals.h"
 #include "preferences/ApplicationInfo.h"
+#include "preferences/frmPreferences.h"
 #include "preferences/frmSoftwareUpdate.h"
 #include "velmor.h"
 
@@ -39,7 +40,7 @@ int iRunApplication(int argc, char** argv)
     QCoreApplication::setApplicationName(qstrGetRegistryProductName(qstrGetProduct()));
     vCreateSettings();
 
-    vBRD_InitialiseCallbacks(pGetUserSettings()->value(QStringLiteral("UseHardwareRendering"), false).toBool());
+    vBRD_InitialiseCallbacks(frmPreferences::bGetUseHardwareRendering());
     CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
     vInitProgressCallbacks(callbacks);
     vInitMessageCallbacks(callbacks);
@@ -80,7 +81,7 @@ int iRunApplication(int argc, char** argv)
 
     if (!QCoreApplication::arguments().contains(QStringLiteral("--no-cwk-style"))) {
         g_pStyle = new CWKStyle;
-        g_pStyle->setBrightness(float(pGetUserSettings()->value(QStringLiteral("UIBrightness"), 1.0).toDouble()));
+        g_pStyle->setBrightness(float(frmPreferences::dGetUIBrightness()));
         QApplication::setStyle(g_pStyle);
     }
 

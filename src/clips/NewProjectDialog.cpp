@@ -91,10 +91,10 @@ NewProjectDialog::NewProjectDialog(QWidget* parent, int mode) : QDialog(parent),
         vInitChoiceTables();
     frameRateCombo->clear();
     frameRateCombo->addItems(stctGetChoiceTables().qslFrameRates);
-    frameRateCombo->setCurrentIndex(varSetting("FrameRate", 3).toInt());
+    frameRateCombo->setCurrentIndex(frmPreferences::iGetDefaultFrameRateIndex());
 
     connect(parCombo, qOverload<int>(&QComboBox::currentIndexChanged), this, &NewProjectDialog::onParComboChanged);
-    cacheClipCheckbox->setChecked(varSetting("CacheOriginalClip", false).toBool());
+    cacheClipCheckbox->setChecked(frmPreferences::bGetCacheOriginalClip());
 
     colourspaceCombo->clear();
     colourspaceCombo->addItems({QStringLiteral("Linear"), QStringLiteral("Log"), QStringLiteral("Panalog")});
@@ -271,11 +271,11 @@ void NewProjectDialog::setClipPath(const QString& path)
     {
         const QSignalBlocker blockTimecode(timecodeRadioButton);
         const QSignalBlocker blockNumber(frameNumberRadioButton);
-        const bool timecode = varSetting("TimeCode", false).toBool();
+        const bool timecode = frmPreferences::bGetUseTimeCode();
         timecodeRadioButton->setChecked(timecode);
         frameNumberRadioButton->setChecked(!timecode);
         frameOffsetTextbox->setInputMask(timecode ? QStringLiteral("99:99:99:99") : QString());
-        frameOffsetTextbox->setText(QString::number(varSetting("TimeOffset", 1).toInt()));
+        frameOffsetTextbox->setText(QString::number(frmPreferences::iGetTimeOffset()));
     }
 
     parCombo->clear();
@@ -285,16 +285,16 @@ void NewProjectDialog::setClipPath(const QString& path)
         QSize(int(m_stctBaseClipInfo.uiWidth), int(m_stctBaseClipInfo.uiHeight)), bSeparatedFields());
     if (match.uiWidth == 0 || match.uiHeight == 0) {
         parCombo->setCurrentIndex(parCombo->findText(QStringLiteral("Custom"), Qt::MatchFixedString));
-        parLineEdit->setText(QString::number(varSetting("DefaultCustomPAR", 1.0).toDouble(), 'g', 6));
+        parLineEdit->setText(QString::number(frmPreferences::dGetDefaultCustomPAR(), 'g', 6));
     } else {
         parCombo->setCurrentIndex(parCombo->findText(QString::fromStdString(match.strName)));
         onParComboChanged(parCombo->currentIndex());
     }
 
     locationCombo->clear();
-    locationCombo->addItem(m_stctClipInfo.qstrFolder + varSetting("RelativeOutputDirectory", QString()).toString());
-    locationCombo->addItem(varSetting("AbsoluteOutputDirectory", QString()).toString());
-    locationCombo->setCurrentIndex(varSetting("OutputDirectoryAbsolutePath", false).toBool() ? 1 : 0);
+    locationCombo->addItem(m_stctClipInfo.qstrFolder + frmPreferences::qstrGetRelativeOutputDirectory());
+    locationCombo->addItem(frmPreferences::qstrGetAbsoluteOutputDirectory());
+    locationCombo->setCurrentIndex(frmPreferences::bGetOutputDirectoryAbsolute() ? 1 : 0);
 
     if (timecodeRadioButton->isChecked()) {
         const int start = m_stctBaseClipInfo.iTimecodeOffset;
@@ -522,7 +522,7 @@ bool NewProjectDialog::bCreateProject()
     const QString product = qstrGetProduct();
     CW_Instance project = pNewProject(pstctBRD_GetCallbackStruct(), &m_stctBaseClipInfo, clipName, &m_stctClipInfo,
         qstrGetProductNameAndVersion(product), bIsAlternateProduct(product), projectNameTextbox->text(), true,
-        locationCombo->currentText(), varSetting("MaximumHistorySize", 100).toInt(), resources.toUtf8().constData(),
+        locationCombo->currentText(), frmPreferences::iGetMaximumHistorySize(), resources.toUtf8().constData(),
         errorHandler, g_pMainWindow, colours);
     ProjectManagerInstance::instance()->setInstance(project);
     if (!bIsValidInstance(project)) {
@@ -546,7 +546,7 @@ bool NewProjectDialog::bCreateProject()
     vSetBaseClipInfo(project, 1, m_stctBaseClipInfo);
     vSetUseTimeCode(project, timecodeRadioButton->isChecked());
     vSetProxyScale(project, pGetViewOptionsManager()->proxyScale());
-    vSetForceAllocThreshold(project, varSetting("ForceAllocThreshold", 0).toUInt());
+    vSetForceAllocThreshold(project, frmPreferences::uiGetForceAllocThreshold());
 
     bool saved = false;
     try {

@@ -16,6 +16,8 @@
 #include "app/ShellAccessors.h"
 #include "app/XmlErrorHandler.h"
 #include "brandor.h"
+#include "clips/frmQXMLNetGetClipWizard.h"
+#include "curves/frmCurveEditor.h"
 #include "mainwindow/frmMain.h"
 #include "preferences/frmPreferences.h"
 #include "tolvane.h"
@@ -50,8 +52,6 @@ void RelinkClipDialog::init()
         connect(buttonBox, &QDialogButtonBox::helpRequested, g_pMainWindow, &frmMain::actHelp_activated);
     quantelButton->setIcon(QIcon(qpixGetResourcePixmap(QStringLiteral("/Resources/Quantel.png"))
                                      .scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-    // Fetching media from a clip server needs the clip-server wizard, which this build lacks.
-    quantelButton->setEnabled(false);
     // The pattern box is read-only; a typed folder is what gets re-read.
     connect(folderTextBox, &QLineEdit::editingFinished, this, &RelinkClipDialog::on_clipTextBox_editingFinished);
 }
@@ -175,7 +175,9 @@ void RelinkClipDialog::vCloseInspectedMedia()
 void RelinkClipDialog::on_chooseClipButton_clicked()
 {
     vCloseInspectedMedia();
-    const QString start = pGetUserSettings()->value(QStringLiteral("LastRelinkClipFolder"), QString()).toString();
+    const QString start = g_pMainWindow && g_pMainWindow->bGetTutorialMode()
+        ? pGetUserSettings()->value(QStringLiteral("InstallDir"), QString()).toString() + QStringLiteral("tutorials")
+        : pGetUserSettings()->value(QStringLiteral("LastRelinkClipFolder"), QString()).toString();
     CW_BaseClipInfo base;
     CW_ClipInfo clip = m_workClip;
     const QString path = qstrGetOpenFileName(base, clip, start, this);
@@ -191,6 +193,20 @@ void RelinkClipDialog::on_chooseClipButton_clicked()
 
 void RelinkClipDialog::on_quantelButton_clicked()
 {
+    CW_AutoLock(&g_mtxEngine, "");
+    delete g_pClipServerWizard.data();
+    QWidget* parent = g_pMainWindow ? static_cast<QWidget*>(g_pMainWindow) : this;
+    g_pClipServerWizard = new frmQXMLNetGetClipWizard(parent, nullptr, false, Qt::WindowFlags());
+    if (g_pClipServerWizard->exec() != QDialog::Accepted)
+        return;
+    const QString file = g_pClipServerWizard->qstrGetNameOfOneFileTransferred();
+    vCloseInspectedMedia();
+    CW_BaseClipInfo base;
+    CW_ClipInfo clip;
+    QString error;
+    if (!file.isEmpty() && bGetClipImageInfo(file, base, clip, nullptr) && !applyClipInfo(base, clip, error))
+        QMessageBox::warning(this, tr("Warning"), error, QMessageBox::Ok);
+    m_qstrInspected = file;
 }
 
 void RelinkClipDialog::on_clipTextBox_editingFinished()
@@ -222,8 +238,14 @@ void RelinkClipDialog::on_buttonBox_accepted()
     bCallReported(this, [&] {
         if (QDir::cleanPath(folderTextBox->text()) != QDir::cleanPath(m_workClip.qstrFolder)) {
             on_clipTextBox_editingFinished();
-            if (!buttonBox->button(QDialogButtonBox::Ok)->isEnabled())
+            // Without media in the typed folder the clip would be reopened as it was.
+            if (QDir::cleanPath(folderTextBox->text()) != QDir::cleanPath(m_workClip.qstrFolder)) {
+                vShowWarning(this,
+                    tr("No readable media of the clip were found in %1.\nChoose a folder or a file that holds "
+                       "the clip's images.")
+                        .arg(QDir::toNativeSeparators(folderTextBox->text())));
                 return;
+            }
         }
         CW_Instance project = ProjectManagerInstance::instance()->getInstance();
         {
@@ -256,8 +278,24 @@ void RelinkClipDialog::on_buttonBox_accepted()
             checkpointProject();
         if (m_baProject.isNull())
             return;
-        if (!reopenProject(m_workBase, m_workClip))
+        QString error;
+        if (!reopenProject(m_workBase, m_workClip, error)) {
+            if (m_bOpenMode) {
+                vShowWarning(this, error);
+                return;
+            }
+            QString restoreError;
+            if (bRestoreCheckpoint(restoreError))
+                vShowWarning(this, tr("The project could not be reopened with the new media:\n%1\nIt was reopened as "
+                                      "it was before.")
+                                       .arg(error));
+            else
+                vShowWarning(this, tr("The project could not be reopened with the new media:\n%1\nNor could it be "
+                                      "reopened as it was:\n%2\nThis dialog keeps it until the clip is relinked.")
+                                       .arg(error, restoreError));
             return;
+        }
+        m_baProject = QByteArray();
         if (g_pMainWindow)
             bPostToMainWindow(new CWKCustomEvent(4000));
         accept();
@@ -266,11 +304,34 @@ void RelinkClipDialog::on_buttonBox_accepted()
 
 void RelinkClipDialog::on_buttonBox_rejected()
 {
-    vCloseInspectedMedia();
-    // A project checkpointed and closed for this relink is not lost on Cancel.
-    if (!m_bOpenMode && !m_baProject.isNull() && !bIsValidInstance(ProjectManagerInstance::instance()->getInstance()))
-        bCallReported(this, [&] { reopenProject(m_initBase, m_initClip); });
     reject();
+}
+
+void RelinkClipDialog::reject()
+{
+    vCloseInspectedMedia();
+    // The checkpoint of a project closed for this relink is its only copy: it is reopened
+    // before the dialog goes, and the dialog stays while that is impossible.
+    if (!m_bOpenMode && !m_baProject.isNull() && !bIsValidInstance(ProjectManagerInstance::instance()->getInstance())) {
+        QString error;
+        if (!bRestoreCheckpoint(error)) {
+            vShowWarning(this, tr("The project cannot be reopened as it was:\n%1\nThis dialog keeps it until the "
+                                  "clip is relinked.")
+                                   .arg(error));
+            return;
+        }
+    }
+    QDialog::reject();
+}
+
+bool RelinkClipDialog::bRestoreCheckpoint(QString& error)
+{
+    if (!reopenProject(m_initBase, m_initClip, error))
+        return false;
+    m_baProject = QByteArray();
+    if (g_pMainWindow)
+        bPostToMainWindow(new CWKCustomEvent(4000));
+    return true;
 }
 
 void RelinkClipDialog::destroy()
@@ -295,24 +356,36 @@ void RelinkClipDialog::checkpointProject()
     }
 }
 
-bool RelinkClipDialog::reopenProject(const CW_BaseClipInfo& base, const CW_ClipInfo& clip)
+bool RelinkClipDialog::reopenProject(const CW_BaseClipInfo& base, const CW_ClipInfo& clip, QString& error)
 {
     CW_CallbackStruct* callbacks = pstctBRD_GetCallbackStruct();
-    if (!callbacks)
+    if (!callbacks) {
+        error = tr("The image library is not ready.");
         return false;
+    }
     XmlErrorHandler errorHandler;
     CW_Color colours[5];
     frmPreferences::vGetOverlayColours(colours);
     const QByteArray resources
         = (pGetUserSettings()->value(QStringLiteral("InstallDir"), QString()).toString() + QStringLiteral("resources"))
               .toUtf8();
-    CW_Instance project = pOpenProjectFromBuffer(callbacks, base, clip, clipNameFromPrefix(clip.qstrFileName),
-        m_initBase, m_initClip, qstrGetProductNameAndVersion(qstrGetProduct()), bIsAlternateProduct(qstrGetProduct()),
-        frmPreferences::iGetMaximumHistorySize(), m_baProject, resources.constData(), errorHandler, g_pMainWindow,
-        colours);
-    TOLV_ProjectManager* manager = bIsValidInstance(project) ? pGetProjectManager(project) : nullptr;
-    if (!manager)
+    CW_Instance project = nullptr;
+    try {
+        project = pOpenProjectFromBuffer(callbacks, base, clip, clipNameFromPrefix(clip.qstrFileName), m_initBase,
+            m_initClip, qstrGetProductNameAndVersion(qstrGetProduct()), bIsAlternateProduct(qstrGetProduct()),
+            frmPreferences::iGetMaximumHistorySize(), m_baProject, resources.constData(), errorHandler,
+            g_pMainWindow, colours);
+    } catch (...) {
+        error = qstrCurrentExceptionMessage();
         return false;
+    }
+    TOLV_ProjectManager* manager = bIsValidInstance(project) ? pGetProjectManager(project) : nullptr;
+    if (!manager) {
+        if (bIsValidInstance(project))
+            vCloseProject(project);
+        error = tr("The engine did not open the project.");
+        return false;
+    }
     if (!m_bOpenMode) {
         manager->vSetPathConfirmed(m_bStateFlag);
         manager->vSetProjectFilePath(m_qstrProjectPath);
@@ -320,6 +393,13 @@ bool RelinkClipDialog::reopenProject(const CW_BaseClipInfo& base, const CW_ClipI
     ProjectManagerInstance::instance()->setInstance(project);
     if (const CW_BaseClipInfo* current = pcstctGetBaseClipInfo(project, m_clip)) {
         CW_BaseClipInfo copy = *current;
+        if (g_pCurveEditor) {
+            const bool interlaced = copy.iFieldMode != 0;
+            const float first = interlaced ? float(copy.iFrameOffset) / 2.0f : float(copy.iFrameOffset);
+            g_pCurveEditor->sltSetPlayRangeAndOffset(0.0f, float(copy.uiCount) - 1.0f, first);
+            g_pCurveEditor->sltSetInterlaced(interlaced, copy.iFieldMode != 1);
+            g_pCurveEditor->sltSetDisplayTimecode(bGetUseTimeCode(project), copy.fFrameRate);
+        }
         copy.iFieldMode = base.iFieldMode;
         vSetBaseClipInfo(project, m_clip, copy);
     }
@@ -330,4 +410,25 @@ bool RelinkClipDialog::reopenProject(const CW_BaseClipInfo& base, const CW_ClipI
     vSetForceAllocThreshold(project, frmPreferences::uiGetForceAllocThreshold());
     vRegisterResourceClips(project);
     return true;
+}
+
+void vOfferRelinkOfMissingClip(QWidget* mainWindow, CW_CLIP_ID clip)
+{
+    // Every frame of a missing clip reports it; one question at a time is enough.
+    static bool s_bAsking = false;
+    if (s_bAsking)
+        return;
+    CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    if (!bIsValidInstance(project) || !bIsClipRegistered(project, clip))
+        return;
+    s_bAsking = true;
+    const QString text = QCoreApplication::translate("RelinkClipDialog", "File not found for clip ")
+        + qstrGetClipName(project, clip) + QLatin1Char('\n')
+        + QCoreApplication::translate("RelinkClipDialog", "Would you like to relink the clip?");
+    if (eAskQuestion(mainWindow, text) == QMessageBox::Yes) {
+        RelinkClipDialog dialog(mainWindow, QString(), false, Qt::WindowFlags());
+        dialog.setClip(clip);
+        dialog.exec();
+    }
+    s_bAsking = false;
 }

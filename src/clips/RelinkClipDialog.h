@@ -30,12 +30,18 @@ public slots:
     void on_buttonBox_accepted();
     void on_buttonBox_rejected();
     void destroy();
+    // Cancel and closing the window: a project this dialog closed for its reopen comes back.
+    void reject() override;
 
 private:
     bool applyClipInfo(CW_BaseClipInfo base, CW_ClipInfo clip, QString& error);
     void updateFields();
     void checkpointProject();
-    bool reopenProject(const CW_BaseClipInfo& base, const CW_ClipInfo& clip);
+    // False with the reason when the engine cannot open the buffer with the description.
+    bool reopenProject(const CW_BaseClipInfo& base, const CW_ClipInfo& clip, QString& error);
+    // After a failed reopen: the checkpoint again with the clip as it was. False when that
+    // fails too; the buffer is then kept.
+    bool bRestoreCheckpoint(QString& error);
     void vCloseInspectedMedia();
     void vFocusOk();
 
@@ -54,3 +60,7 @@ private:
 
 // The engine's name of a clip made from a file-name prefix.
 QString clipNameFromPrefix(const QString& prefix);
+
+// The engine could not find a file of the clip: asks whether to relink it and runs the
+// relink dialog on the main window when the user agrees.
+void vOfferRelinkOfMissingClip(QWidget* mainWindow, CW_CLIP_ID clip);

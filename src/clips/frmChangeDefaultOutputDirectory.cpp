@@ -51,13 +51,15 @@ void frmChangeDefaultOutputDirectory::vReset(
             btnOutputDirectoryShowFileDialog->setEnabled(true);
             m_qstrAbsolute = directory;
             edtOutputDirectory->setText(directory);
-            m_qstrRelative = pGetUserSettings()->value(QStringLiteral("RelativeOutputDirectory"), QString()).toString();
+            m_qstrRelative
+                = qstrReadSetting(QStringLiteral("RelativeOutputDirectory"), QString(), SettingText::RelativePath);
             edtAbsoluteProjectPath->setText(m_qstrAbsolute);
         } else {
             rbtnOutputDirectoryRelativePath->setChecked(true);
             m_qstrRelative = directory;
             edtOutputDirectory->setText(directory);
-            m_qstrAbsolute = pGetUserSettings()->value(QStringLiteral("AbsoluteOutputDirectory"), QString()).toString();
+            m_qstrAbsolute
+                = qstrReadSetting(QStringLiteral("AbsoluteOutputDirectory"), QString(), SettingText::AbsolutePath);
             CW_AutoLock(&g_mtxEngine, "frmChangeDefaultOutputDirectory::vReset");
             edtAbsoluteProjectPath->setText(qstrCdJoin(m_qstrBaseFolder, m_qstrRelative));
         }

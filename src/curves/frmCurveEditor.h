@@ -57,6 +57,33 @@ public slots:
     // The user moved the play head: it snaps to the whole frame, which the main window then
     // makes current.
     void playPositionChanged(qreal x);
+    // The main clip's time axis: its play range and frame-number offset, its field setting
+    // and whether time codes are shown; kept until the editor draws its axis.
+    void sltSetPlayRangeAndOffset(float first, float last, float offset)
+    {
+        m_fPlayFirst = first;
+        m_fPlayLast = last;
+        m_fFrameOffset = offset;
+    }
+    void sltSetInterlaced(bool interlaced, bool lowerFieldFirst)
+    {
+        m_bInterlaced = interlaced;
+        m_bLowerFieldFirst = lowerFieldFirst;
+    }
+    void sltSetDisplayTimecode(bool useTimeCode, float frameRate)
+    {
+        m_bDisplayTimecode = useTimeCode;
+        m_fFrameRate = frameRate;
+    }
+
+public:
+    float fGetPlayFirst() const { return m_fPlayFirst; }
+    float fGetPlayLast() const { return m_fPlayLast; }
+    float fGetFrameOffset() const { return m_fFrameOffset; }
+    bool bGetInterlaced() const { return m_bInterlaced; }
+    bool bGetLowerFieldFirst() const { return m_bLowerFieldFirst; }
+    bool bGetDisplayTimecode() const { return m_bDisplayTimecode; }
+    float fGetFrameRate() const { return m_fFrameRate; }
 
 private:
     bool m_bActive = false;
@@ -70,4 +97,11 @@ private:
     int m_iUndoCount = 0;
     Murn::ParameterWithoutType* m_pSelectedParameter = nullptr;
     Murn::ParameterWithoutType* m_pLastRemovedParameter = nullptr;
+    float m_fPlayFirst = 0.0f;
+    float m_fPlayLast = 0.0f;
+    float m_fFrameOffset = 0.0f;
+    bool m_bInterlaced = false;
+    bool m_bLowerFieldFirst = false;
+    bool m_bDisplayTimecode = false;
+    float m_fFrameRate = 0.0f;
 };

@@ -74,13 +74,17 @@ void vBRD_RegisterThrowFunction(void (*throwFunction)(const char* developerText,
 struct CW_OpenMovieStruct {
     QString qstrPath;
     CW_ColourspaceParameters colourspace;
+    // Filled by vOpenMovie: the image format (0 grey, 2 RGB, 3 RGBA) and pixel type
+    // (1 UInt8, 3 UInt16, 8 Float32) of the file.
+    int iImageFormat = 0;
+    int iImageType = 0;
 };
 
 // Reads clips: numbered image sequences and single images.
 class BRD_ImageIO_Router {
 public:
-    // Throws CW_Exception when the file cannot be opened.
-    virtual void vOpenMovie(const CW_OpenMovieStruct& movie) = 0;
+    // Throws CW_Exception when the file cannot be opened; fills the format and type.
+    virtual void vOpenMovie(CW_OpenMovieStruct& movie) = 0;
     virtual void vCloseMovie(const char* pathUtf8) = 0;
     virtual bool bIsValidClip(const char* pathUtf8, int flag, const CW_ColourspaceParameters& colourspace,
                               std::string& folderUtf8, std::string& nameUtf8, std::string& thirdPartUtf8,

@@ -5,6 +5,8 @@
 #include <QMetaType>
 #include <QSize>
 #include <QString>
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
@@ -160,6 +162,15 @@ private:
     unsigned int m_uiNumImageFiles = 0;
 };
 
+// One chosen frame of a sparse clip: the image file that stands for an engine frame index.
+// The layout is the engine's: a 1000-byte NUL-terminated UTF-8 path, then the index.
+struct CW_DiscreteFrame {
+    static constexpr std::size_t kuiPathBytes = 1000;
+    char acPath[kuiPathBytes] = {};
+    std::int32_t iFrame = 0;
+};
+static_assert(sizeof(CW_DiscreteFrame) == 1004, "the engine's discrete-frame record is 1004 bytes");
+
 // Where a clip's images live and how they are stored.
 struct CW_ClipInfo {
     QString qstrFolder;
@@ -178,8 +189,13 @@ struct CW_ClipInfo {
     bool bPulldown = false;
     // Set when the new-project dialog hands the description over.
     bool bSelected = false;
-    // Chosen frames of a sparse clip; empty for a whole clip.
-    std::vector<int> vecDiscreteFrames;
+    // A sparse clip shows the image of a chosen frame's record at that frame (with
+    // bAllFrames, the first record's image at every frame) instead of its numbered files.
+    // bSparseDerived marks a clip made from chosen frames of another clip.
+    bool bSparse = false;
+    bool bAllFrames = false;
+    bool bSparseDerived = false;
+    std::vector<CW_DiscreteFrame> vecDiscreteFrames;
 
     // An input clip rather than a rendered result; disposable clips are deleted on close.
     bool bSourceClip = true;

@@ -41,3 +41,4 @@ CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 #include "velmor/viewer.h"
 #include "velmor/dataexport.h"
 #include "velmor/history.h"
+#include "velmor/sparse.h"

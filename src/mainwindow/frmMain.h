@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class CWKCustomEvent;
@@ -37,6 +38,9 @@ class QLineEdit;
 class QTimer;
 namespace Murn {
 class CWKParameterWidgetCommon;
+}
+namespace Vosk {
+class Change;
 }
 
 class frmMain : public QMainWindow, public Ui_frmMain {
@@ -110,6 +114,9 @@ public:
     // ".autosave-backup" right before the file name's extension is removed; anything else
     // (a folder named so, text elsewhere in the name) stays.
     static QString qstrStripAutoSaveSuffix(const QString& path);
+    // The base of a project file's auto-save names: its path without a known product's
+    // project extension.
+    static QString qstrAutoSaveBaseName(const QString& projectFile);
     // The auto-save and backup names for a base name and extension.
     static QString qstrAutoSaveName(const QString& base, const QString& extension);
     static QString qstrAutoSaveBackupName(const QString& base, const QString& extension);
@@ -286,6 +293,21 @@ public:
         return m_pFocusedParameterOwner ? m_pFocusedParameterWidget : nullptr;
     }
     static constexpr int kiViewerCentre = 2147483647;
+    // Keeps a locked view on the selection from one frame to the other, about the viewer's
+    // last mouse position (its centre when unknown); unlocks the view when the engine cannot.
+    void vLockViewOntoSelection(CW_Instance project, unsigned int from, unsigned int to);
+    // The image point under the viewer's last mouse position, or under its centre before any.
+    void vGetViewerAnchor(CW_Instance project, float& imageX, float& imageY) const;
+    // Whether the window's action of that name is checked; false when there is none.
+    bool bIsViewActionChecked(const QString& name) const;
+    // The current page's three zoom-window switches; all false without a page.
+    void vGetCurrentPageMouseFlags(CW_Instance project, bool& first, bool& second, bool& third);
+    // The viewer, with its record of a held mouse button cleared: a dialog about to show
+    // over it takes the release.
+    frmMainGLWidget* pGetViewerClearingFlag();
+    // Observer slots for parameters: a change redraws and refreshes the keyframe marks.
+    void ParameterChangeNotification(Vosk::Change& change);
+    void focusParameterRefreshNotification(Vosk::Change& change);
 
 public slots:
     // The refresh every engine entry point ends with; shows engine failures in a box.
@@ -311,14 +333,24 @@ public slots:
     void sltThumbnailRangeChanged(int type, bool start, int value);
     void sltUpdateParameterKeyframes();
     void onFocusedWidgetChanged(QWidget* old, QWidget* now);
+    // The outer tabs (Parameters, Curve Editor) changed.
+    void sltTabPageChanged(int index);
+    void sltSelectInputSplitterTool(bool checked);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
 private:
     bool bHandleFrameStepEvent(int code, bool projectValid);
     bool bHandleFrameMadeCurrentEvent(bool projectValid);
+    // The view follows a frame change: a locked view stays on the selection, an interlaced
+    // clip's view is moved between its fields.
+    void vFollowFrameChange(CW_Instance project, unsigned int from, unsigned int to);
+    // After a run: the display clip goes first in the cache, which stops recycling and gets
+    // the display cache size from the preferences.
+    void vRestoreCachingAfterRun(CW_Instance project);
     void vApplyWidgetsState(CW_Instance project, int state);
     void vApplyWindowState(bool projectValid, int state);
     void vConnectViewerServices();
@@ -368,6 +400,9 @@ public:
     CWKGUI_PLAYMODE eGetPlayMode() const;
     // Null while nothing plays.
     QTimer* pGetPlaybackTimer() const { return m_pPlaybackTimer; }
+    // The clock playback keeps its schedule by, in nanoseconds; a steady clock unless another
+    // is given (an empty function restores it).
+    void vSetPlaybackClock(std::function<qint64()> clockNs) { m_fnPlaybackClockNs = std::move(clockNs); }
 
 public slots:
     void sldrFrameNumber_valueChanged(int frame);
@@ -417,10 +452,17 @@ private:
     QTimer* m_pPlaybackTimer = nullptr;
     // Playback keeps to a schedule from its start, so that the time each step takes does not
     // add up into a slower rate.
-    QElapsedTimer m_playbackClock;
+    std::function<qint64()> m_fnPlaybackClockNs;
+    qint64 m_iPlaybackStartNs = 0;
+    qint64 iPlaybackClockNs() const;
     double m_dPlaybackIntervalMs = 40.0;
     qint64 m_iPlaybackSteps = 0;
     unsigned int m_uiPlaybackRun = 0;
+    // How long a played frame takes from its step to the screen (a running mean), and when
+    // the step waiting for the screen was taken (on the playback clock; -1: none): steps are
+    // taken that much ahead so that frames reach the screen on time.
+    double m_dPlaybackLatencyMs = 0.0;
+    qint64 m_iPlaybackStepNs = -1;
     void vArmNextPlaybackStep(bool stepTaken);
     void vPlaybackStep(bool forwards);
     // A frame change is being carried out; playback ticks wait for it.
@@ -463,6 +505,8 @@ public slots:
 
 private:
     void vConnectTools();
+    // The bar's six render buttons act on this page alone (none when it is no page).
+    void vConnectRenderButtonsToPage(QWidget* widget);
     void vStepToKeyframe(bool forwards, const char* tag);
     void vSelectTransformTool(bool checked, CW_TOOL tool, const char* caller);
     void vSelectToolChecked(CW_TOOL tool);

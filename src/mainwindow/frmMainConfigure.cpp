@@ -187,6 +187,10 @@ void frmMain::sltConfigureGUI()
     vConnectViewerServices();
     vConnectTransport();
     vConnectTools();
+    // The first page became current before page changes were followed: its render buttons
+    // and captions are set here.
+    vConnectRenderButtonsToPage(m_pModuleTabWidget->currentWidget());
+    vUpdateRenderActions();
     m_bConfigured = true;
 }
 

@@ -21,16 +21,10 @@
 
 namespace {
 
-// The log file as the preferences show it: their field while it exists, else the setting.
+// The log file as stored: an edit cancelled in the preferences is not it.
 QString qstrHelpLogFilePath()
 {
-    if (g_pPreferences) {
-        if (auto* field = g_pPreferences->findChild<QLineEdit*>(QStringLiteral("edtPreferencesLogFile")))
-            return field->text();
-    }
-    return pGetUserSettings()
-        ->value(QStringLiteral("ErrorLogFile"), QDir::homePath() + QStringLiteral("/.corvane_log.txt"))
-        .toString();
+    return frmPreferences::qstrGetErrorLogFile();
 }
 
 // A reader handed a missing file fails where the user cannot see why.

@@ -49,7 +49,9 @@ void frmMain::sltFileOpenProject(const QString& path, const QString&)
 
 bool frmMain::sltFileCloseProject()
 {
-    bool closed = true;
+    // Closed only once the project is gone, or there was none: a failure anywhere on the way
+    // (a save that cannot be written among them) keeps it open.
+    bool closed = false;
     bCallReported(this, [&] {
         CW_AutoLock(&g_mtxEngine, "sltFileCloseProject");
         CW_Instance project = ProjectManagerInstance::instance()->getInstance();
@@ -69,21 +71,19 @@ bool frmMain::sltFileCloseProject()
             if (ask) {
                 frmCloseProject dialog(this);
                 dialog.vInitSelectClips();
-                if (dialog.exec() != QDialog::Accepted) {
-                    closed = false;
+                if (dialog.exec() != QDialog::Accepted)
                     return;
-                }
             }
             // A save under way finishes before the project goes.
             bWaitWhileExecutingThreaded(true);
-            if (!bDestroyProject(true)) {
-                closed = false;
+            if (!bDestroyProject(true))
                 return;
-            }
             m_qstrProjectPath.clear();
             pGetUserSettings()->remove(QStringLiteral("AutoRecoverFile"));
+            pGetUserSettings()->sync();
             vOfferTransferFolderDeletion(QString());
         }
+        closed = true;
     });
     // The project stays (cancelled, refused) or is gone: either way auto-save is armed again.
     vRestoreAutoSave();

@@ -12,12 +12,14 @@
 #include "app/ShellAccessors.h"
 #include "clips/NewProjectDialog.h"
 #include "frmProjectNotes.h"
+#include "preferences/frmPreferences.h"
 #include "brandor.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
 #include "widgets/CWKRecentFilesMenu.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -28,6 +30,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -85,7 +88,42 @@ QString qstrProjectExtension()
     return qstrGetFileExtension(qstrGetProduct());
 }
 
+// The previous auto-save becomes the backup without leaving its own name: a copy replaces
+// the backup whole, and the auto-save stays until the new one, written whole under a
+// temporary name, replaces it. A crash at any moment leaves the newest complete auto-save
+// where the next start looks for it. Failures only cost the backup.
+void vKeepAsBackup(const QString& autoSave, const QString& backup)
+{
+    if (!QFileInfo(autoSave).isFile())
+        return;
+    const QString copy = backup + QStringLiteral(".part");
+    QFile::remove(copy);
+    // The copy keeps the time its contents were written: the opener compares it with the
+    // project file's.
+    const QDateTime written = QFileInfo(autoSave).lastModified();
+    bool kept = QFile::copy(autoSave, copy);
+    if (kept) {
+        QFile file(copy);
+        kept = file.open(QIODevice::ReadWrite) && file.setFileTime(written, QFileDevice::FileModificationTime);
+    }
+    if (!kept || std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(backup).constData()) != 0)
+        QFile::remove(copy);
+}
+
 } // namespace
+
+QString frmMain::qstrAutoSaveBaseName(const QString& projectFile)
+{
+    QString base = projectFile;
+    for (const QString& product : qstrGetProductList(qstrGetProduct()).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString productExtension = qstrGetFileExtension(product);
+        if (!productExtension.isEmpty() && base.endsWith(productExtension)) {
+            base.chop(productExtension.size());
+            break;
+        }
+    }
+    return base;
+}
 
 QString frmMain::qstrAutoSaveName(const QString& base, const QString& extension)
 {
@@ -133,9 +171,8 @@ void frmMain::vRestartAutoSaveTimer()
 void frmMain::vRestoreAutoSave()
 {
     // The preferences may have changed while the project changed: the settings hold.
-    m_bAutoSaveEnabledCopy = pGetUserSettings()->value(QStringLiteral("AutosaveEnabled"), true).toBool();
-    m_iAutoSaveInterval =
-        int(pGetUserSettings()->value(QStringLiteral("AutosaveInterval"), 5).toDouble() * 60000.0);
+    m_bAutoSaveEnabledCopy = frmPreferences::bGetAutosaveEnabled();
+    m_iAutoSaveInterval = frmPreferences::iGetAutosaveIntervalMinutes() * 60000;
     m_bAutoSaveEnabled = m_bAutoSaveEnabledCopy;
     if (m_bAutoSaveEnabled) {
         m_bAutoSavePending = false;
@@ -145,8 +182,7 @@ void frmMain::vRestoreAutoSave()
 
 void frmMain::sltAutoSaveSettingsChanged()
 {
-    vSetAutosave(pGetUserSettings()->value(QStringLiteral("AutosaveEnabled"), true).toBool(),
-        int(pGetUserSettings()->value(QStringLiteral("AutosaveInterval"), 5).toDouble() * 60000.0));
+    vSetAutosave(frmPreferences::bGetAutosaveEnabled(), frmPreferences::iGetAutosaveIntervalMinutes() * 60000);
 }
 
 void frmMain::vSetAutosave(bool enabled, int intervalMs)
@@ -212,13 +248,7 @@ void frmMain::vAutoSaveProjectIfNecessary()
             }
         }
         if (writable) {
-            for (const QString& product : qstrGetProductList(qstrGetProduct()).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-                const QString productExtension = qstrGetFileExtension(product);
-                if (!productExtension.isEmpty() && base.endsWith(productExtension)) {
-                    base.chop(productExtension.size());
-                    break;
-                }
-            }
+            base = qstrAutoSaveBaseName(base);
         } else {
             QString folder = qEnvironmentVariable("TMP");
             if (folder.isEmpty())
@@ -234,8 +264,7 @@ void frmMain::vAutoSaveProjectIfNecessary()
         if (!previous.isEmpty() && previous != autoSave)
             QFile::remove(previous);
         vSetProjectAutoSaveFileName(project, autoSave, backup);
-        QFile::remove(backup);
-        QFile::rename(autoSave, backup);
+        vKeepAsBackup(autoSave, backup);
         vStartProjectSave(project, true);
     });
     vRestartAutoSaveTimer();
@@ -278,12 +307,16 @@ void frmMain::vFinishProjectSave(bool autoSave)
     if (autoSave) {
         const QString name = qstrGetProjectAutoSaveName(project);
         QFile file(name);
-        if (!name.isEmpty() && file.open(QIODevice::ReadOnly))
+        if (!name.isEmpty() && file.open(QIODevice::ReadOnly)) {
             pGetUserSettings()->setValue(QStringLiteral("AutoRecoverFile"), name);
+            // On disk at once: a crash soon after must still find it at the next start.
+            pGetUserSettings()->sync();
+        }
         return;
     }
     QString path = qstrGetProjectName(project);
     pGetUserSettings()->setValue(QStringLiteral("AutoRecoverFile"), path);
+    pGetUserSettings()->sync();
     m_pRecentFilesMenu->sltAddFile(path);
     vUpdateWindowTitle(project, false);
 }

@@ -7,13 +7,27 @@
 #include "app/MessageBoxes.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
+#include "app/ShellAccessors.h"
+#include "brandor.h"
+#include "clips/RelinkClipDialog.h"
 #include "curves/frmCurveEditor.h"
+#include "preferences/frmPreferences.h"
 #include "velmor.h"
+#include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
+
+namespace {
+
+// The largest display cache the preferences' field accepts.
+constexpr unsigned int kuiMaxDisplayCacheMBytes = 16384;
+
+} // namespace
 
 bool frmMain::bHandleFrameStepEvent(int code, bool projectValid)
 {
@@ -29,13 +43,20 @@ bool frmMain::bHandleFrameStepEvent(int code, bool projectValid)
         return true;
     const CW_BaseClipInfo* clip = pcstctGetBaseClipInfo(project, 1);
     const bool next = code == 2001 || code == 2003;
+    const bool engineFirst = code == 2003 || code == 2004;
     const int current = sldrFrameNumber->value();
     const bool move = next ? clip && unsigned(current) + 1 < clip->uiCount : current > 0;
+    const unsigned int target = unsigned(next ? current + 1 : current - 1);
+    // When the engine moves first the slider's slot finds the frame current already, so the
+    // view follows here; otherwise the slot moves the engine and the view with it.
+    if (move && engineFirst)
+        vFollowFrameChange(project, unsigned(current), target);
+    // An auto-save that fell due is written whether or not the frame moves.
+    vAutoSaveProjectIfNecessary();
     if (!move)
         return true;
-    // The engine has moved already for 2003 and 2004; the slider follows by the one road.
-    if (code == 2003 || code == 2004)
-        bMakeFrameCurrent(project, unsigned(next ? current + 1 : current - 1));
+    if (engineFirst)
+        bMakeFrameCurrent(project, target);
     if (next)
         sltNextFrame();
     else
@@ -48,10 +69,44 @@ bool frmMain::bHandleFrameMadeCurrentEvent(bool projectValid)
     if (!projectValid)
         return true;
     CW_AutoLock(&g_mtxEngine, "customEvent5");
-    const unsigned int frame = uiGetFrameNumber(ProjectManagerInstance::instance()->getInstance());
-    if (int(frame) != sldrFrameNumber->value())
+    const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const unsigned int frame = uiGetFrameNumber(project);
+    const int shown = sldrFrameNumber->value();
+    // The worker made the frame current, so the slider's slot leaves the engine and the
+    // view alone: the view follows the run's step here as it follows a user's step there.
+    if (int(frame) != shown && shown >= 0)
+        vFollowFrameChange(project, unsigned(shown), frame);
+    vAutoSaveProjectIfNecessary();
+    if (int(frame) != shown)
         sldrFrameNumber->setValue(int(frame));
     return true;
+}
+
+void frmMain::vFollowFrameChange(CW_Instance project, unsigned int from, unsigned int to)
+{
+    if (pGetViewOptionsManager()->lockView) {
+        vLockViewOntoSelection(project, from, to);
+        return;
+    }
+    const CW_BaseClipInfo* shown = pcstctGetBaseClipInfo(project, eGetClipIDToDisplay(project));
+    if (shown && (shown->iFieldMode == CW_UPPER_FIELD_FIRST || shown->iFieldMode == CW_LOWER_FIELD_FIRST))
+        bAdjustViewForNewField(project, from, to);
+}
+
+void frmMain::vRestoreCachingAfterRun(CW_Instance project)
+{
+    CW_AutoLock(&g_mtxEngine, "customEvent2");
+    vSetClipIDToPrioritizeInCache(project, eGetClipIDToDisplay(project));
+    bSetCacheStrategyRecycle(project, false);
+    // The preferences' field holds whole megabytes within its validator's range; a field
+    // that does not read so leaves the cache as it is.
+    auto* field = m_pPreferences
+        ? m_pPreferences->findChild<QLineEdit*>(QStringLiteral("iedtPreferencesMaxDisplayCacheSize"))
+        : nullptr;
+    bool read = false;
+    const unsigned int megabytes = field ? field->text().trimmed().toUInt(&read, 10) : 0u;
+    if (read)
+        vBRD_GLResizeCacheMBytes(std::min(megabytes, kuiMaxDisplayCacheMBytes));
 }
 
 bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool projectValid)
@@ -87,6 +142,8 @@ bool frmMain::bHandleRunEvent(CWKCustomEvent* e, bool projectValid)
         vSetProgressText(QString());
         vSetProgressValue(0);
         vRefreshProgressDisplay();
+        if (e->iGetCode() == 2006 && projectValid)
+            vRestoreCachingAfterRun(ProjectManagerInstance::instance()->getInstance());
         sltUpdateGUI(2);
         if (m_pGLWidget) {
             if (e->iGetCode() == 2006)
@@ -136,11 +193,12 @@ bool frmMain::bHandleEngineCallbackEvent(CWKCustomEvent* e, bool projectValid)
         return true;
     }
     case 10300:
-        // The relink offer comes with the relink dialog.
         sltUpdateGUI(2);
         if (m_pGLWidget)
             m_pGLWidget->updateGL();
         vStopExecutingThreaded(true);
+        if (projectValid)
+            vOfferRelinkOfMissingClip(this, CW_CLIP_ID(e->uiGetPayload()));
         return true;
     case 10400:
         vDetachFocusedParameterWidget();

@@ -385,23 +385,26 @@ void frmMain::vUpdateRenderActions()
     const std::pair<QPushButton*, const char*> icons[] = {{btnRenderForwards, "_Forwards.png"},
         {btnRenderBackwards, "_Backwards.png"}, {btnRenderNext, "_Next.png"}, {btnRenderPrevious, "_Previous.png"}};
     for (const auto& [button, suffix] : icons)
-        button->setIcon(QIcon(qpixGetResourcePixmap(title + QLatin1String(suffix))));
-    QPixmap thisIcon = qpixGetResourcePixmap(title + QStringLiteral("_This.png"));
+        button->setIcon(qicnGetResourceIconSet(title + QLatin1String(suffix)));
+    QIcon thisIcon = qicnGetResourceIconSet(title + QStringLiteral("_This.png"));
     if (thisIcon.isNull())
-        thisIcon = qpixGetResourcePixmap(QStringLiteral("Play_Stop.png"));
-    btnRenderThis->setIcon(QIcon(thisIcon));
+        thisIcon = qicnGetResourceIconSet(QStringLiteral("Play_Stop.png"));
+    btnRenderThis->setIcon(thisIcon);
+}
+
+void frmMain::vConnectRenderButtonsToPage(QWidget* widget)
+{
+    for (QPushButton* button : {btnRenderThis, btnRenderForwards, btnRenderBackwards,
+             static_cast<QPushButton*>(btnRenderNext), static_cast<QPushButton*>(btnRenderPrevious), btnStopRendering})
+        QObject::disconnect(button, &QPushButton::clicked, nullptr, nullptr);
+    if (auto* page = qobject_cast<CWKControlForm*>(widget))
+        page->vConnectRenderButtons();
 }
 
 void frmMain::sltParameterPageChanged(int index)
 {
     bCallReported(this, [&] {
-        for (QPushButton* button : {btnRenderThis, btnRenderForwards, btnRenderBackwards,
-                 static_cast<QPushButton*>(btnRenderNext), static_cast<QPushButton*>(btnRenderPrevious),
-                 btnStopRendering})
-            QObject::disconnect(button, &QPushButton::clicked, nullptr, nullptr);
-        auto* page = m_pModuleTabWidget ? qobject_cast<CWKControlForm*>(m_pModuleTabWidget->widget(index)) : nullptr;
-        if (page)
-            page->vConnectRenderButtons();
+        vConnectRenderButtonsToPage(m_pModuleTabWidget ? m_pModuleTabWidget->widget(index) : nullptr);
         sltUpdateGUI();
         sltUpdateGL();
         vUpdateRenderActions();

@@ -14,10 +14,11 @@
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
-#include "widgets/CWKTimeCodeParser.h"
+#include "widgets/CWKFrameTextRule.h"
 
 #include <algorithm>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -28,6 +29,28 @@ bool bTrInterlaced(const CW_BaseClipInfo* clip)
 {
     return clip && (clip->iFieldMode == CW_UPPER_FIELD_FIRST || clip->iFieldMode == CW_LOWER_FIELD_FIRST);
 }
+
+// For the length of a frame change the window composes nothing: the slider, the time
+// display and the new frame reach the screen together.
+class TrCompositionHold {
+public:
+    explicit TrCompositionHold(frmMainGLWidget* viewer)
+        : m_pViewer(viewer)
+    {
+        if (m_pViewer)
+            m_pViewer->vHoldComposition(true);
+    }
+    ~TrCompositionHold()
+    {
+        if (m_pViewer)
+            m_pViewer->vHoldComposition(false);
+    }
+    TrCompositionHold(const TrCompositionHold&) = delete;
+    TrCompositionHold& operator=(const TrCompositionHold&) = delete;
+
+private:
+    QPointer<frmMainGLWidget> m_pViewer;
+};
 
 } // namespace
 
@@ -83,6 +106,7 @@ void frmMain::sldrFrameNumber_valueChanged(int frame)
 {
     CW_AutoLock(&g_mtxEngine, "sldrFrameNumber_valueChanged");
     const CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    const TrCompositionHold hold(m_pGLWidget);
     m_bInFrameChange = true;
     const bool changed = bCallReported(this, [&] {
         if (bIsValidInstance(project) && m_iWidgetsState != 3 && frame >= 0
@@ -90,15 +114,7 @@ void frmMain::sldrFrameNumber_valueChanged(int frame)
             QCoreApplication::processEvents();
             float imageX = 0.0f;
             float imageY = 0.0f;
-            if (m_pGLWidget) {
-                int x = m_pGLWidget->iGetLastMouseX();
-                int y = m_pGLWidget->iGetLastMouseY();
-                if (x == kiViewerCentre) {
-                    x = m_pGLWidget->width() / 2;
-                    y = m_pGLWidget->height() / 2;
-                }
-                convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
-            }
+            vGetViewerAnchor(project, imageX, imageY);
             // A drag of a point or a new shape must not carry over into another frame.
             const CW_TOOL tool = eGetCurrentToolType(project);
             const bool drawing = tool == CW_TOOL_ADD_XSPLINE_LAYER || tool == CW_TOOL_ADD_BEZIER_LAYER;
@@ -243,6 +259,15 @@ void frmMain::playClip(bool forwards)
     pGetImageIORouter()->vSetParentWindow(this, m_pPlaybackTimer);
     connect(m_pPlaybackTimer, &QTimer::timeout, this, forwards ? &frmMain::sltPlayNextFrame : &frmMain::sltPlayPreviousFrame);
     if (m_pGLWidget) {
+        // The time from a step to the screen, for the schedule to aim at the screen.
+        connect(m_pGLWidget, &frmMainGLWidget::frameSwapped, m_pPlaybackTimer, [this]() {
+            if (m_iPlaybackStepNs < 0)
+                return;
+            const double latency = double(iPlaybackClockNs() - m_iPlaybackStepNs) / 1.0e6;
+            m_iPlaybackStepNs = -1;
+            if (latency >= 0.0)
+                m_dPlaybackLatencyMs = m_dPlaybackLatencyMs > 0.0 ? 0.8 * m_dPlaybackLatencyMs + 0.2 * latency : latency;
+        });
         m_pGLWidget->vSetPlaying(true);
         m_pGLWidget->setMouseTracking(true);
     }
@@ -254,7 +279,8 @@ void frmMain::playClip(bool forwards)
         rate *= 2.0f;
     m_dPlaybackIntervalMs = 1000.0 / double(rate);
     m_iPlaybackSteps = 0;
-    m_playbackClock.start();
+    m_iPlaybackStartNs = iPlaybackClockNs();
+    m_iPlaybackStepNs = -1;
     m_pPlaybackTimer->start(int(1000.0f / rate));
     m_iWidgetsState = 4;
     sltTimeoutUpdateGUI();
@@ -297,6 +323,16 @@ void frmMain::vEndPlayback()
     sltTimeoutUpdateGUI();
 }
 
+qint64 frmMain::iPlaybackClockNs() const
+{
+    if (m_fnPlaybackClockNs)
+        return m_fnPlaybackClockNs();
+    static QElapsedTimer s_clock;
+    if (!s_clock.isValid())
+        s_clock.start();
+    return s_clock.nsecsElapsed();
+}
+
 void frmMain::vArmNextPlaybackStep(bool stepTaken)
 {
     if (!m_pPlaybackTimer)
@@ -307,12 +343,16 @@ void frmMain::vArmNextPlaybackStep(bool stepTaken)
         return;
     }
     ++m_iPlaybackSteps;
-    const double elapsed = double(m_playbackClock.nsecsElapsed()) / 1.0e6;
-    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs;
+    const qint64 now = iPlaybackClockNs();
+    const double elapsed = double(now - m_iPlaybackStartNs) / 1.0e6;
+    // Each frame is due on the screen: its step comes as much earlier as a frame takes to
+    // get there, but never more than half an interval.
+    const double lead = std::min(m_dPlaybackLatencyMs, m_dPlaybackIntervalMs / 2);
+    double due = double(m_iPlaybackSteps + 1) * m_dPlaybackIntervalMs - lead;
     // A step that overran by less than an interval is made up on the next one; after a longer
     // stall the schedule starts again from now rather than racing through frames.
     if (elapsed - due > m_dPlaybackIntervalMs) {
-        m_playbackClock.start();
+        m_iPlaybackStartNs = now;
         m_iPlaybackSteps = 0;
         due = m_dPlaybackIntervalMs;
         m_pPlaybackTimer->start(int(due + 0.5));
@@ -333,6 +373,7 @@ void frmMain::vPlaybackStep(bool forwards)
         const bool atEnd = forwards ? (value == sldrFrameNumber->primaryEnd() || value == sldrFrameNumber->maximum())
                                     : (value == sldrFrameNumber->primaryStart() || value == sldrFrameNumber->minimum());
         if (!atEnd) {
+            m_iPlaybackStepNs = iPlaybackClockNs();
             sldrFrameNumber->setValue(forwards ? value + 1 : value - 1);
             return;
         }
@@ -402,32 +443,21 @@ void frmMain::btnPlayMode_clicked()
             g_ePlayMode = UniDirection;
             break;
         }
-        btnPlayMode->setIcon(QIcon(qpixGetResourcePixmap(QLatin1String(icon))));
+        btnPlayMode->setIcon(qicnGetResourceIconSet(QLatin1String(icon)));
         vUpdateTransportControls(ProjectManagerInstance::instance()->getInstance());
     });
 }
 
 QString frmMain::qstrFrameText(CW_Instance project, int frame) const
 {
-    const CW_BaseClipInfo* clip = pcstctGetBaseClipInfo(project, 1);
-    if (!clip)
-        return QString::number(frame);
-    return qstrGetFrameDisplayString(frame, clip->fFrameRate, bGetUseTimeCode(project), bTrInterlaced(clip),
-        clip->iFieldMode == CW_LOWER_FIELD_FIRST, true, clip->iFrameOffset);
+    const CWKFrameTextRule rule = stctGetFrameTextRule(project);
+    return rule.bValid ? rule.qstrGetText(frame) : QString::number(frame);
 }
 
 int frmMain::iParseFrameEdit(QLineEdit* edit, CW_Instance project) const
 {
-    const CW_BaseClipInfo* clip = pcstctGetBaseClipInfo(project, 1);
-    if (!clip)
-        return 0;
-    const bool timecode = bGetUseTimeCode(project);
-    const int fps = std::max(1, int(clip->fFrameRate + 0.5f));
-    const int display = iParseTimecodeEdit(edit, fps, bTrInterlaced(clip), true,
-        clip->iFieldMode == CW_UPPER_FIELD_FIRST, clip->iFieldMode == CW_LOWER_FIELD_FIRST, 0, int(clip->uiCount));
-    // A time code carries no frame offset; a frame number does.
-    const int frame = timecode ? display : display - clip->iFrameOffset;
-    return std::max(0, std::min(frame, int(clip->uiCount) - 1));
+    const CWKFrameTextRule rule = stctGetFrameTextRule(project);
+    return rule.bValid ? rule.iClampIndex(rule.llGetIndex(edit->text())) : 0;
 }
 
 void frmMain::vStoreInOutPoint(CW_Instance project, bool inPoint, int frame)

@@ -2,6 +2,9 @@
 // views, insert mode) and the routing of keyframe focus to the focused parameter widget.
 #include "frmMain.h"
 
+#include "Vosk.h"
+#include "app/CWKCustomEvent.h"
+#include "app/LogMessage.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
@@ -11,10 +14,12 @@
 #include "tamsin.h"
 #include "curves/KeyframeManager.h"
 #include "curves/frmCurveEditor.h"
+#include "preferences/frmPreferences.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmLayerControls.h"
 #include "viewer/frmMainGLWidget.h"
+#include "widgets/CWKLineEditTimeCode.h"
 #include "widgets/CWKParameterWidget.h"
 #include "widgets/CWKSlider.h"
 
@@ -40,6 +45,8 @@ void frmMain::vConnectViewerServices()
         actViewInputAAlpha_GarbageMatte, &QAction::toggled, this, &frmMain::actViewInputAAlpha_GarbageMatte_toggled);
     connect(actViewInputAAlpha_Matte, &QAction::toggled, this, &frmMain::actViewInputAAlpha_Matte_toggled);
     connect(qApp, &QApplication::focusChanged, this, &frmMain::onFocusedWidgetChanged);
+    if (m_pOuterTabWidget)
+        connect(m_pOuterTabWidget, &QTabWidget::currentChanged, this, &frmMain::sltTabPageChanged);
     if (m_pGLWidget && m_pLayerControlsDock)
         if (auto* layers = qobject_cast<frmLayerControls*>(m_pLayerControlsDock->widget()))
             connect(m_pGLWidget, &frmMainGLWidget::layerTableRefreshRequested, layers,
@@ -127,6 +134,32 @@ void frmMain::vZoomViewer(
     const float rowScale = nextRowY != movedY ? 1.0f / (nextRowY - movedY) : zoom;
     vMoveFrame(project, (movedX - imageX) * zoom, (movedY - imageY) * rowScale);
     m_pGLWidget->updateGL();
+}
+
+void frmMain::vGetViewerAnchor(CW_Instance project, float& imageX, float& imageY) const
+{
+    imageX = 0.0f;
+    imageY = 0.0f;
+    if (!m_pGLWidget)
+        return;
+    int x = m_pGLWidget->iGetLastMouseX();
+    int y = m_pGLWidget->iGetLastMouseY();
+    if (x == kiViewerCentre) {
+        x = m_pGLWidget->width() / 2;
+        y = m_pGLWidget->height() / 2;
+    }
+    convertDisplayToImageCoordinates(project, x, y, imageX, imageY);
+}
+
+void frmMain::vLockViewOntoSelection(CW_Instance project, unsigned int from, unsigned int to)
+{
+    if (from == to)
+        return;
+    float imageX = 0.0f;
+    float imageY = 0.0f;
+    vGetViewerAnchor(project, imageX, imageY);
+    if (!bShiftViewToLockOntoSelection(project, from, to, imageX, imageY))
+        pGetViewOptionsManager()->lockView = false;
 }
 
 void frmMain::actZoom100_activated()
@@ -315,7 +348,10 @@ void frmMain::sltInitialisePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     path += clip->qstrFileName;
-    if (!clip->bMovie) {
+    // A sparse description shows the image of its first chosen frame.
+    if (clip->bSparse && !clip->vecDiscreteFrames.empty())
+        path = QString::fromUtf8(clip->vecDiscreteFrames.front().acPath);
+    else if (!clip->bMovie) {
         // A negative number width marks a single file without a frame number.
         if (clip->iThirdNumber >= 0)
             path += QStringLiteral("%1").arg(clip->iFirstFileNumber, clip->iThirdNumber, 10, QLatin1Char('0'));
@@ -324,11 +360,7 @@ void frmMain::sltInitialisePreviewImage(const CW_BaseClipInfo* base, CW_ClipInfo
     if (auto* first = static_cast<Tam_Image*>(m_pGLWidget->pGetImageA()))
         io->pfnReadImage(path.toUtf8().constData(), first, clip->colourspace);
 
-    auto* preferences = findChild<QWidget*>(QStringLiteral("frmPreferences"));
-    auto* useCache = preferences ? preferences->findChild<QCheckBox*>(QStringLiteral("chkbxPreferencesUseDisplayCache")) : nullptr;
-    auto* cacheSize
-        = preferences ? preferences->findChild<QLineEdit*>(QStringLiteral("iedtPreferencesMaxDisplayCacheSize")) : nullptr;
-    const unsigned int textures = useCache && useCache->isChecked() && cacheSize ? cacheSize->text().toUInt() : 0u;
+    const unsigned int textures = frmPreferences::uiGetDisplayCacheSize();
     m_pGLWidget->makeCurrent();
     vBRD_GLInitialiseTextures(width, height, textures);
     m_pGLWidget->doneCurrent();
@@ -358,6 +390,66 @@ CW_MODULE frmMain::eGetCurrentModule() const
     return page ? page->eGetModule() : CW_MODULE_NONE;
 }
 
+bool frmMain::bIsViewActionChecked(const QString& name) const
+{
+    auto* action = findChild<QAction*>(name);
+    return action && action->isChecked();
+}
+
+void frmMain::vGetCurrentPageMouseFlags(CW_Instance project, bool& first, bool& second, bool& third)
+{
+    first = false;
+    second = false;
+    third = false;
+    if (CWKControlForm* page = pGetCurrentControlForm())
+        page->sltZoomWindowsActive(project, first, second, third);
+}
+
+frmMainGLWidget* frmMain::pGetViewerClearingFlag()
+{
+    if (m_pGLWidget)
+        m_pGLWidget->vSetHeldMouseButton(0);
+    return m_pGLWidget;
+}
+
+void frmMain::ParameterChangeNotification(Vosk::Change& change)
+{
+    if (change.getType() == Vosk::Change::REMOVED)
+        return;
+    CW_AutoLock(&g_mtxEngine, "ParameterChangeNotification");
+    // An undo or redo redraws once when it is done, not for every parameter it puts back.
+    if (ignoreParameterChangeNotifications(ProjectManagerInstance::instance()->getInstance()))
+        return;
+    QCoreApplication::postEvent(this, new CWKCustomEvent(2000));
+    sltUpdateParameterKeyframes();
+}
+
+void frmMain::focusParameterRefreshNotification(Vosk::Change&)
+{
+    sltUpdateParameterKeyframes();
+}
+
+void frmMain::sltTabPageChanged(int)
+{
+    // The module page stays current under the curve editor; what the window enables (Stop
+    // Rendering for a page out of sight, the render captions) follows which tab shows.
+    if (m_pModuleTabWidget)
+        sltParameterPageChanged(m_pModuleTabWidget->currentIndex());
+}
+
+void frmMain::sltSelectInputSplitterTool(bool checked)
+{
+    if (checked)
+        vLogMessage(QStringLiteral("Splitter tool not yet implemented"));
+}
+
+void frmMain::focusInEvent(QFocusEvent* e)
+{
+    QMainWindow::focusInEvent(e);
+    if (m_pGLWidget)
+        m_pGLWidget->setFocus(Qt::OtherFocusReason);
+}
+
 void frmMain::sltUpdateParameterKeyframes()
 {
     CW_AutoLock(&g_mtxEngine, "sltUpdateParameterKeyframes");
@@ -379,8 +471,15 @@ void frmMain::onFocusedWidgetChanged(QWidget* old, QWidget* now)
     }
     if (now == old)
         return;
-    if (now == tcedtCurrentFrame && old) {
-        old->setFocus(Qt::OtherFocusReason);
+    if (now == tcedtCurrentFrame || now == tcedtInPointFrameFrame || now == tcedtOutPointFrameFrame) {
+        // The frame fields are no keyframe target: the parameter being keyed keeps the focus
+        // for the curve and the markers. Focus merely passed on to the current frame (from a
+        // widget disabled or hidden, or along the tab chain) goes back, so that the window's
+        // keys keep working; a click or a shortcut into the field is the user's and stays.
+        const Qt::FocusReason reason = static_cast<CWKLineEditTimeCode*>(now)->eGetFocusInReason();
+        if (now == tcedtCurrentFrame && old
+            && (reason == Qt::OtherFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+            old->setFocus(Qt::OtherFocusReason);
         return;
     }
     auto* common = dynamic_cast<Murn::CWKParameterWidgetCommon*>(now);

@@ -54,6 +54,12 @@ void frmMain::sltSetWidgetsState(int state)
 void frmMain::sltTimeoutUpdateGUI()
 {
     CW_Instance project = ProjectManagerInstance::instance()->getInstance();
+    // The stop button takes render-this's place while a run goes, and only then; set before
+    // the render actions below read which of the two shows.
+    if (m_iWidgetsState >= 1 && m_iWidgetsState <= 4) {
+        btnStopRendering->setVisible(m_iWidgetsState == 3);
+        btnRenderThis->setVisible(m_iWidgetsState != 3);
+    }
     // A worker holds the engine: the panels keep what they show rather than being handed
     // no project, which would wipe unsaved notes and blank the layer list.
     const bool engineFree = g_mtxEngine.tryLock();
@@ -120,7 +126,6 @@ void frmMain::vApplyWindowState(bool projectValid, int state)
 
     if (state != 2 || !projectValid)
         return;
-    btnRenderThis->show();
     vUpdateSliderFrameRows(ProjectManagerInstance::instance()->getInstance());
 }
 
@@ -167,23 +172,17 @@ void frmMain::vApplyWidgetsState(CW_Instance project, int state)
             // Edits, undo and redo all end in this refresh, so the " *" follows the engine here.
             if (valid)
                 vUpdateWindowTitle(project, false);
-            CWKControlForm* page = pGetCurrentControlForm();
-            QPushButton* pageRenderThis
-                = page ? page->findChild<QPushButton*>(QStringLiteral("btnRenderThis")) : nullptr;
-            auto pageButtonEnabled = [page](const char* name) {
-                auto* button = page ? page->findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
-                return button && button->isEnabled();
-            };
-            auto pageButtonVisible = [page](const char* name) {
-                auto* button = page ? page->findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
-                return button && button->isVisibleTo(page);
-            };
-            actRenderThis->setEnabled(valid && pageRenderThis && pageRenderThis->isVisibleTo(page));
-            actRenderForwards->setEnabled(valid && pageButtonEnabled("btnRenderForwards"));
-            actRenderBackwards->setEnabled(valid && pageButtonEnabled("btnRenderBackwards"));
-            actRenderNext->setEnabled(valid && pageButtonEnabled("btnRenderNext"));
-            actRenderPrevious->setEnabled(valid && pageButtonEnabled("btnRenderPrevious"));
-            actStopRendering->setEnabled(valid && pageButtonVisible("btnStopRendering"));
+            // A page's render buttons are the bar's own, shared by every page.
+            const bool page = pGetCurrentControlForm();
+            auto pageButtonEnabled = [page](QAbstractButton* button) { return page && button->isEnabled(); };
+            auto pageButtonVisible
+                = [this, page](QAbstractButton* button) { return page && button->isVisibleTo(this); };
+            actRenderThis->setEnabled(valid && pageButtonVisible(btnRenderThis));
+            actRenderForwards->setEnabled(valid && pageButtonEnabled(btnRenderForwards));
+            actRenderBackwards->setEnabled(valid && pageButtonEnabled(btnRenderBackwards));
+            actRenderNext->setEnabled(valid && pageButtonEnabled(btnRenderNext));
+            actRenderPrevious->setEnabled(valid && pageButtonEnabled(btnRenderPrevious));
+            actStopRendering->setEnabled(valid && pageButtonVisible(btnStopRendering));
             vUpdateEditActions(project);
             vUpdateTransportControls(project);
             actgrpTools->setEnabled(valid);

@@ -1,6 +1,8 @@
 #include "DesktopPrograms.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -9,7 +11,14 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <memory>
+
 namespace {
+
+// How long the desktop opener's result counts. An opener that runs the document's program
+// in the foreground has shown the document by then, and how that program ends later is
+// none of the launch's business.
+constexpr qint64 kiOpenerWatchMs = 15000;
 
 QString qstrDesktopEnv(const char* name, const QString& fallback)
 {
@@ -76,9 +85,40 @@ QString qstrDesktopEntryExec(const QString& desktopFile)
     return QString();
 }
 
+// Starts the opener as a child of the application and reports its failure from the event
+// loop; the process object goes when the opener ends, or with the application.
+void vStartWatchedOpener(const QString& opener, const QString& argument, const std::function<void()>& openerFailed)
+{
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener);
+    process->setArguments({argument});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    const auto report = [clock, openerFailed] {
+        if (openerFailed && !QCoreApplication::closingDown() && clock->elapsed() < kiOpenerWatchMs)
+            openerFailed();
+    };
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, report](QProcess::ProcessError error) {
+        // A crash also ends in finished(); only a start that never happened ends here.
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        report();
+    });
+    QObject::connect(
+        process, &QProcess::finished, process, [process, report](int exitCode, QProcess::ExitStatus status) {
+            process->deleteLater();
+            if (status != QProcess::NormalExit || exitCode != 0)
+                report();
+        });
+    process->start();
+}
+
 } // namespace
 
-bool bStartDesktopProgram(const QString& program, const QString& argument)
+bool bStartDesktopProgram(const QString& program, const QString& argument, const std::function<void()>& openerFailed)
 {
     QString executable = program.trimmed();
     QStringList arguments;
@@ -86,6 +126,10 @@ bool bStartDesktopProgram(const QString& program, const QString& argument)
         executable = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
         if (executable.isEmpty())
             return false;
+        if (QCoreApplication::instance()) {
+            vStartWatchedOpener(executable, argument, openerFailed);
+            return true;
+        }
     } else if (!QFileInfo(executable).isFile()) {
         // Not a file as it stands: a command line with options, or a quoted path.
         arguments = QProcess::splitCommand(executable);

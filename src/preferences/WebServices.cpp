@@ -10,6 +10,7 @@
 #include "UpdatePublicKey.h"
 
 #include <QCoreApplication>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslConfiguration>
 #include <QStringList>
@@ -25,7 +26,11 @@ struct WebServiceValues {
     QByteArray baUpdatePublicKey = QByteArray(pszBuiltInUpdatePublicKey()).trimmed();
     // Empty: the system's authorities.
     QList<QSslCertificate> lstTrustedAuthorities;
+    int iTransferTimeoutMs = 30000;
+    qint64 iMaximumInstallerSize = qint64(1) << 30;
 };
+
+const char* const kpszStopReason = "plintraStopReason";
 
 WebServiceValues& stctWebServiceValues()
 {
@@ -111,7 +116,45 @@ QNetworkRequest reqMakeSecureRequest(const QUrl& url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setTransferTimeout(iGetTransferTimeoutMs());
     return request;
+}
+
+int iGetTransferTimeoutMs()
+{
+    return stctWebServiceValues().iTransferTimeoutMs;
+}
+
+qint64 iGetMaximumInstallerSize()
+{
+    return stctWebServiceValues().iMaximumInstallerSize;
+}
+
+void vStopReply(QNetworkReply* reply, const QString& reason)
+{
+    if (!reply)
+        return;
+    if (!reply->property(kpszStopReason).isValid())
+        reply->setProperty(kpszStopReason, reason);
+    if (!reply->isFinished())
+        reply->abort();
+}
+
+bool bReplyTimedOut(const QNetworkReply* reply)
+{
+    // The toolkit ends a timed-out transfer as if it had been cancelled.
+    return !reply->property(kpszStopReason).isValid()
+        && (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError);
+}
+
+QString qstrDescribeReplyFailure(const QNetworkReply* reply)
+{
+    const QVariant reason = reply->property(kpszStopReason);
+    if (reason.isValid())
+        return reason.toString();
+    if (bReplyTimedOut(reply))
+        return QCoreApplication::translate("WebServices", "the server did not answer in time.");
+    return reply->errorString();
 }
 
 QByteArray baEncodeFormValue(const QString& value)
@@ -177,6 +220,16 @@ void vSetUpdatePublicKey(const QByteArray& pem)
 void vSetTrustedAuthorities(const QList<QSslCertificate>& authorities)
 {
     stctWebServiceValues().lstTrustedAuthorities = authorities;
+}
+
+void vSetTransferTimeout(int milliseconds)
+{
+    stctWebServiceValues().iTransferTimeoutMs = milliseconds;
+}
+
+void vSetMaximumInstallerSize(qint64 bytes)
+{
+    stctWebServiceValues().iMaximumInstallerSize = bytes;
 }
 
 void vSetInstallerLauncher(std::function<bool(const QString&)> launcher)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 
+class QNetworkReply;
 class QNetworkRequest;
 
 // Host of the update server, "name" or "name:port"; empty when this build has none.
@@ -27,8 +28,21 @@ QUrl urlGetServiceAddress(const QString& host, const QString& pathAndQuery);
 // Same scheme, host and port.
 bool bIsSameOrigin(const QUrl& a, const QUrl& b);
 // Certificates checked against the trusted authorities, TLS 1.2 or later, redirects
-// followed only to the same scheme, host and port.
+// followed only to the same scheme, host and port, and a transfer that ends when nothing
+// moves for iGetTransferTimeoutMs().
 QNetworkRequest reqMakeSecureRequest(const QUrl& url);
+int iGetTransferTimeoutMs();
+// The largest installer the update downloads.
+qint64 iGetMaximumInstallerSize();
+
+// Ends a transfer from this side (or refuses one that has ended); its failure then
+// reports the reason given.
+void vStopReply(QNetworkReply* reply, const QString& reason);
+// A reply that ended because nothing moved for the transfer timeout.
+bool bReplyTimedOut(const QNetworkReply* reply);
+// Why a finished reply failed, in words for the user: the reason it was stopped for,
+// that the server did not answer in time, or the toolkit's own text.
+QString qstrDescribeReplyFailure(const QNetworkReply* reply);
 
 // A form value percent-encoded from UTF-8, keeping only A-Z a-z 0-9 - . _ ~.
 QByteArray baEncodeFormValue(const QString& value);

@@ -16,6 +16,9 @@ void vSetReportFormIds(const QString& orgId, const QString& productField, const 
 void vSetUpdatePublicKey(const QByteArray& pem);
 // Only these authorities are trusted from now on.
 void vSetTrustedAuthorities(const QList<QSslCertificate>& authorities);
+// A transfer ends when nothing moved for this long.
+void vSetTransferTimeout(int milliseconds);
+void vSetMaximumInstallerSize(qint64 bytes);
 // Replaces the installer launcher; an empty function brings the real one back.
 void vSetInstallerLauncher(std::function<bool(const QString&)> launcher);
 // Back to what the build says.

@@ -4,6 +4,7 @@
 #include "app/CWKCustomEvent.h"
 #include "app/CWKStyle.h"
 #include "app/ExternalPrograms.h"
+#include "app/LogMessage.h"
 #include "app/MessageBoxes.h"
 #include "app/OutputFolders.h"
 #include "app/ProductStrings.h"
@@ -30,40 +31,103 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QSettings>
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
 
 namespace {
-
-QVariant varSetting(const char* key, const QVariant& fallback)
-{
-    return pGetUserSettings()->value(QLatin1String(key), fallback);
-}
 
 void vWriteSetting(const char* key, const QVariant& value)
 {
     pGetUserSettings()->setValue(QLatin1String(key), value);
 }
 
-CW_Color stctColourSetting(const char* stem, int red, int green, int blue)
+// The keys behind the numeric controls, with their defaults and the controls' ranges: a
+// stored value outside them is not used, and a field that holds one is not stored.
+struct IntKey {
+    const char* pszKey;
+    int iDefault;
+    int iMinimum;
+    int iMaximum;
+};
+
+struct RealKey {
+    const char* pszKey;
+    double dDefault;
+    double dMinimum;
+    double dMaximum;
+};
+
+const IntKey kFrameRateKey {"FrameRate", 3, 0, 9};
+const IntKey kColourspaceKey {"Colourspace", 0, 0, 2};
+// The frame-offset field takes any int.
+const IntKey kTimeOffsetKey {"TimeOffset", 1, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+const IntKey kMaxDisplayCacheKey {"MaxDisplayCacheSize", 256, 0, 16384};
+const IntKey kForceAllocKey {"ForceAllocThreshold", 0, 0, 100};
+const IntKey kCropTopKey {"CropTop", 0, 0, 4000};
+const IntKey kCropLeftKey {"CropLeft", 0, 0, 4000};
+const IntKey kCropRightKey {"CropRight", 0, 0, 4000};
+const IntKey kCropBottomKey {"CropBottom", 0, 0, 4000};
+const IntKey kCameraModelKey {"CameraModel", 0, 0, 4};
+const IntKey kNumberOfLayoutsKey {"NumberOfLayouts", 3, 2, 10};
+const IntKey kHistoryKey {"MaximumHistorySize", 100, 10, 2000};
+const IntKey kAutosaveIntervalKey {"AutosaveInterval", 5, 1, 60};
+
+const RealKey kCustomParKey {"DefaultCustomPAR", 1.0, 0.01, 10.0};
+// Read with a leading slash, written without; the store takes both as one key.
+const RealKey kPPointXKey {"/PPointX", 50.0, 0.0, 100.0};
+const RealKey kPPointYKey {"/PPointY", 50.0, 0.0, 100.0};
+const RealKey kDistortionK1Key {"/DistortionK1", 0.0, 0.0, 100.0};
+const RealKey kDistortionK2Key {"/DistortionK2", 0.0, 0.0, 100.0};
+const RealKey kFocalLengthKey {"/FocalLength", 10.0, 1.0, 1000.0};
+const RealKey kXSplineWeightKey {"DefaultXSplineWeight", 0.25, 0.0, 1.0};
+const RealKey kBezierLengthKey {"DefaultBezierLength", 0.2, 0.0, 1.0};
+// The slider shows 0.25 to 0.75; the default is full brightness.
+const RealKey kBrightnessKey {"UIBrightness", 1.0, 0.25, 1.0};
+
+int iRead(const IntKey& key, SettingRepair repair = SettingRepair::Keep)
 {
-    const QString base = QLatin1String(stem);
-    QSettings* settings = pGetUserSettings();
-    return CW_Color{settings->value(base + QStringLiteral("Red"), red).toInt() / 255.0f,
-                    settings->value(base + QStringLiteral("Green"), green).toInt() / 255.0f,
-                    settings->value(base + QStringLiteral("Blue"), blue).toInt() / 255.0f};
+    return iReadSetting(QLatin1String(key.pszKey), key.iDefault, key.iMinimum, key.iMaximum, repair);
 }
 
-QColor colColourSetting(const char* stem, const QColor& fallback)
+double dRead(const RealKey& key, SettingRepair repair = SettingRepair::Keep)
+{
+    return dReadSetting(QLatin1String(key.pszKey), key.dDefault, key.dMinimum, key.dMaximum, repair);
+}
+
+bool bRead(const char* key, bool fallback, SettingRepair repair = SettingRepair::Keep)
+{
+    return bReadSetting(QLatin1String(key), fallback, repair);
+}
+
+QString qstrRead(const char* key, const QString& fallback, SettingText kind, SettingRepair repair = SettingRepair::Keep)
+{
+    return qstrReadSetting(QLatin1String(key), fallback, kind, repair);
+}
+
+QString qstrDefaultLogFile()
+{
+    return QDir::homePath() + QStringLiteral("/.corvane_log.txt");
+}
+
+QColor colColourSetting(const char* stem, const QColor& fallback, SettingRepair repair = SettingRepair::Keep)
 {
     const QString base = QLatin1String(stem);
-    QSettings* settings = pGetUserSettings();
-    return QColor(settings->value(base + QStringLiteral("Red"), fallback.red()).toInt(),
-                  settings->value(base + QStringLiteral("Green"), fallback.green()).toInt(),
-                  settings->value(base + QStringLiteral("Blue"), fallback.blue()).toInt(), 255);
+    return QColor(iReadSetting(base + QStringLiteral("Red"), fallback.red(), 0, 255, repair),
+        iReadSetting(base + QStringLiteral("Green"), fallback.green(), 0, 255, repair),
+        iReadSetting(base + QStringLiteral("Blue"), fallback.blue(), 0, 255, repair), 255);
+}
+
+CW_Color stctColourSetting(const char* stem, int red, int green, int blue)
+{
+    const QColor colour = colColourSetting(stem, QColor(red, green, blue));
+    return CW_Color {colour.red() / 255.0f, colour.green() / 255.0f, colour.blue() / 255.0f};
 }
 
 struct OverlayColourKey {
@@ -101,25 +165,52 @@ void vPushToProject(const char* tag, Push push)
     bCallReported(nullptr, [&] { push(project); });
 }
 
-int iTextToInt(const QString& text)
+// What a field holds, when it is a number its control's range allows.
+std::optional<int> oFieldValue(const QLineEdit* field, const IntKey& key)
 {
     bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? value : 0;
+    const qlonglong value = field->text().trimmed().toLongLong(&ok, 10);
+    if (!ok || value < key.iMinimum || value > key.iMaximum)
+        return std::nullopt;
+    return int(value);
 }
 
-unsigned int uiTextToUnsigned(const QString& text)
+std::optional<double> oFieldValue(const QLineEdit* field, const RealKey& key)
 {
     bool ok = false;
-    const unsigned int value = text.toUInt(&ok);
-    return ok ? value : 0u;
+    const double value = QLocale::c().toDouble(field->text().trimmed(), &ok);
+    if (!ok || !(value >= key.dMinimum && value <= key.dMaximum))
+        return std::nullopt;
+    return value;
 }
 
-double dTextToDouble(const QString& text)
+void vLogFieldRefused(const QLineEdit* field, const char* key)
 {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok ? value : 0.0;
+    vLogMessage(QStringLiteral("Preferences: \"%1\" is no value for \"%2\"; the default is stored instead.")
+                    .arg(field->text().left(40), QLatin1String(key)));
+}
+
+// A field left with text its control cannot hold stores the default, not the text.
+int iFieldOrDefault(const QLineEdit* field, const IntKey& key)
+{
+    if (const std::optional<int> value = oFieldValue(field, key))
+        return *value;
+    vLogFieldRefused(field, key.pszKey);
+    return key.iDefault;
+}
+
+double dFieldOrDefault(const QLineEdit* field, const RealKey& key)
+{
+    if (const std::optional<double> value = oFieldValue(field, key))
+        return *value;
+    vLogFieldRefused(field, key.pszKey);
+    return key.dDefault;
+}
+
+// Written without the leading slash some keys are read with.
+QString qstrStoredKey(const char* key)
+{
+    return QLatin1String(key[0] == '/' ? key + 1 : key);
 }
 
 QString qstrKeysGroup(const QString& module)
@@ -241,10 +332,21 @@ int frmPreferences::exec()
         else if (name == QLatin1String("Render"))
             lblColorsRenderedContour->setText(tr("Render&ed Layer"));
     }
-    // Other parts of the program read some controls as live values: what a cancelled
-    // opening left in them must not outlive it.
+    // Settings written elsewhere since the last opening show, and a later OK keeps them.
     vRestore(false, true);
     return QDialog::exec();
+}
+
+void frmPreferences::reject()
+{
+    uiBrightnessSlider->setValue(int(m_dRestoredBrightness * 100.0));
+    // The slider may not show the stored brightness exactly; the style gets it as stored.
+    if (g_pStyle && g_pStyle->brightness() != float(m_dRestoredBrightness)) {
+        g_pStyle->setBrightness(float(m_dRestoredBrightness));
+        QApplication::setPalette(g_pStyle->standardPalette());
+    }
+    vRestore(false, true);
+    QDialog::reject();
 }
 
 void frmPreferences::destroy()
@@ -278,7 +380,7 @@ void frmPreferences::vStoreRestoreParameterControls(bool store)
         rotational = rbtnUseRotationalControls->isChecked();
         vWriteSetting("UseRotationalControls", rotational);
     } else {
-        rotational = varSetting("UseRotationalControls", true).toBool();
+        rotational = bRead("UseRotationalControls", true);
         rbtnUseRotationalControls->setChecked(rotational);
         rbtnUseLinearControls->setChecked(!rotational);
     }
@@ -288,36 +390,44 @@ void frmPreferences::vStoreRestoreParameterControls(bool store)
 
 void frmPreferences::vStoreDefaultCustomPAR()
 {
-    vWriteSetting("DefaultCustomPAR", defaultCustomPARTextbox->text());
+    // Kept as the text the field shows, when it is a ratio the field allows.
+    if (oFieldValue(defaultCustomPARTextbox, kCustomParKey)) {
+        vWriteSetting("DefaultCustomPAR", defaultCustomPARTextbox->text().trimmed());
+    } else {
+        vLogFieldRefused(defaultCustomPARTextbox, kCustomParKey.pszKey);
+        vWriteSetting("DefaultCustomPAR", QString::number(kCustomParKey.dDefault));
+    }
 }
 
 // controlsOnly reloads the controls from the settings and nothing else: no folder checks,
-// no write-backs, no pushes, no messages.
+// no write-backs, no pushes, no messages. A full restore puts the default in place of a
+// stored value that its control cannot hold.
 void frmPreferences::vRestore(bool apply, bool controlsOnly)
 {
     const bool push = !controlsOnly;
     if (controlsOnly)
         apply = false;
+    const SettingRepair repair = push ? SettingRepair::WriteDefault : SettingRepair::Keep;
 
-    defaultCustomPARTextbox->setText(QString::number(varSetting("DefaultCustomPAR", 1.0).toDouble()));
-    chkbxAutoSoftwareUpdate->setChecked(pGetUserSettings()->value(QStringLiteral("update/auto"), true).toBool());
+    defaultCustomPARTextbox->setText(QString::number(dRead(kCustomParKey, repair)));
+    chkbxAutoSoftwareUpdate->setChecked(bRead("update/auto", true, repair));
 
     cbxPreferencesFrameRate->clear();
     for (const char* rate : kFrameRates)
         cbxPreferencesFrameRate->addItem(QString::fromLatin1(rate));
-    cbxPreferencesFrameRate->setCurrentIndex(varSetting("FrameRate", 3).toInt());
+    cbxPreferencesFrameRate->setCurrentIndex(iRead(kFrameRateKey, repair));
 
-    chkbxSeparateFields->setChecked(varSetting("Interlaced", false).toBool());
-    const bool reverseFields = varSetting("ReverseFields", false).toBool();
+    chkbxSeparateFields->setChecked(bRead("Interlaced", false, repair));
+    const bool reverseFields = bRead("ReverseFields", false, repair);
     rbtnLowerFieldFirst->setChecked(reverseFields);
     rbtnUpperFieldFirst->setChecked(!reverseFields);
     const bool separate = chkbxSeparateFields->isChecked();
     rbtnLowerFieldFirst->setEnabled(separate);
     rbtnUpperFieldFirst->setEnabled(separate);
     chkbx32Pulldown->setEnabled(separate);
-    chkbx32Pulldown->setChecked(varSetting("Pulldown", false).toBool());
+    chkbx32Pulldown->setChecked(bRead("Pulldown", false, repair));
 
-    const int colourspace = varSetting("Colourspace", 0).toInt();
+    const int colourspace = iRead(kColourspaceKey, repair);
     rbtnLinearColorspace->setChecked(colourspace == 0);
     rbtnLogColorspace->setChecked(colourspace == 1);
     rbtnPanalogColorspace->setChecked(colourspace == 2);
@@ -326,7 +436,7 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
     cboxResultImageFileFormat->clear();
     cboxResultImageFileFormat->insertItem(0, QStringLiteral("tif"));
     cboxResultImageFileFormat->insertItem(1, QStringLiteral("dpx"));
-    const QString format = varSetting("ResultClipFileFormat", QStringLiteral("TIF")).toString();
+    const QString format = qstrRead("ResultClipFileFormat", QStringLiteral("TIF"), SettingText::Word, repair);
     for (int i = cboxResultImageFileFormat->count() - 1; i >= 0; --i) {
         if (cboxResultImageFileFormat->itemText(i) == format) {
             cboxResultImageFileFormat->setCurrentIndex(i);
@@ -338,23 +448,23 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
         }
     }
 
-    chkbxConvertPixelsToFloat->setChecked(varSetting("ConvertPixelsToFloat", false).toBool());
-    chkbxConvertPixelsTo8Bit->setChecked(varSetting("ConvertPixelsTo8Bit", false).toBool());
-    const bool timecode = varSetting("TimeCode", false).toBool();
+    chkbxConvertPixelsToFloat->setChecked(bRead("ConvertPixelsToFloat", false, repair));
+    chkbxConvertPixelsTo8Bit->setChecked(bRead("ConvertPixelsTo8Bit", false, repair));
+    const bool timecode = bRead("TimeCode", false, repair);
     if (timecode)
         btnPreferencesTimeTimeCode->setChecked(true);
     else
         btnPreferencesTimeFrameNo->setChecked(true);
-    iedtPreferencesTimeOffset->setText(QString::number(varSetting("TimeOffset", 1).toInt()));
+    iedtPreferencesTimeOffset->setText(QString::number(iRead(kTimeOffsetKey, repair)));
 
     // The toggle slots show the stored folders: write them back first.
-    const QString relative = varSetting("RelativeOutputDirectory", QStringLiteral("Results")).toString();
-    const QString absolute = varSetting("AbsoluteOutputDirectory", qstrGetDefaultTempDirectory()).toString();
+    const QString relative = qstrGetRelativeOutputDirectory();
+    const QString absolute = qstrGetAbsoluteOutputDirectory();
     if (push) {
         vWriteSetting("RelativeOutputDirectory", relative);
         vWriteSetting("AbsoluteOutputDirectory", absolute);
     }
-    const bool absoluteChoice = varSetting("OutputDirectoryAbsolutePath", false).toBool();
+    const bool absoluteChoice = bRead("OutputDirectoryAbsolutePath", false, repair);
     {
         const QSignalBlocker blockAbsolute(rbtnOutputDirectoryAbsolutePath);
         const QSignalBlocker blockRelative(rbtnOutputDirectoryRelativePath);
@@ -375,7 +485,8 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
         btnOpenOutputDirectoryDialog->setEnabled(false);
     }
 
-    const QString cacheFolder = varSetting("FileCacheFolder", qstrGetDefaultTempDirectory()).toString();
+    const QString cacheFolder
+        = qstrRead("FileCacheFolder", qstrGetDefaultTempDirectory(), SettingText::AbsolutePath, repair);
     if (push)
         vCheckFolder(cacheFolder, false);
     edtFileCacheDirectory->setText(cacheFolder);
@@ -383,33 +494,32 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
         pGetMemoryManager(0)->vSetCacheFolder(cacheFolder.toUtf8().constData());
     edtFileCacheDirectorySpaceAvailable->setText(qstrGetFreeDiskSpaceMB(cacheFolder));
 
-    chkbxPreferencesCacheOriginalClip->setChecked(varSetting("CacheOriginalClip", false).toBool());
-    const bool displayCache = varSetting("UseDisplayCache", true).toBool();
+    chkbxPreferencesCacheOriginalClip->setChecked(bRead("CacheOriginalClip", false, repair));
+    const bool displayCache = bRead("UseDisplayCache", true, repair);
     chkbxPreferencesUseDisplayCache->setChecked(displayCache);
     iedtPreferencesMaxDisplayCacheSize->setEnabled(displayCache);
-    iedtPreferencesMaxDisplayCacheSize->setText(QString::number(varSetting("MaxDisplayCacheSize", 256).toInt()));
+    iedtPreferencesMaxDisplayCacheSize->setText(QString::number(iRead(kMaxDisplayCacheKey, repair)));
     // The stored threshold, not 0: otherwise the next store would overwrite it with 0.
-    const unsigned int threshold = uiGetForceAllocThreshold();
+    const unsigned int threshold = unsigned(iRead(kForceAllocKey, repair));
     iedtPreferencesReservedImageBuffers->setText(QString::number(threshold));
     if (push)
         vPushToProject("", [&](CW_Instance project) { vSetForceAllocThreshold(project, threshold); });
     useHWRendering->setChecked(bBRD_GetUseHardwareRendering());
-    iedtPreferencesCropTop->setText(QString::number(varSetting("CropTop", 0).toInt()));
-    iedtPreferencesCropLeft->setText(QString::number(varSetting("CropLeft", 0).toInt()));
-    iedtPreferencesCropRight->setText(QString::number(varSetting("CropRight", 0).toInt()));
-    iedtPreferencesCropBottom->setText(QString::number(varSetting("CropBottom", 0).toInt()));
-    cboxPreferencesCameraModel->setCurrentIndex(varSetting("CameraModel", 0).toInt());
-    dedtPreferencesPrincipalPointPercentageX->setText(
-        QString::number(varSetting("/PPointX", 50.0).toDouble(), 'f', 2));
-    dedtPreferencesPrincipalPointPercentageY->setText(
-        QString::number(varSetting("/PPointY", 50.0).toDouble(), 'f', 2));
-    dedtPreferencesDistortionK1->setText(QString::number(varSetting("/DistortionK1", 0.0).toDouble(), 'f', 3));
-    dedtPreferencesDistortionK2->setText(QString::number(varSetting("/DistortionK2", 0.0).toDouble(), 'f', 3));
-    dedtPreferencesFocalLength->setText(QString::number(varSetting("/FocalLength", 10.0).toDouble(), 'g', 6));
+    if (push)
+        bRead("UseHardwareRendering", false, repair);
+    iedtPreferencesCropTop->setText(QString::number(iRead(kCropTopKey, repair)));
+    iedtPreferencesCropLeft->setText(QString::number(iRead(kCropLeftKey, repair)));
+    iedtPreferencesCropRight->setText(QString::number(iRead(kCropRightKey, repair)));
+    iedtPreferencesCropBottom->setText(QString::number(iRead(kCropBottomKey, repair)));
+    cboxPreferencesCameraModel->setCurrentIndex(iRead(kCameraModelKey, repair));
+    dedtPreferencesPrincipalPointPercentageX->setText(QString::number(dRead(kPPointXKey, repair), 'f', 2));
+    dedtPreferencesPrincipalPointPercentageY->setText(QString::number(dRead(kPPointYKey, repair), 'f', 2));
+    dedtPreferencesDistortionK1->setText(QString::number(dRead(kDistortionK1Key, repair), 'f', 3));
+    dedtPreferencesDistortionK2->setText(QString::number(dRead(kDistortionK2Key, repair), 'f', 3));
+    dedtPreferencesFocalLength->setText(QString::number(dRead(kFocalLengthKey, repair), 'g', 6));
 
-    const bool logging = varSetting("EnableErrorLogging", true).toBool();
-    const QString logFile
-        = varSetting("ErrorLogFile", QDir::homePath() + QStringLiteral("/.corvane_log.txt")).toString();
+    const bool logging = bRead("EnableErrorLogging", true, repair);
+    const QString logFile = qstrRead("ErrorLogFile", qstrDefaultLogFile(), SettingText::AbsolutePath, repair);
     chkbxPreferencesEnableErrorLogging->setChecked(logging);
     edtPreferencesLogFile->setText(logFile);
     edtPreferencesLogFile->setEnabled(logging);
@@ -425,7 +535,7 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
         QCoreApplication::postEvent(g_pMainWindow, CWKCustomEvent::pWithOwned(10200, std::move(message)));
     }
 
-    const bool comprehensive = varSetting("CompErrorDetection", true).toBool();
+    const bool comprehensive = bRead("CompErrorDetection", true, repair);
     if (comprehensive)
         rbtnPreferencesComprehensiveErrorDetection->setChecked(true);
     else
@@ -433,26 +543,30 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
     if (push)
         vSetEnableFullErrorDetection(pstctBRD_GetCallbackStruct(), comprehensive);
 
-    chkbxTutorialAutoStep->setChecked(varSetting("TutorialAutoStep", false).toBool());
-    chkbxTutorialAutoRepeat->setChecked(varSetting("TutorialAutoRepeat", false).toBool());
-    const QString browser = varSetting("WebBrowser", QString()).toString();
-    edtWebBrowserExecutable->setText(browser.isEmpty() ? qstrGetAssociatedProgram(QStringLiteral(".html")) : browser);
-    const QString reader = varSetting("PDFReader", QString()).toString();
-    edtAcrobatExecutable->setText(reader.isEmpty() ? qstrGetAssociatedProgram(QStringLiteral(".pdf")) : reader);
+    chkbxTutorialAutoStep->setChecked(bRead("TutorialAutoStep", false, repair));
+    chkbxTutorialAutoRepeat->setChecked(bRead("TutorialAutoRepeat", false, repair));
+    if (push) {
+        qstrRead("WebBrowser", QString(), SettingText::Any, repair);
+        qstrRead("PDFReader", QString(), SettingText::Any, repair);
+    }
+    edtWebBrowserExecutable->setText(qstrGetWebBrowser());
+    edtAcrobatExecutable->setText(qstrGetPdfReader());
 
+    if (push)
+        bRead("UseRotationalControls", true, repair);
     vStoreRestoreParameterControls(false);
 
-    const bool invertWheel = varSetting("InvertScrollWheel", true).toBool();
+    const bool invertWheel = bRead("InvertScrollWheel", true, repair);
     chkbxInvertScrollWheel->setChecked(invertWheel);
     if (push) {
         CWKLineEditDouble::vSetInvertScrollWheel(invertWheel);
         CWKLineEditInt::vSetInvertScrollWheel(invertWheel);
         frmMainGLWidget::vSetInvertScrollWheel(invertWheel);
     }
-    iedtNumLayouts->setText(QString::number(varSetting("NumberOfLayouts", 3).toInt()));
-    iedtMaximumHistorySize->setText(QString::number(varSetting("MaximumHistorySize", 100).toUInt()));
+    iedtNumLayouts->setText(QString::number(iRead(kNumberOfLayoutsKey, repair)));
+    iedtMaximumHistorySize->setText(QString::number(iRead(kHistoryKey, repair)));
     BRD_VideoIO* video = pGetVideoIO();
-    const bool centaurus = varSetting("CentaurusEnabled", video->bGetEnabled()).toBool();
+    const bool centaurus = bRead("CentaurusEnabled", video->bGetEnabled(), repair);
     chkbxPreferencesEnableCentaurus->setChecked(centaurus);
     chkbxPreferencesEnableCentaurus->setEnabled(video->bGetInstalled(0));
     if (apply)
@@ -462,7 +576,7 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
                                           btnColorsRenderedContour, btnColorsPoints, btnColorsSwitchedOffPoints};
     QColor colours[5];
     for (int i = 0; i < 5; ++i) {
-        colours[i] = colColourSetting(kOverlayColours[i].pszStem, kOverlayColours[i].colDefault);
+        colours[i] = colColourSetting(kOverlayColours[i].pszStem, kOverlayColours[i].colDefault, repair);
         vShowColourIcon(colourButtons[i], colours[i]);
     }
     if (apply) {
@@ -472,8 +586,8 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
         });
     }
 
-    const double weight = dGetDefaultXSplineWeight();
-    const double length = dGetDefaultBezierLength();
+    const double weight = dRead(kXSplineWeightKey, repair);
+    const double length = dRead(kBezierLengthKey, repair);
     dedtXSplineDefaultWeight->setText(QString::number(weight, 'g', 6));
     dedtBezierDefaultLength->setText(QString::number(length, 'g', 6));
     if (apply) {
@@ -481,17 +595,17 @@ void frmPreferences::vRestore(bool apply, bool controlsOnly)
                        [&](CW_Instance project) { vSetContourModelDefaults(project, weight, length); });
     }
 
-    const bool autosave = varSetting("AutosaveEnabled", true).toBool();
-    const int interval = varSetting("AutosaveInterval", 5).toInt();
+    const bool autosave = bRead("AutosaveEnabled", true, repair);
+    const int interval = iRead(kAutosaveIntervalKey, repair);
     chkbxPreferencesEnableAutosave->setChecked(autosave);
     iedtPreferencesAutosaveInterval->setText(QString::number(interval));
-    chkbxPreferencesSaveEveryRenderCurrent->setChecked(varSetting("SaveImagesAfterRenderingSingleFrames", false).toBool());
+    chkbxPreferencesSaveEveryRenderCurrent->setChecked(bRead("SaveImagesAfterRenderingSingleFrames", false, repair));
     if (apply)
         emit autosaveChanged(autosave, interval * 60000);
-    const bool fullScreen = varSetting("FullScreen", false).toBool();
+    const bool fullScreen = bRead("FullScreen", false, repair);
     rbtnFullScreen->setChecked(fullScreen);
     rbtnWindow->setChecked(!fullScreen);
-    m_dRestoredBrightness = varSetting("UIBrightness", 1.0).toDouble();
+    m_dRestoredBrightness = dRead(kBrightnessKey, repair);
     {
         // A reload only shows the stored value; it must not restyle the program.
         const QSignalBlocker block(controlsOnly ? uiBrightnessSlider : nullptr);
@@ -524,7 +638,7 @@ void frmPreferences::vStore(bool apply)
     vWriteSetting("ConvertPixelsToFloat", chkbxConvertPixelsToFloat->isChecked());
     vWriteSetting("ConvertPixelsTo8Bit", chkbxConvertPixelsTo8Bit->isChecked());
     vWriteSetting("TimeCode", btnPreferencesTimeTimeCode->isChecked());
-    vWriteSetting("TimeOffset", iTextToInt(iedtPreferencesTimeOffset->text()));
+    vWriteSetting("TimeOffset", iFieldOrDefault(iedtPreferencesTimeOffset, kTimeOffsetKey));
 
     const bool absolute = rbtnOutputDirectoryAbsolutePath->isChecked();
     vWriteSetting("OutputDirectoryAbsolutePath", absolute);
@@ -537,22 +651,27 @@ void frmPreferences::vStore(bool apply)
 
     vWriteSetting("CacheOriginalClip", chkbxPreferencesCacheOriginalClip->isChecked());
     vWriteSetting("UseDisplayCache", chkbxPreferencesUseDisplayCache->isChecked());
-    vWriteSetting("MaxDisplayCacheSize", iTextToInt(iedtPreferencesMaxDisplayCacheSize->text()));
-    const unsigned int threshold = uiTextToUnsigned(iedtPreferencesReservedImageBuffers->text());
+    vWriteSetting("MaxDisplayCacheSize", iFieldOrDefault(iedtPreferencesMaxDisplayCacheSize, kMaxDisplayCacheKey));
+    const unsigned int threshold = unsigned(iFieldOrDefault(iedtPreferencesReservedImageBuffers, kForceAllocKey));
     vWriteSetting("ForceAllocThreshold", threshold);
     if (apply)
         vPushToProject("", [&](CW_Instance project) { vSetForceAllocThreshold(project, threshold); });
     vWriteSetting("UseHardwareRendering", useHWRendering->isChecked());
-    vWriteSetting("CropTop", iTextToInt(iedtPreferencesCropTop->text()));
-    vWriteSetting("CropLeft", iTextToInt(iedtPreferencesCropLeft->text()));
-    vWriteSetting("CropRight", iTextToInt(iedtPreferencesCropRight->text()));
-    vWriteSetting("CropBottom", iTextToInt(iedtPreferencesCropBottom->text()));
+    vWriteSetting("CropTop", iFieldOrDefault(iedtPreferencesCropTop, kCropTopKey));
+    vWriteSetting("CropLeft", iFieldOrDefault(iedtPreferencesCropLeft, kCropLeftKey));
+    vWriteSetting("CropRight", iFieldOrDefault(iedtPreferencesCropRight, kCropRightKey));
+    vWriteSetting("CropBottom", iFieldOrDefault(iedtPreferencesCropBottom, kCropBottomKey));
     vWriteSetting("CameraModel", cboxPreferencesCameraModel->currentIndex());
-    vWriteSetting("PPointX", dTextToDouble(dedtPreferencesPrincipalPointPercentageX->text()));
-    vWriteSetting("PPointY", dTextToDouble(dedtPreferencesPrincipalPointPercentageY->text()));
-    vWriteSetting("DistortionK1", dTextToDouble(dedtPreferencesDistortionK1->text()));
-    vWriteSetting("DistortionK2", dTextToDouble(dedtPreferencesDistortionK2->text()));
-    vWriteSetting("FocalLength", dTextToDouble(dedtPreferencesFocalLength->text()));
+    pGetUserSettings()->setValue(
+        qstrStoredKey(kPPointXKey.pszKey), dFieldOrDefault(dedtPreferencesPrincipalPointPercentageX, kPPointXKey));
+    pGetUserSettings()->setValue(
+        qstrStoredKey(kPPointYKey.pszKey), dFieldOrDefault(dedtPreferencesPrincipalPointPercentageY, kPPointYKey));
+    pGetUserSettings()->setValue(
+        qstrStoredKey(kDistortionK1Key.pszKey), dFieldOrDefault(dedtPreferencesDistortionK1, kDistortionK1Key));
+    pGetUserSettings()->setValue(
+        qstrStoredKey(kDistortionK2Key.pszKey), dFieldOrDefault(dedtPreferencesDistortionK2, kDistortionK2Key));
+    pGetUserSettings()->setValue(
+        qstrStoredKey(kFocalLengthKey.pszKey), dFieldOrDefault(dedtPreferencesFocalLength, kFocalLengthKey));
 
     const bool logging = chkbxPreferencesEnableErrorLogging->isChecked();
     vWriteSetting("EnableErrorLogging", logging);
@@ -577,13 +696,13 @@ void frmPreferences::vStore(bool apply)
     CWKLineEditInt::vSetInvertScrollWheel(invertWheel);
     frmMainGLWidget::vSetInvertScrollWheel(invertWheel);
     iedtNumLayouts_changed();
-    vWriteSetting("MaximumHistorySize", uiTextToUnsigned(iedtMaximumHistorySize->text()));
+    vWriteSetting("MaximumHistorySize", unsigned(iFieldOrDefault(iedtMaximumHistorySize, kHistoryKey)));
     const bool centaurus = chkbxPreferencesEnableCentaurus->isChecked();
     vWriteSetting("CentaurusEnabled", centaurus);
     if (apply)
         pGetVideoIO()->vSetEnabled(centaurus);
-    const double weight = dTextToDouble(dedtXSplineDefaultWeight->text());
-    const double length = dTextToDouble(dedtBezierDefaultLength->text());
+    const double weight = dFieldOrDefault(dedtXSplineDefaultWeight, kXSplineWeightKey);
+    const double length = dFieldOrDefault(dedtBezierDefaultLength, kBezierLengthKey);
     vWriteSetting("DefaultXSplineWeight", weight);
     vWriteSetting("DefaultBezierLength", length);
     if (apply) {
@@ -592,7 +711,7 @@ void frmPreferences::vStore(bool apply)
     }
 
     const bool autosave = chkbxPreferencesEnableAutosave->isChecked();
-    const int interval = iTextToInt(iedtPreferencesAutosaveInterval->text());
+    const int interval = iFieldOrDefault(iedtPreferencesAutosaveInterval, kAutosaveIntervalKey);
     vWriteSetting("AutosaveEnabled", autosave);
     vWriteSetting("AutosaveInterval", interval);
     vWriteSetting("SaveImagesAfterRenderingSingleFrames", chkbxPreferencesSaveEveryRenderCurrent->isChecked());
@@ -663,8 +782,9 @@ void frmPreferences::vCheckFolder(const QString& path, bool output)
         }
         return;
     }
-    // Only the last level is made: a missing parent folder is the user's mistake to see.
-    if (!QDir::root().mkdir(path)) {
+    // Only the last level is made: a missing parent folder is the user's mistake to see. A
+    // relative path would be made below whatever folder the program runs in: never.
+    if (!QDir::isAbsolutePath(path) || !QDir::root().mkdir(path)) {
         vShowInformation(this, output ? tr("Could not create the output directory.\nPlease ensure that a valid output "
                                            "directory is specified in Preferences.")
                                       : tr("Could not create the file cache directory.\nPlease ensure that a valid "
@@ -686,12 +806,6 @@ void frmPreferences::btnPreferencesOK_clicked()
 
 void frmPreferences::btnCancel_clicked()
 {
-    uiBrightnessSlider->setValue(int(m_dRestoredBrightness * 100.0));
-    // The slider may not show the stored brightness exactly; the style gets it as stored.
-    if (g_pStyle && g_pStyle->brightness() != float(m_dRestoredBrightness)) {
-        g_pStyle->setBrightness(float(m_dRestoredBrightness));
-        QApplication::setPalette(g_pStyle->standardPalette());
-    }
     QCoreApplication::processEvents();
     reject();
 }
@@ -725,6 +839,8 @@ void frmPreferences::btnOpenSetLogFileDialog_clicked()
 
 void frmPreferences::btnCheckSoftwareUpdate_clicked()
 {
+    // Nothing is stored here, so nothing edited may stay behind in the controls either.
+    vRestore(false, true);
     accept();
     frmSoftwareUpdate::vStartManualCheck();
 }
@@ -794,7 +910,7 @@ void frmPreferences::rbtnOutputDirectoryAbsolutePath_toggled(bool checked)
 {
     if (!checked)
         return;
-    const QString folder = varSetting("AbsoluteOutputDirectory", qstrGetDefaultTempDirectory()).toString();
+    const QString folder = qstrGetAbsoluteOutputDirectory();
     edtOutputDirectory->setText(folder);
     edtOutputDirectorySpaceAvailable->setText(qstrGetFreeDiskSpaceMB(folder));
     btnOpenOutputDirectoryDialog->setEnabled(true);
@@ -804,27 +920,36 @@ void frmPreferences::rbtnOutputDirectoryRelativePath_toggled(bool checked)
 {
     if (!checked)
         return;
-    edtOutputDirectory->setText(varSetting("RelativeOutputDirectory", QStringLiteral("Results")).toString());
+    edtOutputDirectory->setText(qstrGetRelativeOutputDirectory());
     edtOutputDirectorySpaceAvailable->clear();
     btnOpenOutputDirectoryDialog->setEnabled(false);
 }
 
 void frmPreferences::iedtNumLayouts_changed()
 {
-    vWriteSetting("NumberOfLayouts", uiTextToUnsigned(iedtNumLayouts->text()));
+    // Text the field's range does not allow changes nothing.
+    const std::optional<int> count = oFieldValue(iedtNumLayouts, kNumberOfLayoutsKey);
+    if (!count) {
+        vLogFieldRefused(iedtNumLayouts, kNumberOfLayoutsKey.pszKey);
+        return;
+    }
+    vWriteSetting("NumberOfLayouts", unsigned(*count));
     if (g_pMainWindow)
         g_pMainWindow->vUpdateLayoutMenus();
 }
 
 void frmPreferences::iedtMaximumHistorySize_changed()
 {
-    const unsigned int size = uiTextToUnsigned(iedtMaximumHistorySize->text());
-    vWriteSetting("MaximumHistorySize", size);
-    // The engine refuses an empty history; the field's range keeps it at 10 or more.
-    if (size == 0)
+    // The engine refuses an empty history, and text the field's range does not allow
+    // changes nothing.
+    const std::optional<int> size = oFieldValue(iedtMaximumHistorySize, kHistoryKey);
+    if (!size) {
+        vLogFieldRefused(iedtMaximumHistorySize, kHistoryKey.pszKey);
         return;
+    }
+    vWriteSetting("MaximumHistorySize", unsigned(*size));
     vPushToProject("iedtMaximumHistorySize_changed",
-                   [&](CW_Instance project) { vSetMaximumHistorySize(project, size); });
+        [&](CW_Instance project) { vSetMaximumHistorySize(project, unsigned(*size)); });
 }
 
 void frmPreferences::sltStoreParameterControls()
@@ -1045,32 +1170,32 @@ QString frmPreferences::qstrGetDefaultTempDirectory()
 
 double frmPreferences::dGetDefaultXSplineWeight()
 {
-    return varSetting("DefaultXSplineWeight", 0.25).toDouble();
+    return dRead(kXSplineWeightKey);
 }
 
 double frmPreferences::dGetDefaultBezierLength()
 {
-    return varSetting("DefaultBezierLength", 0.2).toDouble();
+    return dRead(kBezierLengthKey);
 }
 
 int frmPreferences::iGetNumberOfLayouts()
 {
-    return std::clamp(varSetting("NumberOfLayouts", 3).toInt(), 1, kMaximumLayouts);
+    return iRead(kNumberOfLayoutsKey);
 }
 
 int frmPreferences::iGetMaximumHistorySize()
 {
-    return varSetting("MaximumHistorySize", 100).toInt();
+    return iRead(kHistoryKey);
 }
 
 QString frmPreferences::qstrGetResultClipFileExtension()
 {
-    return QLatin1Char('.') + varSetting("ResultClipFileFormat", QStringLiteral("TIF")).toString();
+    return QLatin1Char('.') + qstrRead("ResultClipFileFormat", QStringLiteral("TIF"), SettingText::Word);
 }
 
 unsigned int frmPreferences::uiGetForceAllocThreshold()
 {
-    return unsigned(std::max(0, varSetting("ForceAllocThreshold", 0).toInt()));
+    return unsigned(iRead(kForceAllocKey));
 }
 
 CW_Color frmPreferences::stctGetSelectedLayerColour()
@@ -1105,4 +1230,96 @@ void frmPreferences::vGetOverlayColours(CW_Color out[5])
     out[CW_SELECTION_UNSELECTED_LAYER] = stctGetUnselectedLayerColour();
     out[CW_SELECTION_RENDERED_LAYER] = stctGetRenderedLayerColour();
     out[CW_SELECTION_SWITCHED_OFF_POINT] = stctGetSwitchedOffPointColour();
+}
+
+bool frmPreferences::bGetAutosaveEnabled()
+{
+    return bRead("AutosaveEnabled", true);
+}
+
+int frmPreferences::iGetAutosaveIntervalMinutes()
+{
+    return iRead(kAutosaveIntervalKey);
+}
+
+int frmPreferences::iGetDefaultFrameRateIndex()
+{
+    return iRead(kFrameRateKey);
+}
+
+bool frmPreferences::bGetCacheOriginalClip()
+{
+    return bRead("CacheOriginalClip", false);
+}
+
+bool frmPreferences::bGetUseTimeCode()
+{
+    return bRead("TimeCode", false);
+}
+
+int frmPreferences::iGetTimeOffset()
+{
+    return iRead(kTimeOffsetKey);
+}
+
+double frmPreferences::dGetDefaultCustomPAR()
+{
+    return dRead(kCustomParKey);
+}
+
+bool frmPreferences::bGetOutputDirectoryAbsolute()
+{
+    return bRead("OutputDirectoryAbsolutePath", false);
+}
+
+QString frmPreferences::qstrGetRelativeOutputDirectory()
+{
+    return qstrRead("RelativeOutputDirectory", QStringLiteral("Results"), SettingText::RelativePath);
+}
+
+QString frmPreferences::qstrGetAbsoluteOutputDirectory()
+{
+    return qstrRead("AbsoluteOutputDirectory", qstrGetDefaultTempDirectory(), SettingText::AbsolutePath);
+}
+
+QString frmPreferences::qstrGetFileCacheFolder()
+{
+    return qstrRead("FileCacheFolder", qstrGetDefaultTempDirectory(), SettingText::AbsolutePath);
+}
+
+bool frmPreferences::bGetUseDisplayCache()
+{
+    return bRead("UseDisplayCache", true);
+}
+
+unsigned int frmPreferences::uiGetDisplayCacheSize()
+{
+    return bGetUseDisplayCache() ? unsigned(iRead(kMaxDisplayCacheKey)) : 0u;
+}
+
+QString frmPreferences::qstrGetErrorLogFile()
+{
+    return qstrRead("ErrorLogFile", qstrDefaultLogFile(), SettingText::AbsolutePath);
+}
+
+QString frmPreferences::qstrGetWebBrowser()
+{
+    const QString stored = qstrRead("WebBrowser", QString(), SettingText::Any);
+    return stored.isEmpty() ? qstrGetAssociatedProgram(QStringLiteral(".html")) : stored;
+}
+
+QString frmPreferences::qstrGetPdfReader()
+{
+    const QString stored = qstrRead("PDFReader", QString(), SettingText::Any);
+    return stored.isEmpty() ? qstrGetAssociatedProgram(QStringLiteral(".pdf")) : stored;
+}
+
+bool frmPreferences::bGetUseHardwareRendering()
+{
+    return bRead("UseHardwareRendering", false);
+}
+
+double frmPreferences::dGetUIBrightness()
+{
+    return dRead(kBrightnessKey);
 }

@@ -21,11 +21,13 @@ public:
     explicit frmPreferences(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
     ~frmPreferences() override;
 
+    // The stored settings, for every reader outside the dialog. Each is checked against its
+    // control's range and type; a value the control could not hold gives the default.
     // The default file cache and absolute output folder.
     static QString qstrGetDefaultTempDirectory();
     static double dGetDefaultXSplineWeight();
     static double dGetDefaultBezierLength();
-    // Limited to the ten layouts the main window has.
+    // 2 to the ten layouts the main window has.
     static int iGetNumberOfLayouts();
     static int iGetMaximumHistorySize();
     static QString qstrGetResultClipFileExtension();
@@ -37,8 +39,28 @@ public:
     static CW_Color stctGetSwitchedOffPointColour();
     // In the engine's component order: point, selected, unselected, rendered, switched-off point.
     static void vGetOverlayColours(CW_Color out[5]);
-
-    static constexpr int kMaximumLayouts = 10;
+    static bool bGetAutosaveEnabled();
+    static int iGetAutosaveIntervalMinutes();
+    // Index into the frame-rate list.
+    static int iGetDefaultFrameRateIndex();
+    static bool bGetCacheOriginalClip();
+    static bool bGetUseTimeCode();
+    static int iGetTimeOffset();
+    static double dGetDefaultCustomPAR();
+    static bool bGetOutputDirectoryAbsolute();
+    // A name below the project folder; empty is that folder itself.
+    static QString qstrGetRelativeOutputDirectory();
+    static QString qstrGetAbsoluteOutputDirectory();
+    static QString qstrGetFileCacheFolder();
+    static bool bGetUseDisplayCache();
+    // What a project's display cache is set up with: the size, or 0 while it is off.
+    static unsigned int uiGetDisplayCacheSize();
+    static QString qstrGetErrorLogFile();
+    // The program chosen, else the one the system registers for the file type.
+    static QString qstrGetWebBrowser();
+    static QString qstrGetPdfReader();
+    static bool bGetUseHardwareRendering();
+    static double dGetUIBrightness();
 
     // Writes "DefaultCustomPAR" from its field.
     void vStoreDefaultCustomPAR();
@@ -53,8 +75,10 @@ signals:
 
 public slots:
     void init();
-    // Reloads the controls from the settings, so edits cancelled earlier are gone.
     int exec() override;
+    // Closing without OK (Cancel, Escape, the window's close button) puts the stored
+    // settings back into the controls.
+    void reject() override;
     void destroy();
     void sltStoreRestoreSettings(bool store, bool apply);
     void vStoreRestoreParameterControls(bool store);

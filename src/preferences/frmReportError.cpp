@@ -11,14 +11,19 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QSettings>
+#include <algorithm>
 
 namespace {
+
+// The server's answer is not read; a long one is no answer of the web form.
+constexpr qint64 kiMaximumReportReply = 1 << 20;
 
 // Reports outlive the dialog that sent them. Their connections must close while the
 // application object still exists, so the main window owns them when there is one.
@@ -44,6 +49,11 @@ void vSendErrorReport(const QByteArray& body)
     QNetworkRequest request = reqMakeSecureRequest(address);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply* reply = pGetReportNetwork()->post(request, body);
+    // Nothing reads the answer, so the network layer would hold all of it.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply] {
+        if (reply->bytesAvailable() > kiMaximumReportReply)
+            vStopReply(reply, frmReportError::tr("the server's answer is too large."));
+    });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply] {
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -52,7 +62,7 @@ void vSendErrorReport(const QByteArray& body)
             return;
         }
         const QString reason = status >= 300 ? frmReportError::tr("the server answered with status %1.").arg(status)
-                                             : reply->errorString();
+                                             : qstrDescribeReplyFailure(reply);
         vPostWebServiceMessage(10000, frmReportError::tr("The error report could not be sent: %1").arg(reason));
     });
 }
@@ -77,40 +87,43 @@ frmReportError::frmReportError(QWidget* parent, Qt::WindowFlags flags)
 
 QString frmReportError::qstrGetLogFilePath()
 {
-    if (g_pMainWindow) {
-        if (auto* preferences = g_pMainWindow->findChild<frmPreferences*>()) {
-            if (auto* field = preferences->findChild<QLineEdit*>(QStringLiteral("edtPreferencesLogFile")))
-                return field->text();
-        }
-    }
-    return pGetUserSettings()
-        ->value(QStringLiteral("ErrorLogFile"), QDir::homePath() + QStringLiteral("/.corvane_log.txt"))
-        .toString();
+    return frmPreferences::qstrGetErrorLogFile();
 }
 
 void frmReportError::readLog()
 {
     const QString path = qstrGetLogFilePath();
     QFile log(path);
-    if (!log.open(QIODevice::ReadOnly)) {
+    // Only a plain file: a pipe or a device would never end.
+    if (!QFileInfo(path).isFile() || !log.open(QIODevice::ReadOnly)) {
         edtErrorLog->setPlainText(tr("The error log could not be opened. Path: ") + log.fileName());
         return;
     }
-    qint64 start = 0;
+    // Only the end of a long log is read and sent, from the first whole line in it: the
+    // latest lines are the ones that tell, and a whole log can be larger than any form takes.
+    const qint64 size = log.size();
+    const qint64 windowStart = std::max<qint64>(0, size - kiMaximumReportedLog);
+    QByteArray part;
+    if (log.seek(windowStart))
+        part = log.read(kiMaximumReportedLog);
+    const bool cut = windowStart > 0;
+    if (cut) {
+        const qsizetype newline = part.indexOf('\n');
+        part = newline >= 0 ? part.mid(newline + 1) : QByteArray();
+    }
+    qsizetype start = 0;
     if (rbtnLastLog->isChecked()) {
         const QByteArray marker
             = (QStringLiteral("(") + qstrGetProductName(qstrGetProduct()) + QStringLiteral(") Commenced logging"))
                   .toUtf8();
-        qint64 offset = 0;
-        while (!log.atEnd()) {
-            const QByteArray line = log.readLine();
-            if (line.contains(marker))
-                start = offset;
-            offset += line.size();
-        }
+        const qsizetype found = part.lastIndexOf(marker);
+        if (found >= 0)
+            start = part.lastIndexOf('\n', found) + 1;
     }
-    log.seek(start);
-    edtErrorLog->setPlainText(QString::fromUtf8(log.readAll()));
+    QString text = QString::fromUtf8(part.mid(start));
+    if (cut && start == 0)
+        text.prepend(tr("[Earlier lines of the log are left out.]") + QLatin1Char('\n'));
+    edtErrorLog->setPlainText(text);
 }
 
 QByteArray frmReportError::baBuildReport() const

@@ -13,8 +13,10 @@ class frmReportError : public QDialog, public Ui::frmReportError {
 public:
     explicit frmReportError(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
 
-    // The log file named in the preferences dialog's field, or by the settings while
-    // that dialog does not exist.
+    // The most of the log's end that a report carries.
+    static constexpr qint64 kiMaximumReportedLog = 1 << 20;
+
+    // The log file as stored: an edit cancelled in the preferences is not it.
     static QString qstrGetLogFilePath();
     // The form body for what the dialog shows now.
     QByteArray baBuildReport() const;

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
@@ -29,6 +30,8 @@ namespace {
 // A check's answer is four short fields; anything larger is not one.
 constexpr qint64 kiMaximumCheckReply = 1 << 20;
 constexpr qint64 kiMaximumSignature = 64 * 1024;
+// What the network layer may hold of a download before it is written to the file.
+constexpr qint64 kiDownloadBuffer = 256 * 1024;
 
 QString qstrUpdateSetting(const char* key)
 {
@@ -171,10 +174,16 @@ void frmSoftwareUpdate::vSendUpdateCheck()
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply* reply = pGetNetwork()->post(request, body);
     m_pCheckReply = reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > kiMaximumCheckReply)
-            reply->abort();
-    });
+    // Refused as it arrives (progress signals come too seldom for that): an announced size
+    // or the part held so far beyond the limit.
+    auto vRefuseLarge = [reply] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (reply->bytesAvailable() > kiMaximumCheckReply
+            || (length.isValid() && length.toLongLong() > kiMaximumCheckReply))
+            vStopReply(reply, tr("the update server's answer is too large."));
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, vRefuseLarge);
+    connect(reply, &QNetworkReply::readyRead, this, vRefuseLarge);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { sltReceivedUpdateData(reply); });
 }
 
@@ -199,7 +208,7 @@ void frmSoftwareUpdate::sltReceivedUpdateData(QNetworkReply* reply)
                         .arg(status)
                         .arg(qstrUpdateNetworkErrorKey(reply->error())));
         vManualCheckFailed(status != 0 && status != 200 ? tr("the update server answered with status %1.").arg(status)
-                                                        : reply->errorString());
+                                                        : qstrDescribeReplyFailure(reply));
         emit updateCheckFinished(false);
         return;
     }
@@ -334,8 +343,13 @@ void frmSoftwareUpdate::sltDownloadAndInstall()
     m_bFetchingSignature = false;
     m_bWriteFailed = false;
     m_bDownloadCancelled = false;
+    m_iInstallerBytes = 0;
     QNetworkReply* reply = pGetNetwork()->get(reqMakeSecureRequest(installer));
     m_pDownloadReply = reply;
+    // The installer goes to its file as it arrives; the network layer holds no more than
+    // this much of it meanwhile.
+    reply->setReadBufferSize(kiDownloadBuffer);
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { bInstallerWithinLimit(reply, 0); });
     connect(reply, &QNetworkReply::readyRead, this, &frmSoftwareUpdate::vWriteDownloadedData);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { sltUpdateDownloadFinished(reply); });
 
@@ -375,9 +389,9 @@ void frmSoftwareUpdate::vWriteDownloadedData()
     if (!reply)
         return;
     if (m_bFetchingSignature) {
-        m_baSignature += reply->readAll();
+        m_baSignature += reply->read(kiMaximumSignature + 1 - m_baSignature.size());
         if (m_baSignature.size() > kiMaximumSignature)
-            reply->abort();
+            vStopReply(reply, tr("its signature is too large."));
         return;
     }
     // An error page is not the installer.
@@ -386,14 +400,33 @@ void frmSoftwareUpdate::vWriteDownloadedData()
         return;
     }
     const QByteArray chunk = reply->readAll();
-    if (chunk.isEmpty())
+    if (chunk.isEmpty() || !bInstallerWithinLimit(reply, chunk.size()))
         return;
     if (m_pInstallerFile->write(chunk) != chunk.size()) {
         m_bWriteFailed = true;
         reply->abort();
         return;
     }
+    m_iInstallerBytes += chunk.size();
     m_hashInstaller.addData(chunk);
+}
+
+bool frmSoftwareUpdate::bInstallerWithinLimit(QNetworkReply* reply, qint64 incoming)
+{
+    const qint64 maximum = iGetMaximumInstallerSize();
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    const qint64 announced = length.isValid() ? length.toLongLong() : -1;
+    const QString size = QLocale::c().formattedDataSize(maximum);
+    if (announced > maximum) {
+        vStopReply(reply, tr("it is larger than the %1 allowed.").arg(size));
+        return false;
+    }
+    // No more than an announced size arrives: the network layer stops there itself.
+    if (m_iInstallerBytes + incoming > maximum) {
+        vStopReply(reply, tr("it is larger than the %1 allowed.").arg(size));
+        return false;
+    }
+    return true;
 }
 
 void frmSoftwareUpdate::sltUpdateDownloadProgress(qint64 received, qint64 total)
@@ -406,8 +439,7 @@ void frmSoftwareUpdate::sltAbortDownload()
 {
     m_bDownloadCancelled = true;
     vCloseProgressWindow();
-    if (m_pDownloadReply)
-        m_pDownloadReply->abort();
+    vStopReply(m_pDownloadReply, tr("the download was cancelled."));
 }
 
 void frmSoftwareUpdate::sltUpdateDownloadFinished(QNetworkReply* reply)
@@ -439,7 +471,7 @@ void frmSoftwareUpdate::vFinishInstallerStage(QNetworkReply* reply)
     const int status = iUpdateReplyStatus(reply);
     if (reply->error() != QNetworkReply::NoError || status != 200) {
         const QString reason = reply->error() != QNetworkReply::NoError
-            ? reply->errorString()
+            ? qstrDescribeReplyFailure(reply)
             : tr("the update server answered with status %1.").arg(status);
         vFailDownload(QStringLiteral("Download failed: ") + qstrUpdateNetworkErrorKey(reply->error()),
             tr("The software update could not be downloaded: %1").arg(reason));
@@ -454,6 +486,7 @@ void frmSoftwareUpdate::vFinishInstallerStage(QNetworkReply* reply)
     m_bFetchingSignature = true;
     QNetworkReply* signatureReply = pGetNetwork()->get(reqMakeSecureRequest(signature));
     m_pDownloadReply = signatureReply;
+    signatureReply->setReadBufferSize(kiDownloadBuffer);
     connect(signatureReply, &QNetworkReply::readyRead, this, &frmSoftwareUpdate::vWriteDownloadedData);
     connect(signatureReply, &QNetworkReply::finished, this,
         [this, signatureReply] { sltUpdateDownloadFinished(signatureReply); });
@@ -468,7 +501,7 @@ void frmSoftwareUpdate::vFinishSignatureStage(QNetworkReply* reply)
     const int status = iUpdateReplyStatus(reply);
     if (reply->error() != QNetworkReply::NoError || status != 200) {
         const QString reason = reply->error() != QNetworkReply::NoError
-            ? reply->errorString()
+            ? qstrDescribeReplyFailure(reply)
             : tr("the update server answered with status %1.").arg(status);
         vFailDownload(QStringLiteral("Signature download failed: ") + qstrUpdateNetworkErrorKey(reply->error()),
             tr("The software update was deleted: its signature could not be downloaded (%1).").arg(reason));

@@ -66,6 +66,9 @@ private:
     void vManualCheckFailed(const QString& reason);
     bool bOpenInstallerFile(const QString& folder, const QString& name);
     void vWriteDownloadedData();
+    // Stops the download when its announced size, or what has arrived with the part just
+    // come, is beyond the largest installer taken; false then.
+    bool bInstallerWithinLimit(QNetworkReply* reply, qint64 incoming);
     void vFinishInstallerStage(QNetworkReply* reply);
     void vFinishSignatureStage(QNetworkReply* reply);
     void vFailDownload(const QString& logLine, const QString& userText);
@@ -83,6 +86,7 @@ private:
     // The download under way: the installer streams into its file and its digest, then
     // the signature is fetched.
     std::unique_ptr<QFile> m_pInstallerFile;
+    qint64 m_iInstallerBytes = 0;
     QCryptographicHash m_hashInstaller {QCryptographicHash::Sha256};
     QByteArray m_baInstallerDigest;
     QByteArray m_baSignature;

@@ -58,13 +58,11 @@ void frmSystemPage::sltSetWidgetsState(CWKGUI_STATE eState)
     switch (eState) {
     case 0:
     case 1: {
-        QSettings* settings = pGetUserSettings();
         // The same default folder as the preferences and the memory manager use.
-        const QString folder
-            = settings->value(QStringLiteral("FileCacheFolder"), qstrGetDefaultCacheFolder()).toString();
+        const QString folder = frmPreferences::qstrGetFileCacheFolder();
         edtSystemFileCacheFolder->setText(folder);
-        chkbxSystemCacheOriginalClip->setChecked(settings->value(QStringLiteral("CacheOriginalClip"), false).toBool());
-        chkbxSystemUseDisplayCache->setChecked(settings->value(QStringLiteral("UseDisplayCache"), true).toBool());
+        chkbxSystemCacheOriginalClip->setChecked(frmPreferences::bGetCacheOriginalClip());
+        chkbxSystemUseDisplayCache->setChecked(frmPreferences::bGetUseDisplayCache());
         edtSystemDiskSpaceAvailable->setText(qstrGetFreeDiskSpaceMB(folder));
         iedtSystemMaxDisplayCacheSize->setEnabled(false);
         edtSystemDisplayCachePercentageUsed->setEnabled(false);

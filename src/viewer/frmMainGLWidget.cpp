@@ -4,6 +4,8 @@
 
 #include "frmMainGLWidget.h"
 
+#include "frmMainGLSurface.h"
+
 #include "ViewOptionsManager.h"
 #include "app/CWKCustomEvent.h"
 #include "app/CWKGUIThreadedProcess.h"
@@ -16,6 +18,7 @@
 #include "app/ShellAccessors.h"
 #include "brandor.h"
 #include "mainwindow/frmMain.h"
+#include "preferences/frmPreferences.h"
 #include "tamsin.h"
 #include "velmor.h"
 #include "widgets/CWKControlForm.h"
@@ -38,10 +41,10 @@ bool frmMainGLWidget::s_bInvertScrollWheel = false;
 
 namespace {
 
-// Mesa's software renderer takes its "linear" shader path for the textured quads of the
-// frame and of the window composition; on two cores that path costs about a third more
-// per frame than its general shaders. Set before the first context creates the renderer;
-// a value the user set wins, and other drivers ignore it.
+// Mesa's software renderer takes its "linear" shader path for the frame's textured quad; on
+// two cores that path costs about a third more per frame than its general shaders. Set
+// before the first context creates the renderer; a value the user set wins, and other
+// drivers ignore it.
 const bool g_bSoftwareRendererTuned = []() {
     if (!qEnvironmentVariableIsSet("LP_PERF"))
         qputenv("LP_PERF", "no_linear");
@@ -205,13 +208,15 @@ private:
 } // namespace
 
 frmMainGLWidget::frmMainGLWidget(QWidget* parent, frmMain* mainWindow)
-    : QOpenGLWidget(parent)
+    : QWidget(parent)
     , m_pMainWindow(mainWindow)
 {
-    setFormat(stctViewerFormat());
-    // A frame drawn ahead of the composition must still be there when the window shows it.
-    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setFocusPolicy(Qt::StrongFocus);
+    m_pSurface = new frmMainGLSurface(this, stctViewerFormat());
+    m_pSurface->fnExposed = [this]() { vSurfaceExposed(); };
+    m_pSurfaceContainer = QWidget::createWindowContainer(m_pSurface, this);
+    m_pSurfaceContainer->setFocusPolicy(Qt::NoFocus);
+    m_pSurfaceContainer->setGeometry(rect());
     QSettings* settings = pGetUserSettings();
     if (settings) {
         m_fCanvasRed = settings->value(QStringLiteral("/CanvasColorR"), 0.2).toFloat();
@@ -223,9 +228,12 @@ frmMainGLWidget::frmMainGLWidget(QWidget* parent, frmMain* mainWindow)
 
 frmMainGLWidget::~frmMainGLWidget()
 {
-    makeCurrent();
+    if (m_pComposedWindow)
+        m_pComposedWindow->removeEventFilter(this);
+    const bool current = m_pSurface->bHasContext() && m_pSurface->bMakeCurrent();
     vBRD_GLCleanup(this);
-    doneCurrent();
+    if (current)
+        m_pSurface->vDoneCurrent();
     vReleaseLogo();
 }
 
@@ -276,27 +284,155 @@ void frmMainGLWidget::vSetCanvasColour(float r, float g, float b)
 
 // ---- repaints ---------------------------------------------------------------------------
 
-void frmMainGLWidget::glDraw()
+bool frmMainGLWidget::isValid() const
 {
-    // Drawn into the widget's framebuffer now; the window shows it at its next composition,
-    // which the toolkit paces to the display and which then keeps what was drawn.
-    if (!isValid() || !isVisible()) {
-        update();
-        return;
-    }
-    makeCurrent();
-    paintGL();
-    glFlush();
-    doneCurrent();
-    m_bFrameDrawnAhead = true;
-    update();
+    return m_bGLInitialized && m_pSurface->bHasContext();
 }
 
-void frmMainGLWidget::paintEvent(QPaintEvent* e)
+void frmMainGLWidget::makeCurrent()
 {
-    m_bInPaintEvent = true;
-    QOpenGLWidget::paintEvent(e);
-    m_bInPaintEvent = false;
+    bBeginGL();
+}
+
+void frmMainGLWidget::doneCurrent()
+{
+    m_pSurface->vDoneCurrent();
+}
+
+bool frmMainGLWidget::bBeginGL()
+{
+    bool created = false;
+    if (!m_pSurface->bMakeCurrent(&created))
+        return false;
+    if (created || !m_bGLInitialized) {
+        m_bGLInitialized = true;
+        initializeGL();
+        resizeGL(width(), height());
+    }
+    return true;
+}
+
+void frmMainGLWidget::vDrawNow()
+{
+    // A draw asked for from inside a draw (an engine call-back) would swap half a frame.
+    if (m_bPainting || !isVisible() || !bBeginGL())
+        return;
+    vWatchWindow();
+    const qreal ratio = devicePixelRatioF();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, int(width() * ratio), int(height() * ratio));
+    paintGL();
+    const bool shown = m_pSurface->isExposed();
+    m_pSurface->vSwapBuffers();
+    m_pSurface->vDoneCurrent();
+    if (!shown)
+        return;
+    ++m_uiSwaps;
+    emit frameSwapped();
+    // What the window has waiting to be repainted (the slider, the time display) goes to the
+    // screen now, with this frame, rather than in a composition of its own.
+    if (m_pComposedWindow && !m_bInWindowComposition)
+        QCoreApplication::sendPostedEvents(m_pComposedWindow, QEvent::UpdateRequest);
+}
+
+void frmMainGLWidget::vSurfaceExposed()
+{
+    if (m_iCompositionHolds > 0) {
+        m_bDrawQueued = true;
+        return;
+    }
+    vDrawNow();
+}
+
+QImage frmMainGLWidget::grabFramebuffer()
+{
+    if (!bBeginGL())
+        return QImage();
+    const qreal ratio = devicePixelRatioF();
+    QImage image = m_pSurface->imgDrawOffscreen(
+        QSize(int(width() * ratio), int(height() * ratio)), [this]() { paintGL(); });
+    m_pSurface->vDoneCurrent();
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+void frmMainGLWidget::glDraw()
+{
+    vDrawNow();
+}
+
+void frmMainGLWidget::vWatchWindow()
+{
+    QWidget* top = window();
+    if (top == this)
+        top = nullptr;
+    if (top == m_pComposedWindow)
+        return;
+    if (m_pComposedWindow)
+        m_pComposedWindow->removeEventFilter(this);
+    m_pComposedWindow = top;
+    if (top)
+        top->installEventFilter(this);
+}
+
+void frmMainGLWidget::vHoldComposition(bool hold)
+{
+    if (hold) {
+        vWatchWindow();
+        ++m_iCompositionHolds;
+        return;
+    }
+    if (m_iCompositionHolds == 0 || --m_iCompositionHolds > 0)
+        return;
+    if (m_bCompositionDeferred && m_pComposedWindow) {
+        // The toolkit sends a window one composition request at a time and counts the one
+        // held back as still on its way: it goes out again now. The frame waiting to be
+        // drawn is drawn when it arrives, or the merged repaint brings it along.
+        m_bCompositionDeferred = false;
+        QCoreApplication::postEvent(m_pComposedWindow, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+    }
+    if (m_bDrawQueued && m_pRepaintTimer && !m_pRepaintTimer->isActive())
+        m_pRepaintTimer->start(0);
+}
+
+bool frmMainGLWidget::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched != m_pComposedWindow || e->type() != QEvent::UpdateRequest)
+        return QWidget::eventFilter(watched, e);
+    if (m_iCompositionHolds > 0) {
+        m_bCompositionDeferred = true;
+        return true;
+    }
+    // A frame waits to be drawn: it goes to the screen with this composition rather than in
+    // one of its own a moment later.
+    if (m_bDrawQueued && !m_bPainting) {
+        if (m_pRepaintTimer)
+            m_pRepaintTimer->stop();
+        m_bInWindowComposition = true;
+        sltUpdateGL();
+        m_bInWindowComposition = false;
+    }
+    return false;
+}
+
+bool frmMainGLWidget::event(QEvent* e)
+{
+    // The native window shows the cursor over the viewer.
+    if (e->type() == QEvent::CursorChange && m_pSurface)
+        m_pSurface->setCursor(cursor());
+    return QWidget::event(e);
+}
+
+void frmMainGLWidget::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    m_pSurfaceContainer->setGeometry(rect());
+    if (m_bGLInitialized && m_pSurface->bMakeCurrent()) {
+        resizeGL(width(), height());
+        m_pSurface->vDoneCurrent();
+    }
+    if (isVisible())
+        updateGL();
 }
 
 void frmMainGLWidget::updateGL()
@@ -305,6 +441,7 @@ void frmMainGLWidget::updateGL()
         glDraw();
         return;
     }
+    vWatchWindow();
     if (!m_pRepaintTimer) {
         m_pRepaintTimer = new QTimer(this);
         m_pRepaintTimer->setSingleShot(true);
@@ -315,11 +452,18 @@ void frmMainGLWidget::updateGL()
         m_bRepaintPending = true;
         return;
     }
+    m_bDrawQueued = true;
     m_pRepaintTimer->start(0);
 }
 
 void frmMainGLWidget::sltUpdateGL()
 {
+    // A frame change holds the screen: its frame is drawn when it ends.
+    if (m_iCompositionHolds > 0) {
+        m_bDrawQueued = true;
+        return;
+    }
+    m_bDrawQueued = false;
     glDraw();
     bool pending = false;
     {
@@ -346,19 +490,17 @@ void frmMainGLWidget::initializeGL()
         qFatal("%s", qPrintable(tr("Failed to initialise GLEW: error code %1").arg(int(result))));
     glClearColor(m_fCanvasRed, m_fCanvasGreen, m_fCanvasBlue, 1.0f);
 
-    auto* useDisplayCache = pViewerPreferenceControl<QCheckBox>("chkbxPreferencesUseDisplayCache");
-    const bool uncachedText = useDisplayCache && !useDisplayCache->isChecked();
-    bCallReported(this, [&]() { vBRD_GLInitialiseFont("Arial", "", uncachedText); });
+    const bool displayCache = frmPreferences::bGetUseDisplayCache();
+    bCallReported(this, [&]() { vBRD_GLInitialiseFont("Arial", "", !displayCache); });
 
     CW_AutoLock(&g_mtxEngine, "initializeGL");
     const CW_Instance project = pViewerProject();
-    if (bIsValidInstance(project) && useDisplayCache && useDisplayCache->isChecked()) {
-        auto* cacheSize = pViewerPreferenceControl<QLineEdit>("iedtPreferencesMaxDisplayCacheSize");
+    if (bIsValidInstance(project) && displayCache) {
         bCallReported(this, [&]() {
             CW_CLIP_ID clip = eGetClipIDToDisplay(project);
             const CW_BaseClipInfo* base = pcstctGetBaseClipInfo(project, eGetBaseClipID(project, clip ? clip : 1));
-            if (base && cacheSize)
-                vBRD_GLInitialiseTextures(base->uiWidth, base->uiHeight, cacheSize->text().toUInt());
+            if (base)
+                vBRD_GLInitialiseTextures(base->uiWidth, base->uiHeight, frmPreferences::uiGetDisplayCacheSize());
         });
     }
 }
@@ -393,13 +535,8 @@ void frmMainGLWidget::paintGL()
 {
     if (m_bPainting)
         return;
-    if (m_bInPaintEvent && m_bFrameDrawnAhead) {
-        m_bFrameDrawnAhead = false;
-        return;
-    }
-    m_bFrameDrawnAhead = false;
     ViewerPaintGuard guard(m_bPainting);
-    // The widget is composited: the canvas must stay opaque whatever is drawn on it.
+    // The canvas stays opaque whatever is drawn on it.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(m_fCanvasRed, m_fCanvasGreen, m_fCanvasBlue, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -866,7 +1003,7 @@ void frmMainGLWidget::leaveEvent(QEvent* e)
 {
     m_iLastMouseX = 2147483647;
     m_iLastMouseY = 2147483647;
-    QOpenGLWidget::leaveEvent(e);
+    QWidget::leaveEvent(e);
 }
 
 void frmMainGLWidget::tabletEvent(QTabletEvent* e)

@@ -7,29 +7,51 @@
 
 #include <QCursor>
 #include <QEvent>
+#include <QImage>
 #include <QMutex>
-#include <QOpenGLWidget>
+#include <QPointer>
 #include <QRect>
+#include <QWidget>
 #include <functional>
 #include <vector>
 
 class frmMain;
+class frmMainGLSurface;
 class QAction;
+class QOpenGLContext;
 class QTimer;
 struct Tam_Image;
 
-class frmMainGLWidget : public QOpenGLWidget {
+// The widget holds a native OpenGL window that covers it (see frmMainGLSurface): the engine
+// draws into that window's context, and its frames go to the screen by themselves.
+class frmMainGLWidget : public QWidget {
     Q_OBJECT
 public:
     frmMainGLWidget(QWidget* parent, frmMain* mainWindow);
     ~frmMainGLWidget() override;
 
+    // The OpenGL context, made once the window is on screen; current between makeCurrent
+    // and doneCurrent.
+    bool isValid() const;
+    void makeCurrent();
+    void doneCurrent();
+    // What a repaint draws now, read back (the screen is left alone); null without a context.
+    QImage grabFramebuffer();
+    // Frames that reached the screen.
+    unsigned int uiGetSwapCount() const { return m_uiSwaps; }
+
     // The mouse button of the press in progress: 1 left, 2 right, 4 middle, 0 none.
     int iGetHeldMouseButton() const { return m_iMouseButton; }
     void vSetHeldMouseButton(int button) { m_iMouseButton = button; }
 
-    // Draws now, not through the merged repaint.
+    // Draws now and swaps to the screen, not through the merged repaint.
     void glDraw();
+    // While held, neither the window the viewer sits in nor the merged repaint puts anything
+    // on screen: a frame change holds it from its start to its end, so that the repaints it
+    // lets through reach the screen together with its new frame, in one composition.
+    void vHoldComposition(bool hold);
+    // Holds nest: the window composes again when the last one ends.
+    bool bIsCompositionHeld() const { return m_iCompositionHolds > 0; }
 
     // Stored in the settings; takes effect at the next repaint.
     void vSetCanvasColour(float r, float g, float b);
@@ -60,7 +82,7 @@ public:
     int iGetLastMouseX() const { return m_iLastMouseX; }
     int iGetLastMouseY() const { return m_iLastMouseY; }
     // Drawing in progress (paint or immediate draw): playback skips the tick.
-    bool bIsPainting() const { return m_bPainting || m_bInPaintEvent; }
+    bool bIsPainting() const { return m_bPainting; }
     bool bIsPlaying() const { return m_bPlaying; }
 
     // Moves the displayed clip's centre to the widget's centre.
@@ -82,6 +104,8 @@ public:
 signals:
     // A popup-menu item was chosen: the layer table must be brought up to date.
     void layerTableRefreshRequested(CW_Instance project);
+    // A frame was drawn and swapped to the screen.
+    void frameSwapped();
 
 public slots:
     // Asks for a repaint; requests made while one is queued are merged.
@@ -90,10 +114,12 @@ public slots:
     void sltUpdateGL();
 
 protected:
-    void initializeGL() override;
-    void resizeGL(int width, int height) override;
-    void paintGL() override;
-    void paintEvent(QPaintEvent* e) override;
+    virtual void initializeGL();
+    virtual void resizeGL(int width, int height);
+    virtual void paintGL();
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -113,6 +139,12 @@ private:
     void vDrawLogo();
     void vReleaseLogo();
     void vLoadCursors();
+    void vWatchWindow();
+    // Makes the context current, setting it up the first time; false when there is none.
+    bool bBeginGL();
+    // Draws the frame and swaps it to the screen, with the window's waiting repaints.
+    void vDrawNow();
+    void vSurfaceExposed();
 
     frmMain* m_pMainWindow;
     float m_fCanvasRed = 0.2f;
@@ -149,9 +181,19 @@ private:
     // A middle press sent the main window the temporary-pan key; its release must follow.
     bool m_bPanKeyDown = false;
     bool m_bGlewReady = false;
-    // glDraw drew the frame already; the toolkit's next paint only shows it.
-    bool m_bFrameDrawnAhead = false;
-    bool m_bInPaintEvent = false;
+    frmMainGLSurface* m_pSurface = nullptr;
+    QWidget* m_pSurfaceContainer = nullptr;
+    bool m_bGLInitialized = false;
+    // A merged repaint was asked for and has not been drawn yet.
+    bool m_bDrawQueued = false;
+    // Inside the window's composition: its waiting repaints are being done already.
+    bool m_bInWindowComposition = false;
+    unsigned int m_uiSwaps = 0;
+    // The window whose compositions the viewer watches, a composition held back, and
+    // whether one came while held.
+    QPointer<QWidget> m_pComposedWindow;
+    int m_iCompositionHolds = 0;
+    bool m_bCompositionDeferred = false;
 
     static bool s_bInvertScrollWheel;
 };

@@ -52,6 +52,8 @@ void CWKLineEditTimeCode::keyPressEvent(QKeyEvent* event)
 
 void CWKLineEditTimeCode::focusInEvent(QFocusEvent* event)
 {
+    // Read by the focus routing, which hears of the change after this event.
+    m_eFocusInReason = event->reason();
     QLineEdit::focusInEvent(event);
     m_bTyped = false;
 }

@@ -18,6 +18,8 @@ public:
 
     const CWKTimeCodeValidator* pGetValidator() const { return m_pValidator; }
     bool bHasTyped() const { return m_bTyped; }
+    // How the edit last gained the keyboard focus (a click, a shortcut, passed on by Qt).
+    Qt::FocusReason eGetFocusInReason() const { return m_eFocusInReason; }
 
 signals:
     void valueChanged();
@@ -41,4 +43,5 @@ private:
 
     CWKTimeCodeValidator* m_pValidator;
     bool m_bTyped = false;
+    Qt::FocusReason m_eFocusInReason = Qt::NoFocusReason;
 };

@@ -3,6 +3,8 @@
 #include "app/ShellAccessors.h"
 
 #include <QLineEdit>
+#include <algorithm>
+#include <limits>
 
 namespace timecodetext {
 
@@ -69,6 +71,25 @@ long long llTimecodeFrames(int hours, int minutes, int seconds, int frames, floa
     return perSecond * (seconds + 60LL * minutes + 3600LL * hours) + frames;
 }
 
+long long llParseText(
+    QString text, int framesPerSecond, bool interlaced, bool fieldLetter, bool upperFieldFirst, bool lowerFieldFirst)
+{
+    if (text.count(QLatin1Char(':')) < 2) {
+        if (interlaced && fieldLetter)
+            return llReadFieldNumber(text, upperFieldFirst, lowerFieldFirst);
+        return text.toLongLong();
+    }
+    int hours = 0, minutes = 0, seconds = 0, frames = 0;
+    vRepairColumns(text, hours, minutes, seconds, frames);
+    const long long whole = llTimecodeFrames(hours, minutes, seconds, 0, float(framesPerSecond));
+    if (!interlaced)
+        return whole + frames;
+    if (!fieldLetter)
+        return 2 * whole + frames;
+    vRepairFieldColumn(text, QLatin1Char('u'));
+    return llApplyFieldStep(2 * (whole + frames), text[12], upperFieldFirst, lowerFieldFirst);
+}
+
 } // namespace timecodetext
 
 int iParseTimecodeEdit(QLineEdit* edit, int framesPerSecond, bool interlaced, bool fieldLetter, bool upperFieldFirst,
@@ -76,19 +97,8 @@ int iParseTimecodeEdit(QLineEdit* edit, int framesPerSecond, bool interlaced, bo
 {
     if (!edit)
         return 0;
-    QString text = edit->text();
-    if (text.count(QLatin1Char(':')) < 2) {
-        if (interlaced && fieldLetter)
-            return int(timecodetext::llReadFieldNumber(text, upperFieldFirst, lowerFieldFirst));
-        return text.toInt();
-    }
-    int hours = 0, minutes = 0, seconds = 0, frames = 0;
-    timecodetext::vRepairColumns(text, hours, minutes, seconds, frames);
-    const long long whole = timecodetext::llTimecodeFrames(hours, minutes, seconds, 0, float(framesPerSecond));
-    if (!interlaced)
-        return int(whole + frames);
-    if (!fieldLetter)
-        return int(2 * whole + frames);
-    timecodetext::vRepairFieldColumn(text, QLatin1Char('u'));
-    return int(timecodetext::llApplyFieldStep(2 * (whole + frames), text[12], upperFieldFirst, lowerFieldFirst));
+    const long long index = timecodetext::llParseText(
+        edit->text(), framesPerSecond, interlaced, fieldLetter, upperFieldFirst, lowerFieldFirst);
+    // Beyond an int is beyond every clip; it must not wrap into one.
+    return int(std::clamp<long long>(index, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }

@@ -23,6 +23,10 @@ long long llReadFieldNumber(QString& text, bool upperFieldFirst, bool lowerField
 // Whole frames of a time code at a rate; the rate is rounded the way the frame display
 // rounds it, so that displayed and typed time codes agree at 29.97 fps and the like.
 long long llTimecodeFrames(int hours, int minutes, int seconds, int frames, float frameRate);
+// The frame index a text denotes: fewer than two ':' make a frame number (with a field
+// letter where the material has fields), more a time code.
+long long llParseText(
+    QString text, int framesPerSecond, bool interlaced, bool fieldLetter, bool upperFieldFirst, bool lowerFieldFirst);
 
 } // namespace timecodetext
 

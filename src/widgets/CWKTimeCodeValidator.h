@@ -1,5 +1,6 @@
 // The validator of the time-code edits: its pattern follows the project (time code or frame
-// numbers, fields or frames) and its correction repairs, clamps and re-formats the text.
+// numbers, fields or frames) and its correction repairs, clamps and re-formats the text by
+// the rule every frame field follows (CWKFrameTextRule).
 #pragma once
 
 #include "cwbase.h"

@@ -181,9 +181,18 @@ template <typename T> void MurnData<T>::vChanged(QLineEdit* edit)
     if (m_lstParameters.isEmpty() || !m_pSetter)
         return;
     if (!m_pCommand) {
-        m_pCommand = std::make_shared<Vosk::CompositeCommand>();
         m_startValue = m_lstParameters.first()->valueAt(fSetterCurrentFrame());
+    } else {
+        // Every change of one edit is made against the parameters as the edit found them: the
+        // value shown for the previous change is taken back and its writes are replaced, or
+        // the next change would key what was only shown and shift keys twice. Taking it back
+        // shows the start value in the bound fields; the edit keeps its new text.
+        const QString text = edit->text();
+        m_pSetter->vRestore(m_startValue, m_lstParameters);
+        if (edit->text() != text)
+            edit->setText(text);
     }
+    m_pCommand = std::make_shared<Vosk::CompositeCommand>();
     m_pSetter->vApply(edit, m_lstParameters, m_pCommand);
     if (g_pMainWindow)
         g_pMainWindow->sltUpdateGL();

@@ -103,34 +103,44 @@ private slots:
         QByteArray badVersion = good;
         badVersion.replace("version 2018", "version x018");
 
+        // A file is read whole and checked before the open project is closed for it, so
+        // the open project survives every one of these.
         struct Row {
             const char* name;
             QByteArray bytes;
             Expect expect;
-            bool survivesHeaderFailure;
         };
         const Row rows[] = {
-            {"empty", QByteArray(), Expect::Unreadable, true},
-            {"cut inside the first line", good.left(9), Expect::Unreadable, true},
-            {"cut after the first line", good.left(good.indexOf('\n') + 1), Expect::Unreadable, true},
-            {"cut inside the header", good.left(good.indexOf("product")), Expect::Unreadable, true},
-            {"cut before the main clip", good.left(good.indexOf("[clip 1]")), Expect::Unreadable, true},
-            {"cut inside the main clip", good.left(good.indexOf("folder=")), Expect::Unreadable, true},
-            {"cut after the main clip", good.left(secondClip), Expect::Damaged, false},
-            {"cut before the checksum", good.left(checksum), Expect::Damaged, false},
-            {"last byte missing", good.left(good.size() - 1), Expect::Damaged, false},
-            {"random bytes", random, Expect::Unreadable, true},
-            {"a picture", QByteArray("\x89PNG\r\n\x1a\n", 8) + random, Expect::Unreadable, true},
-            {"version not a number", badVersion, Expect::Unreadable, true},
-            {"version 2017", old, Expect::OldFormat, true},
-            {"version from the future", newer, Expect::NewerFormat, false},
-            {"valid header, body altered", altered, Expect::Damaged, false},
-            {"valid header, broken value", baWithChecksum(brokenValue), Expect::Damaged, false},
-            {"valid header, unknown section", baWithChecksum(unknownSection), Expect::Damaged, false},
+            {"empty", QByteArray(), Expect::Unreadable},
+            {"cut inside the first line", good.left(9), Expect::Unreadable},
+            {"cut after the first line", good.left(good.indexOf('\n') + 1), Expect::Unreadable},
+            {"cut inside the header", good.left(good.indexOf("product")), Expect::Unreadable},
+            {"cut before the main clip", good.left(good.indexOf("[clip 1]")), Expect::Damaged},
+            {"cut inside the main clip", good.left(good.indexOf("folder=")), Expect::Damaged},
+            {"cut after the main clip", good.left(secondClip), Expect::Damaged},
+            {"cut before the checksum", good.left(checksum), Expect::Damaged},
+            {"last byte missing", good.left(good.size() - 1), Expect::Damaged},
+            {"random bytes", random, Expect::Unreadable},
+            {"a picture", QByteArray("\x89PNG\r\n\x1a\n", 8) + random, Expect::Unreadable},
+            {"version not a number", badVersion, Expect::Unreadable},
+            {"version 2017", old, Expect::OldFormat},
+            {"version from the future", newer, Expect::NewerFormat},
+            {"valid header, body altered", altered, Expect::Damaged},
+            {"valid header, broken value", baWithChecksum(brokenValue), Expect::Damaged},
+            {"valid header, unknown section", baWithChecksum(unknownSection), Expect::Damaged},
+            // One number that would hang the program or exhaust its memory.
+            {"padding of a hundred million digits",
+                baWithChecksum(QByteArray(good).replace("digits=4", "digits=100000000")), Expect::Damaged},
+            {"padding of the largest int", baWithChecksum(QByteArray(good).replace("digits=4", "digits=2147483647")),
+                Expect::Damaged},
+            {"a hundred million digits, checksum not matching",
+                QByteArray(good).replace("digits=4", "digits=100000000"), Expect::Damaged},
+            {"frame count beyond the int range",
+                baWithChecksum(QByteArray(good).replace("count=3", "count=4294967295")), Expect::Damaged},
         };
         for (const Row& row : rows) {
             QTest::addRow("%s, no project open", row.name) << row.bytes << row.expect << true;
-            QTest::addRow("%s, a project open", row.name) << row.bytes << row.expect << row.survivesHeaderFailure;
+            QTest::addRow("%s, a project open", row.name) << row.bytes << row.expect << true;
         }
     }
 
@@ -192,6 +202,34 @@ private slots:
         m_pWindow->sltFileOpenProject(m_qstrGood);
         QVERIFY(bIsValidInstance(ProjectManagerInstance::instance()->getInstance()));
         QVERIFY(driver.qslMessages().isEmpty());
+    }
+
+    // A file larger than any project could be is refused before it is read, though it
+    // begins as a good project: the opener looks for its media first, and the relink dialog
+    // it would go to next takes the whole file. Sparse, it takes no room on the disk.
+    void fileLargerThanAnyProjectIsRefusedUnread()
+    {
+        standin::testing::vReset();
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+        testenv::DialogDriver driver;
+        m_pWindow->sltFileOpenProject(m_qstrPrevious);
+        QVERIFY(bIsValidInstance(ProjectManagerInstance::instance()->getInstance()));
+        const QString path = QDir(m_dir.path()).filePath(QStringLiteral("huge.pln"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(m_baGood) == m_baGood.size());
+            if (!file.resize(64LL << 30))
+                QSKIP(qPrintable("the file system takes no sparse file of 64 GiB: " + file.errorString()));
+        }
+        driver.seen.clear();
+        m_pWindow->sltFileOpenProject(path);
+        QFile::remove(path);
+        QCOMPARE(driver.qslMessages(),
+            QStringList {QStringLiteral("The project %1 cannot be opened: the file cannot be read or is not a "
+                                        "project file.")
+                             .arg(path)});
+        QCOMPARE(qstrGetProjectName(ProjectManagerInstance::instance()->getInstance()),
+            QFileInfo(m_qstrPrevious).absoluteFilePath());
     }
 
     void fileThatIsNoFile_data()

@@ -1,14 +1,22 @@
 #include "TestEnvironment.h"
 
+#include "Murn.h"
 #include "app/CWKCustomEvent.h"
+#include "app/CWKGUIThreadedProcess.h"
+#include "app/EngineCallbacks.h"
 #include "app/ProgramState.h"
+#include "app/ProjectManagerInstance.h"
 #include "cwbase.h"
 #include "mainwindow/frmMain.h"
+#include "standin/testing.h"
+#include "velmor.h"
 
+#include <QDeadlineTimer>
 #include <QSemaphore>
 #include <QThread>
 #include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -17,6 +25,24 @@ std::atomic<int> g_iFreedPayloads{0};
 struct TstPayload {
     ~TstPayload() { ++g_iFreedPayloads; }
 };
+
+std::atomic<bool> g_bWaiterPosted{false};
+std::atomic<int> g_iClosingCalls{0};
+
+// An engine step that waits for the window to handle what it posted (as a call-back that
+// waits for the user-interface thread does); bounded.
+CW_BOOL bTstStepWaitingForTheWindow(CW_Instance)
+{
+    QSemaphore semaphore(0);
+    const bool posted = bPostToMainWindow(CWKCustomEvent::pWithWaiter(1999, &semaphore));
+    g_bWaiterPosted = true;
+    return !posted || semaphore.tryAcquire(1, 20000);
+}
+
+void vTstClosing(CW_Instance)
+{
+    ++g_iClosingCalls;
+}
 
 // Whether the semaphore can be taken within a short bound, i.e. was released.
 bool bReleased(QSemaphore& semaphore)
@@ -111,6 +137,50 @@ private slots:
         QVERIFY(bReleased(late));
         QVERIFY(!bPostToMainWindow(CWKCustomEvent::pWithOwned(10000, std::make_unique<TstPayload>())));
         QCOMPARE(g_iFreedPayloads.load(), 2);
+    }
+
+    // A window destroyed while a run waits for it, with handlers still queued behind the
+    // run's event: the destruction waits for the run, and none of the queued handlers runs
+    // on the window being torn down (no box, no parameter change); the run ends.
+    void aWindowDestroyedDuringARunRunsNoQueuedHandler()
+    {
+        standin::testing::vReset();
+        CW_Instance project = standin::testing::pCreateProject();
+        CW_BaseClipInfo clip;
+        clip.uiCount = 20;
+        standin::testing::vRegisterClip(project, 1, clip);
+        ProjectManagerInstance::instance()->setInstance(project);
+        auto* window = new frmMain();
+        window->sltConfigureGUI();
+        window->sltUpdateGUI(2);
+        testenv::ModalAnswerer answerer;
+        g_bWaiterPosted = false;
+        g_iClosingCalls = 0;
+
+        QVERIFY(bExecuteThreaded(true, false, &bTstStepWaitingForTheWindow, 1999, nullptr, nullptr, 3, &vTstClosing,
+            nullptr, false, true, 1, true));
+        QDeadlineTimer deadline(10000);
+        while (!g_bWaiterPosted && !deadline.hasExpired())
+            std::this_thread::yield();
+        QVERIFY(g_bWaiterPosted);
+        // An engine message and an undoable parameter change from an engine thread, queued.
+        QVERIFY(bPostToMainWindow(CWKCustomEvent::pWithOwned(10000,
+            std::make_unique<QStringList>(QStringList {QStringLiteral("Engine"), QStringLiteral("Disk full")}))));
+        Murn::NumericParameter<float> parameter(QStringLiteral("Opacity"), 1, 0, 10);
+        auto change = std::make_unique<CWKParameterChangeRecord>();
+        parameter.setValueAt(3.0f, 2.0f, &change->command);
+        change->fValue = 2.0f;
+        QVERIFY(bPostToMainWindow(CWKCustomEvent::pWithOwned(10800, std::move(change))));
+
+        delete window;
+        QVERIFY(!bIsExecutingThreaded());
+        QCOMPARE(g_iClosingCalls.load(), 1);
+        QVERIFY(answerer.boxes().isEmpty());
+        QCOMPARE(parameter.uiGetKeyCount(), 0u);
+        QVERIFY(!bCanUndo(project));
+        QVERIFY(g_pMainWindow == nullptr);
+        ProjectManagerInstance::instance()->setInstance(nullptr);
+        standin::testing::vReset();
     }
 
     // Engine calls nest on one thread: a checkpoint inside a held section passes, while

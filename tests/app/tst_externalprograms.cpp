@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 
 namespace {
@@ -88,6 +89,58 @@ private slots:
         QCOMPARE(answerer.boxes().first().qstrTitle, QStringLiteral("Plintra"));
         QCOMPARE(answerer.boxes().first().qstrText, QStringLiteral("Failed to launch ") + label + kqstrLaunchTail);
         QCOMPARE(answerer.boxes().first().qstrClass, QStringLiteral("QMessageBox"));
+    }
+
+    void desktopOpenerFailureIsReported_data()
+    {
+        QTest::addColumn<bool>("browser");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("label");
+        // Each opener records its arguments first, so a start is told from a start that never was.
+        const QString record = QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"@folder/args.txt\"\n");
+        QTest::newRow("reader: opener hands over") << false << record + "exit 0\n" << QString();
+        QTest::newRow("reader: no program for the file") << false << record + "exit 3\n"
+                                                         << "PDF Reader";
+        QTest::newRow("browser: opener fails") << true << record + "exit 1\n"
+                                               << "Web Browser";
+        QTest::newRow("reader: opener crashes") << false << record + "kill -SEGV $$\n"
+                                                << "PDF Reader";
+        QTest::newRow("browser: opener never starts") << true << "#!/nonexistent/interpreter\n"
+                                                      << "Web Browser";
+    }
+
+    void desktopOpenerFailureIsReported()
+    {
+        QFETCH(bool, browser);
+        QFETCH(QString, script);
+        QFETCH(QString, label);
+        // No program in the preferences: the desktop's opener, found on the search path.
+        QTemporaryDir bin;
+        const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+        vWriteTextFile(opener, QString(script).replace(QLatin1String("@folder"), bin.path()));
+        QFile::setPermissions(opener, QFile::permissions(opener) | QFileDevice::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        const QString document
+            = browser ? QStringLiteral("https://docs.example.com/a b") : QStringLiteral("/tmp/My Docs/Quick Start.pdf");
+
+        testenv::ModalAnswerer answerer;
+        if (browser)
+            vOpenInWebBrowser(document);
+        else
+            vOpenInPdfReader(document);
+        if (script.contains(QLatin1String("args.txt")))
+            QTRY_COMPARE_WITH_TIMEOUT(qstrReadRecordedArguments(bin.path()), document + QLatin1Char('\n'), 10000);
+        // The launch returns at once; the opener's end is seen from the event loop, which
+        // lets the opener go once it has been dealt with.
+        QTRY_VERIFY_WITH_TIMEOUT(qApp->findChildren<QProcess*>().isEmpty(), 10000);
+        qputenv("PATH", QFile::encodeName(m_emptyBin.path()));
+        if (label.isEmpty()) {
+            QVERIFY(answerer.boxes().isEmpty());
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.boxes().size(), 1, 10000);
+        QCOMPARE(answerer.boxes().first().qstrTitle, QStringLiteral("Plintra"));
+        QCOMPARE(answerer.boxes().first().qstrText, QStringLiteral("Failed to launch ") + label + kqstrLaunchTail);
     }
 
     void configuredProgramGetsTheDocument_data()

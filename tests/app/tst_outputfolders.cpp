@@ -75,6 +75,52 @@ private slots:
         }
     }
 
+    // A folder is only ever tested and made at a full path: an "absolute" folder that is
+    // relative, or a folder below no project folder, is refused, not looked for where the
+    // program runs nor made at the root of the file system.
+    void relativeFolderIsRefused_data()
+    {
+        QTest::addColumn<bool>("absolute");
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<QByteArray>("projectFolder");
+        QTest::addColumn<bool>("presentWhereTheProgramRuns");
+        const QString name = QStringLiteral("plintra-out-%1").arg(QCoreApplication::applicationPid());
+        QTest::newRow("absolute, but relative; not there") << true << name << QByteArray("/tmp") << false;
+        QTest::newRow("absolute, but relative; there where the program runs")
+            << true << name << QByteArray("/tmp") << true;
+        QTest::newRow("below no project folder") << false << name << QByteArray() << false;
+        QTest::newRow("below a relative project folder") << false << name << QByteArray("project") << true;
+    }
+
+    void relativeFolderIsRefused()
+    {
+        QFETCH(bool, absolute);
+        QFETCH(QString, directory);
+        QFETCH(QByteArray, projectFolder);
+        QFETCH(bool, presentWhereTheProgramRuns);
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_pDir->path()));
+        auto restore = qScopeGuard([&] {
+            QDir::setCurrent(previous);
+            QDir::root().rmdir(directory + QStringLiteral("/WriteTest"));
+            QDir::root().rmdir(directory);
+        });
+        const QString here = QString::fromUtf8(projectFolder.isEmpty() || absolute ? QByteArray() : projectFolder + "/")
+            + directory;
+        if (presentWhereTheProgramRuns)
+            QVERIFY(QDir().mkpath(here));
+
+        testenv::DialogDriver driver;
+        QString result;
+        QVERIFY(!bValidateOutputDirectory(nullptr, absolute, directory, projectFolder, result));
+        QCOMPARE(driver.seen.size(), 1);
+        QVERIFY2(driver.seen.first().qstrText.startsWith(QStringLiteral("Could not create the output directory.")),
+                 qPrintable(driver.seen.first().qstrText));
+        QVERIFY(!QFileInfo::exists(QDir::rootPath() + directory));
+        QCOMPARE(QFileInfo::exists(here), presentWhereTheProgramRuns);
+        QVERIFY(!QFileInfo::exists(here + QStringLiteral("/WriteTest")));
+    }
+
     void relativeFolderJoinsWithOneSlash()
     {
         testenv::DialogDriver driver;
@@ -91,21 +137,31 @@ private slots:
         QTest::newRow("unreadable") << 0 << "Could not open the output directory for reading.";
     }
 
+    // Permissions do not bind the superuser, so a suite run as one checks the folder as
+    // an unprivileged user.
     void permissionsAreReported()
     {
         QFETCH(int, permissions);
         QFETCH(QString, message);
-        if (geteuid() == 0)
-            QSKIP("Permissions do not bind the superuser.");
         const QString folder = qstrPath("locked");
         QVERIFY(QDir().mkpath(folder));
-        QFile::setPermissions(folder, QFile::Permissions(permissions));
         testenv::DialogDriver driver;
         QString result;
-        QVERIFY(!bValidateOutputDirectory(nullptr, true, folder, QByteArray(), result));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        bool valid = true;
+        QString why;
+        const bool ran = testenv::bRunUnprivileged(
+            folder,
+            [&] {
+                QFile::setPermissions(folder, QFile::Permissions(permissions));
+                valid = bValidateOutputDirectory(nullptr, true, folder, QByteArray(), result);
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            },
+            why);
+        if (!ran)
+            QSKIP(qPrintable(why));
+        QVERIFY(!valid);
         QCOMPARE(driver.seen.size(), 1);
-        QVERIFY(driver.seen.first().qstrText.startsWith(message));
+        QVERIFY2(driver.seen.first().qstrText.startsWith(message), qPrintable(driver.seen.first().qstrText));
     }
 
     void freeSpaceInMegabytes()

@@ -8,12 +8,18 @@
 #include "standin/testing.h"
 #include "velmor.h"
 
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QDeadlineTimer>
 #include <QStatusBar>
+#include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <thread>
+
+#include <pthread.h>
+#include <sched.h>
 
 using standin::LoggedStep;
 using standin::testing::StepFault;
@@ -39,6 +45,87 @@ CW_BOOL bTstHeldWrite(CW_Instance)
     while (g_bHoldBackground)
         std::this_thread::yield();
     return true;
+}
+
+// Orders a worker after the window's thread: the window's thread is pinned to one processor
+// and a worker joins it there in the idle scheduling class, so the worker runs only while
+// the window's thread sleeps, and waking that thread (posting it an event) hands it the
+// processor at once. Whatever a worker does after a post, the window's thread has by then
+// handled the event, every time.
+class TstWorkerBelowTheWindow {
+public:
+    TstWorkerBelowTheWindow()
+    {
+        const int processor = sched_getcpu();
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(processor, &one);
+        m_bPinned = processor >= 0 && sched_getaffinity(0, sizeof m_saved, &m_saved) == 0
+            && sched_setaffinity(0, sizeof one, &one) == 0;
+        s_iProcessor = m_bPinned ? processor : -1;
+        s_bAllJoined = true;
+    }
+    ~TstWorkerBelowTheWindow()
+    {
+        s_iProcessor = -1;
+        if (m_bPinned)
+            sched_setaffinity(0, sizeof m_saved, &m_saved);
+    }
+    bool bPinned() const { return m_bPinned; }
+    // Whether every worker that tried could join.
+    static bool bAllJoined() { return s_bAllJoined; }
+    // Called on a worker, before its last posts.
+    static void vJoin()
+    {
+        const int processor = s_iProcessor;
+        if (processor < 0)
+            return;
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(processor, &one);
+        sched_param idle {};
+        idle.sched_priority = 0;
+        if (sched_setaffinity(0, sizeof one, &one) != 0 || pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle) != 0)
+            s_bAllJoined = false;
+        // Until now the worker ran as an ordinary thread, perhaps while the window's thread
+        // still had work: that thread settles into waiting for events while this one sleeps.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+
+private:
+    cpu_set_t m_saved;
+    bool m_bPinned = false;
+    static std::atomic<int> s_iProcessor;
+    static std::atomic<bool> s_bAllJoined;
+};
+std::atomic<int> TstWorkerBelowTheWindow::s_iProcessor{-1};
+std::atomic<bool> TstWorkerBelowTheWindow::s_bAllJoined{true};
+
+CW_BOOL bTstWriteBelowTheWindow(CW_Instance)
+{
+    ++g_iBackgroundCalls;
+    TstWorkerBelowTheWindow::vJoin();
+    return true;
+}
+
+void vTstClosingBelowTheWindow(CW_Instance project)
+{
+    vTstClosing(project);
+    // Whatever the window still draws for the last frame is done before this worker posts.
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    TstWorkerBelowTheWindow::vJoin();
+}
+
+// A worker held at a hooked engine call until the test lets it go (bounded).
+std::atomic<bool> g_bHeld{false};
+std::atomic<bool> g_bRelease{false};
+
+void vTstHoldUntilReleased(unsigned int)
+{
+    g_bHeld = true;
+    QDeadlineTimer bound(20000);
+    while (!g_bRelease && !bound.hasExpired())
+        std::this_thread::yield();
 }
 
 std::atomic<int> g_iDestroyedEvents{0};
@@ -133,12 +220,15 @@ private slots:
         m_recorder.onEvent = nullptr;
         g_iClosingCalls = 0;
         g_iDestroyedEvents = 0;
+        g_bHeld = false;
+        g_bRelease = false;
     }
 
     void cleanup()
     {
         m_recorder.onEvent = nullptr;
         g_bHoldBackground = false;
+        g_bRelease = true;
         vSetWorkerStackSize(0);
         vEndAllWorkers();
         QCoreApplication::processEvents();
@@ -352,70 +442,113 @@ private slots:
     }
 
     // A run that ends while its run-ended event is still queued, then a new run at once: the
-    // old event must not clear the new run's stop request nor make the window idle.
+    // old event, handled while the new run is held before its first frame, must neither clear
+    // the new run's stop request nor make the window idle.
     void runEndedEventEndsOnlyItsOwnRun()
     {
         // A lost stop runs into the clip's end, whose failure box must not block the suite.
         testenv::ModalAnswerer answerer;
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            QVERIFY(bRun(1, 1, 2000));
-            QDeadlineTimer deadline(5000);
-            while (bIsExecutingThreaded() && !deadline.hasExpired())
-                std::this_thread::yield();
-            QVERIFY(!bIsExecutingThreaded());
+        QVERIFY(bRun(1, 1, 2000));
+        QDeadlineTimer deadline(5000);
+        while (bIsExecutingThreaded() && !deadline.hasExpired())
+            std::this_thread::yield();
+        QVERIFY(!bIsExecutingThreaded());
+        QVERIFY(m_recorder.qlCodes.isEmpty());
 
-            const unsigned int callsBefore = standin::testing::uiGetCallCount("bTrackSelectionToNextFrame");
-            QVERIFY(bRun(100, 1));
-            vSetStopRequested(true);
-            // The first run's 2006 and the second run's first frame event are handled now.
-            QTRY_VERIFY_WITH_TIMEOUT(!bIsExecutingThreaded(), 5000);
-            QCoreApplication::processEvents();
-            QVERIFY2(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame") - callsBefore <= 1,
-                     "the stop request of the second run was lost");
-            QCOMPARE(m_pWindow->iGetWidgetsState(), 2);
-            QVERIFY(!bIsStopRequested());
-        }
+        standin::testing::vSetCallHook("bFreeTemporaryMemoryBuffers", &vTstHoldUntilReleased);
+        const unsigned int callsBefore = standin::testing::uiGetCallCount("bTrackSelectionToNextFrame");
+        QVERIFY(bRun(100, 1));
+        vSetStopRequested(true);
+        deadline = QDeadlineTimer(10000);
+        while (!g_bHeld && !deadline.hasExpired())
+            std::this_thread::yield();
+        QVERIFY(g_bHeld);
+
+        // The first run's end arrives while the second is held before its first frame.
+        QCoreApplication::sendPostedEvents(m_pWindow);
+        QCOMPARE(m_recorder.qlCodes, QList<int>({2006}));
+        QCOMPARE(m_pWindow->iGetWidgetsState(), 3);
+        QVERIFY(bIsStopRequested());
+
+        g_bRelease = true;
+        QTRY_VERIFY_WITH_TIMEOUT(!bIsExecutingThreaded(), 10000);
+        QCoreApplication::processEvents();
+        QCOMPARE(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame"), callsBefore);
+        QCOMPARE(g_iClosingCalls.load(), 2);
+        QCOMPARE(m_recorder.qlCodes, QList<int>({2006, 2006}));
+        QCOMPARE(m_pWindow->iGetWidgetsState(), 2);
+        QVERIFY(!bIsStopRequested());
         QVERIFY(answerer.boxes().isEmpty());
     }
 
-    // A run chained from the end event of the one waited for is waited for as well.
+    // A run chained from the end event of the one waited for is accepted, since the run
+    // before has done all its work by then, and is waited for as well; so is a chain of them.
+    // Each worker is kept below the window's thread, which so handles the end event right as
+    // it is posted.
     void waitCoversARunChainedFromTheEndEvent()
     {
-        bool chained = false;
-        m_recorder.onEvent = [&](int code) {
-            if (code == 4003 && !chained)
-                chained = bRun(4, 1, 2001, &bTrackSelectionToNextFrame, nullptr, new CWKCustomEvent(4004));
+        TstWorkerBelowTheWindow order;
+        QVERIFY2(order.bPinned(), "the window's thread could not be kept on one processor");
+        const int chain = 4;
+        int accepted = 0;
+        int refused = 0;
+        // Frame events that draw nothing keep the window's thread waiting for events.
+        auto run = [] {
+            return bExecuteThreaded(true, false, &bTrackSelectionToNextFrame, 1999, nullptr, nullptr, 3,
+                &vTstClosingBelowTheWindow, new CWKCustomEvent(4003), false, true, 1, true);
         };
-        QVERIFY(bRun(3, 1, 2001, &bTrackSelectionToNextFrame, nullptr, new CWKCustomEvent(4003)));
+        m_recorder.onEvent = [&](int code) {
+            if (code == 4003 && accepted + refused < chain)
+                (run() ? accepted : refused) += 1;
+        };
+        QVERIFY(run());
         vWaitForExecutingThreadedToFinish(true);
-        QVERIFY(chained);
+        QVERIFY(TstWorkerBelowTheWindow::bAllJoined());
+        QCOMPARE(refused, 0);
+        QCOMPARE(accepted, chain);
         QVERIFY(!bIsExecutingThreaded());
-        QCOMPARE(g_iClosingCalls.load(), 2);
-        QCOMPARE(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame"), 7u);
-        QVERIFY(m_recorder.qlCodes.contains(4004));
+        QCOMPARE(g_iClosingCalls.load(), chain + 1);
+        QCOMPARE(standin::testing::uiGetCallCount("bTrackSelectionToNextFrame"), 3u * (chain + 1));
+        QCOMPARE(m_recorder.qlCodes.count(4003), chain + 1);
     }
 
     // A project write started from the completion event of the previous one is accepted every
-    // time: the worker has done all its work by the time that event can be handled.
+    // time: the worker has done all its work by the time that event can be handled. Each
+    // worker is kept below the window's thread, which so handles the completion event right
+    // as it is posted, before the worker takes another step.
     void backgroundRunChainedFromItsCompletionIsAccepted()
     {
+        TstWorkerBelowTheWindow order;
+        QVERIFY2(order.bPinned(), "the window's thread could not be kept on one processor");
         g_iBackgroundCalls = 0;
         int accepted = 0;
         int refused = 0;
+        // The window's thread waits in its event loop, so that a post wakes it.
+        QEventLoop loop;
         m_recorder.onEvent = [&](int code) {
-            if (code != 4002 || accepted + refused >= 50)
+            if (code != 4002)
                 return;
-            if (bExecuteThreaded(true, false, nullptr, 0, &bTstHeldWrite, new CWKCustomEvent(4002), 1, nullptr,
-                                 nullptr, true, false, 1, false))
+            if (accepted + refused == 30) {
+                loop.quit();
+                return;
+            }
+            if (bExecuteThreaded(true, false, nullptr, 0, &bTstWriteBelowTheWindow, new CWKCustomEvent(4002), 1,
+                    nullptr, nullptr, true, false, 1, false)) {
                 ++accepted;
-            else
+            } else {
+                // A refused write ends the chain.
                 ++refused;
+                loop.quit();
+            }
         };
-        QVERIFY(bExecuteThreaded(true, false, nullptr, 0, &bTstHeldWrite, new CWKCustomEvent(4002), 1, nullptr,
-                                 nullptr, true, false, 1, false));
-        QTRY_COMPARE_WITH_TIMEOUT(accepted + refused, 50, 20000);
+        QVERIFY(bExecuteThreaded(true, false, nullptr, 0, &bTstWriteBelowTheWindow, new CWKCustomEvent(4002), 1,
+            nullptr, nullptr, true, false, 1, false));
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
         QCOMPARE(refused, 0);
-        QTRY_COMPARE(g_iBackgroundCalls.load(), 51);
+        QCOMPARE(accepted, 30);
+        QVERIFY(TstWorkerBelowTheWindow::bAllJoined());
+        QCOMPARE(g_iBackgroundCalls.load(), 31);
     }
 
     void progressTextWhileStopping()

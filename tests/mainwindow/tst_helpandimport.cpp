@@ -2,6 +2,7 @@
 #include "TestEnvironment.h"
 
 #include "Vosk.h"
+#include "app/ExternalPrograms.h"
 #include "app/ProductStrings.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
@@ -14,6 +15,8 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <memory>
 
@@ -185,6 +188,48 @@ private slots:
         QCOMPARE(qstrRecorded(programs.path()), QString());
     }
 
+    void shippedDocumentsOpenFromTheInstalledLayout_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("relativePath");
+        QTest::newRow("offline help") << "actOfflineHelp" << qstrGetQuickStartGuidePath(QStringLiteral("plintra"));
+        QTest::newRow("release notes") << "actReleaseNotes" << qstrGetReleaseNotesPath(QStringLiteral("plintra"));
+    }
+
+    void shippedDocumentsOpenFromTheInstalledLayout()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, relativePath);
+        // The build's own installation, as `make run` starts it.
+        const QString path = QDir::cleanPath(QStringLiteral(PLINTRA_STAGE_DIR "/") + relativePath);
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
+        const QByteArray pdf = file.readAll();
+        QVERIFY2(pdf.startsWith("%PDF-1.") && pdf.trimmed().endsWith("%%EOF"), qPrintable(path));
+        // Several pages of text with their fonts, not a stub.
+        QVERIFY2(pdf.size() > 16384, qPrintable(QString::number(pdf.size())));
+        const QRegularExpressionMatch count
+            = QRegularExpression(QStringLiteral("/Type /Pages\\s[^>]*/Count (\\d+)")).match(QString::fromLatin1(pdf));
+        QVERIFY(count.hasMatch());
+        const int pages = count.captured(1).toInt();
+        QVERIFY(pages > 0);
+        QCOMPARE(QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type /Page\\s"))), pages);
+
+        // No reader in the preferences: the desktop's opener gets the document.
+        QTemporaryDir programs;
+        const QString opener = qstrWriteRecorder(programs.path());
+        QVERIFY(QFile::rename(opener, programs.filePath(QStringLiteral("xdg-open"))));
+        qputenv("PATH", QFile::encodeName(programs.path()));
+        vSetKey("InstallDir", QStringLiteral(PLINTRA_STAGE_DIR));
+        vSetKey("PDFReader", QString());
+        testenv::DialogDriver driver;
+        pAction(*m_pWindow, action)->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(qstrRecorded(programs.path()), path + QLatin1Char('\n'), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(qApp->findChildren<QProcess*>().isEmpty(), 10000);
+        qputenv("PATH", QFile::encodeName(m_emptyBin.path()));
+        QVERIFY(driver.seen.isEmpty());
+    }
+
     void webPagesOpenInTheConfiguredBrowser_data()
     {
         QTest::addColumn<QString>("action");
@@ -225,7 +270,8 @@ private slots:
         QTest::addColumn<QVariant>("logFile");
         QTest::addColumn<QString>("argument");
         QTest::newRow("set") << QVariant(QStringLiteral("/var/tmp/my log.txt")) << "file:/var/tmp/my log.txt";
-        QTest::newRow("empty") << QVariant(QString()) << "file:";
+        // No file is no log file: the default is.
+        QTest::newRow("empty") << QVariant(QString()) << "file:" + QDir::homePath() + "/.corvane_log.txt";
         QTest::newRow("unset") << QVariant() << "file:" + QDir::homePath() + "/.corvane_log.txt";
     }
 

@@ -13,6 +13,7 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMoveEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QToolBar>
@@ -104,9 +105,11 @@ private slots:
         QTest::addColumn<int>("offered");
         QTest::newRow("default") << QVariant() << 3;
         QTest::newRow("five") << QVariant(5) << 5;
-        QTest::newRow("zero") << QVariant(0) << 1;
-        QTest::newRow("negative") << QVariant(-4) << 1;
-        QTest::newRow("too many") << QVariant(25) << 10;
+        // A number the preferences' field could not hold gives the default.
+        QTest::newRow("zero") << QVariant(0) << 3;
+        QTest::newRow("negative") << QVariant(-4) << 3;
+        QTest::newRow("too many") << QVariant(25) << 3;
+        QTest::newRow("ten") << QVariant(10) << 10;
     }
 
     void numberOfLayoutsIsClampedInTheMenus()
@@ -145,8 +148,8 @@ private slots:
         QTest::newRow("next from the last") << QVariant(3) << 2 << 1 << 0;
         QTest::newRow("next") << QVariant(3) << 0 << 1 << 1;
         QTest::newRow("same") << QVariant(3) << 1 << 0 << 1;
-        QTest::newRow("count above ten") << QVariant(40) << 0 << -1 << 9;
-        QTest::newRow("count zero") << QVariant(0) << 0 << 1 << 0;
+        QTest::newRow("count above ten gives the default") << QVariant(40) << 0 << -1 << 2;
+        QTest::newRow("count zero gives the default") << QVariant(0) << 0 << 1 << 1;
         QTest::newRow("current outside the count") << QVariant(3) << 7 << 1 << 2;
         QTest::newRow("current beyond the ten") << QVariant(3) << 42 << -1 << 2;
     }
@@ -341,6 +344,44 @@ private slots:
         window.setWindowState(Qt::WindowNoState);
         QCOMPARE(window.size(), QSize(1024, 768));
         QCOMPARE(window.pos(), QPoint(30, 30));
+    }
+
+    // The state the user leaves the window in is stored as it changes, and the next window
+    // opens in it; the stored keys say the opposite beforehand.
+    void windowStateIsKeptForTheNextRun_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("left");
+        QTest::newRow("maximised") << int(Qt::WindowNoState) << int(Qt::WindowMaximized);
+        QTest::newRow("full screen") << int(Qt::WindowMaximized) << int(Qt::WindowFullScreen);
+        QTest::newRow("back to normal") << int(Qt::WindowFullScreen) << int(Qt::WindowNoState);
+    }
+
+    void windowStateIsKeptForTheNextRun()
+    {
+        QFETCH(int, before);
+        QFETCH(int, left);
+        const Qt::WindowStates kept = Qt::WindowMaximized | Qt::WindowFullScreen;
+        vSetLayoutKey("Maximized", bool(before & Qt::WindowMaximized));
+        vSetLayoutKey("FullScreen", bool(before & Qt::WindowFullScreen));
+        // As the program makes it: deleted once closed.
+        QPointer<frmMain> window = new frmMain;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->sltConfigureGUI();
+        QCOMPARE(int(window->windowState() & kept), before);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.data()));
+
+        // No events between the change and the restart: without a window manager the X server
+        // would not keep the state, and its answer must not overwrite what was stored.
+        window->setWindowState(Qt::WindowStates(left));
+        QVERIFY(window->close());
+        QCOMPARE(varLayoutKey("Maximized").toBool(), bool(left & Qt::WindowMaximized));
+        QCOMPARE(varLayoutKey("FullScreen").toBool(), bool(left & Qt::WindowFullScreen));
+        delete window.data();
+
+        auto next = pMakeLayoutWindow();
+        QCOMPARE(int(next->windowState() & kept), left);
     }
 
     void positionIsRecordedOnlyInTheNormalState()

@@ -43,6 +43,9 @@ class TstMainWindowForm : public QObject {
     Q_OBJECT
 
     frmMain* m_pWindow = nullptr;
+    // The form's own captions, before configuration puts the current page's word in them.
+    QHash<QString, QString> m_hashFormTexts;
+    QString m_qstrFormRenderTitle;
 
     QAction* pAction(const QString& name) const { return m_pWindow->findChild<QAction*>(name); }
 
@@ -50,6 +53,9 @@ private slots:
     void initTestCase()
     {
         m_pWindow = new frmMain();
+        for (QAction* action : m_pWindow->findChildren<QAction*>())
+            m_hashFormTexts.insert(action->objectName(), action->text());
+        m_qstrFormRenderTitle = m_pWindow->MenuRender->title();
         m_pWindow->sltConfigureGUI();
     }
 
@@ -66,10 +72,12 @@ private slots:
         for (QAction* action : m_pWindow->menuBar()->actions())
             if (action->menu())
                 titles << action->menu()->title();
-        const QStringList expected = {QStringLiteral("&File"), QStringLiteral("Edit"),   QStringLiteral("&Render"),
+        // The Render menu is named after the current page's work once configured.
+        const QStringList expected = {QStringLiteral("&File"), QStringLiteral("Edit"),   QStringLiteral("Track"),
                                       QStringLiteral("&View"), QStringLiteral("&Movie"), QStringLiteral("&Tools"),
                                       QStringLiteral("&Help")};
         QCOMPARE(titles, expected);
+        QCOMPARE(m_qstrFormRenderTitle, QStringLiteral("&Render"));
     }
 
     void menuEntries_data()
@@ -195,26 +203,29 @@ private slots:
         QTest::addColumn<int>("check"); // -1 not checkable, 0 off, 1 on
         QTest::addColumn<bool>("visible");
         QTest::addColumn<bool>("enabled");
+        // The form's caption where configuration replaces it.
+        QTest::addColumn<QString>("formText");
         // A hidden action reports itself disabled, so its shortcut cannot fire.
         const auto row = [](const char* name, const char* text, const char* shortcuts, int check = -1,
-                            bool visible = true) {
+                            bool visible = true, const char* formText = "") {
             const bool enabled = visible;
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text)
-                                << QString::fromLatin1(shortcuts) << check << visible << enabled;
+                                << QString::fromLatin1(shortcuts) << check << visible << enabled
+                                << QString::fromUtf8(formText);
         };
         row("actFileNewProject", "&New Project...", "Ctrl+N");
         row("actFileOpenProject", "&Open Project...", "Ctrl+O");
         row("actEditUndo", "Undo", "Ctrl+Z");
         row("actEditRedo", "Redo", "Ctrl+Shift+Z");
-        row("actRenderThis", "Render Current Frame", ".");
-        row("actRenderForwards", "Render Forwards", ">");
-        row("actRenderBackwards", "Render Backwards", "<");
-        row("actRenderNext", "Render to Next Frame", ";");
-        row("actRenderPrevious", "Render to Previous Frame", ":");
-        row("actStopRendering", "Stop Rendering", "Esc Space");
+        row("actRenderThis", "Track Current Frame", ".", -1, true, "Render Current Frame");
+        row("actRenderForwards", "Track Forwards", ">", -1, true, "Render Forwards");
+        row("actRenderBackwards", "Track Backwards", "<", -1, true, "Render Backwards");
+        row("actRenderNext", "Track To Next Frame", ";", -1, true, "Render to Next Frame");
+        row("actRenderPrevious", "Track To Previous Frame", ":", -1, true, "Render to Previous Frame");
+        row("actStopRendering", "Stop Tracking", "Esc Space", -1, true, "Stop Rendering");
         row("actToggleAutoUpdate", "Toggle Render on Parameter Change", "A");
-        row("actUndoRenderThis", "Undo Render in Current Frame", "Ctrl+Alt+Z");
-        row("actUndoRenderAll", "Undo Render in All Frames", "");
+        row("actUndoRenderThis", "Undo Track in Current Frame", "Ctrl+Alt+Z", -1, true, "Undo Render in Current Frame");
+        row("actUndoRenderAll", "Undo Track in All Frames", "", -1, true, "Undo Render in All Frames");
         row("actPreview", "Preview On/Off", "P");
         row("actFileSave", "&Save Project", "Ctrl+S");
         row("actHideAllSelections", "&Hide All Overlays", "F11", 1);
@@ -300,9 +311,12 @@ private slots:
         QFETCH(int, check);
         QFETCH(bool, visible);
         QFETCH(bool, enabled);
+        QFETCH(QString, formText);
         QAction* action = pAction(name);
         QVERIFY(action);
         QCOMPARE(action->text(), text);
+        if (!formText.isEmpty())
+            QCOMPARE(m_hashFormTexts.value(name), formText);
         QStringList keys;
         for (const QKeySequence& key : action->shortcuts())
             keys << key.toString();

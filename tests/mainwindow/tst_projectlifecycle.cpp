@@ -6,6 +6,7 @@
 #include "Murn.h"
 #include "Vosk.h"
 #include "app/CWKCustomEvent.h"
+#include "app/CommandLine.h"
 #include "app/ProgramState.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
@@ -15,13 +16,16 @@
 #include "standin/testing.h"
 #include "velmor.h"
 #include "widgets/CWKLineEditInt.h"
+#include "widgets/CWKRecentFilesMenu.h"
 #include "widgets/MurnSetter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QMutex>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -39,6 +43,30 @@ QByteArray baRead(const QString& path)
 CW_Instance pCurrent()
 {
     return ProjectManagerInstance::instance()->getInstance();
+}
+
+// Every file directly in a folder, by name.
+QMap<QString, QByteArray> mapFolderFiles(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, baRead(QDir(folder).filePath(name)));
+    return files;
+}
+
+// Answers by the box: the question whose text holds the key gets that button.
+bool bAnswer(QWidget* widget, const QMap<QString, QMessageBox::StandardButton>& answers)
+{
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (!box)
+        return false;
+    for (auto it = answers.begin(); it != answers.end(); ++it) {
+        if (box->text().contains(it.key())) {
+            box->button(it.value())->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -456,6 +484,166 @@ private slots:
         QVERIFY(driver.seen.isEmpty());
     }
 
+    // A crash stops the auto-save at any step of its write; what it leaves on disk is taken
+    // on the writing thread at that step. The next start offers the newest complete
+    // auto-save: the one before while the new one is not whole in place, else the new one.
+    void autoSaveCutShortStillOffersTheNewestCompleteCopy_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("recovered");
+        QTest::newRow("before the new copy is written")
+            << int(standin::testing::ProjectWriteStep::Started) << "EditAlphaQ7";
+        QTest::newRow("new copy written, not yet in place")
+            << int(standin::testing::ProjectWriteStep::NewCopyWritten) << "EditAlphaQ7";
+        QTest::newRow("new copy in place") << int(standin::testing::ProjectWriteStep::Replaced) << "EditBetaZ9";
+    }
+
+    void autoSaveCutShortStillOffersTheNewestCompleteCopy()
+    {
+        QFETCH(int, step);
+        QFETCH(QString, recovered);
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        const QString autoSave = m_pDir->filePath(QStringLiteral("shot.autosave.pln"));
+        vSetClipName(pCurrent(), 1, QStringLiteral("EditAlphaQ7"));
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString(), autoSave, 5000);
+        const QString recoverFile = pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString();
+
+        vSetClipName(pCurrent(), 1, QStringLiteral("EditBetaZ9"));
+        QMutex mutex;
+        QMap<QString, QByteArray> left;
+        bool taken = false;
+        standin::testing::vSetProjectWriteHook([&](standin::testing::ProjectWriteStep at, const QString& path) {
+            QMutexLocker lock(&mutex);
+            if (int(at) == step && path == autoSave && !taken) {
+                left = mapFolderFiles(m_pDir->path());
+                taken = true;
+            }
+        });
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(baRead(autoSave).contains("EditBetaZ9"), 10000);
+        auto* status = m_pWindow->pGetStatusBar()->findChild<QLabel*>();
+        QTRY_VERIFY_WITH_TIMEOUT(status->isHidden(), 10000);
+        standin::testing::vSetProjectWriteHook({});
+        QVERIFY(taken);
+
+        // The next start: the project went without a word, the folder holds what the crash
+        // left, and the settings what was stored before it.
+        vSetProjectHasChanged(pCurrent(), false);
+        QVERIFY(m_pWindow->sltFileCloseProject());
+        for (const QString& name : QDir(m_pDir->path()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY(QFile::remove(m_pDir->filePath(name)));
+        for (auto it = left.begin(); it != left.end(); ++it) {
+            QFile restored(m_pDir->filePath(it.key()));
+            QVERIFY(restored.open(QIODevice::WriteOnly) && restored.write(it.value()) == it.value().size());
+        }
+        pGetUserSettings()->setValue(QStringLiteral("AutoRecoverFile"), recoverFile);
+        QCOMPARE(eChooseStartupOpen(CommandLine(), recoverFile), StartupOpen::AutoRecover);
+        driver.seen.clear();
+        driver.handler = [](QWidget* widget) {
+            return bAnswer(widget,
+                {{QStringLiteral("Would you like to open your last project?"), QMessageBox::Yes},
+                    {QStringLiteral("You have recovered"), QMessageBox::No}});
+        };
+        m_pWindow->sltAutoRecoverProject(recoverFile);
+        QTRY_VERIFY_WITH_TIMEOUT(bIsValidInstance(pCurrent()), 5000);
+        QCOMPARE(qstrGetClipName(pCurrent(), 1), recovered);
+        QTRY_COMPARE_WITH_TIMEOUT(qstrGetProjectName(pCurrent()), file, 5000);
+        QVERIFY(bProjectHasChanged(pCurrent()));
+    }
+
+    void openingAProjectOffersItsNewerAutoSave_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("command line") << "command line" << true << true;
+        QTest::newRow("File / Open") << "File / Open" << true << true;
+        QTest::newRow("recent files") << "recent files" << true << true;
+        QTest::newRow("recent files, offer declined") << "recent files" << false << true;
+        QTest::newRow("command line, file saved after the auto-save") << "command line" << true << false;
+    }
+
+    // The usual way back after a crash is to open the project again, by any road: an
+    // auto-save newer than the file is offered first.
+    void openingAProjectOffersItsNewerAutoSave()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, accept);
+        QFETCH(bool, newer);
+        testenv::DialogDriver driver;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        const QString autoSave = m_pDir->filePath(QStringLiteral("shot.autosave.pln"));
+        vSetClipName(pCurrent(), 1, QStringLiteral("RecoveredEditK3"));
+        QCoreApplication::postEvent(m_pWindow, new CWKCustomEvent(4200, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(baRead(autoSave).contains("RecoveredEditK3"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !pGetUserSettings()->value(QStringLiteral("AutoRecoverFile")).toString().isEmpty(), 5000);
+        // The program went without saving; the project file is a minute older than its
+        // auto-save, or a minute newer.
+        vSetProjectHasChanged(pCurrent(), false);
+        QVERIFY(m_pWindow->sltFileCloseProject());
+        {
+            QFile project(file);
+            QVERIFY(project.open(QIODevice::ReadWrite));
+            const QDateTime written = QFileInfo(autoSave).lastModified();
+            QVERIFY(project.setFileTime(written.addSecs(newer ? -60 : 60), QFileDevice::FileModificationTime));
+        }
+        driver.seen.clear();
+        driver.handler = [&](QWidget* widget) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
+                auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (!nameEdit)
+                    return false;
+                nameEdit->setText(file);
+                static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+                return true;
+            }
+            return bAnswer(widget,
+                {{QStringLiteral("autosaved copy that is newer"), accept ? QMessageBox::Yes : QMessageBox::No},
+                    {QStringLiteral("You have recovered"), QMessageBox::No}});
+        };
+
+        if (road == QLatin1String("command line")) {
+            CommandLine commandLine;
+            commandLine.qstrProject = file;
+            QCOMPARE(eChooseStartupOpen(commandLine, QString()), StartupOpen::Project);
+            m_pWindow->sltFileOpenProject(commandLine.qstrProject);
+        } else if (road == QLatin1String("File / Open")) {
+            m_pWindow->actFileOpenProject->trigger();
+        } else {
+            QAction* recent = nullptr;
+            for (QAction* action : m_pWindow->pGetRecentFilesMenu()->actions()) {
+                if (action->isVisible() && action->data().toString() == file)
+                    recent = action;
+            }
+            QVERIFY(recent);
+            recent->trigger();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(bIsValidInstance(pCurrent()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().contains(file), 5000);
+        QList<testenv::SeenDialog> offers;
+        for (const testenv::SeenDialog& seen : driver.seen) {
+            if (seen.qstrText.contains(QStringLiteral("autosaved copy that is newer")))
+                offers << seen;
+        }
+        if (!newer) {
+            QVERIFY(offers.isEmpty());
+            QCOMPARE(qstrGetClipName(pCurrent(), 1), QStringLiteral("shot"));
+            return;
+        }
+        QCOMPARE(offers.size(), 1);
+        QVERIFY(offers.first().qstrText.contains(autoSave));
+        QCOMPARE(offers.first().qstrTitle, QStringLiteral("Auto recover project -- Plintra"));
+        QTRY_COMPARE_WITH_TIMEOUT(qstrGetProjectName(pCurrent()), file, 5000);
+        QCOMPARE(qstrGetClipName(pCurrent(), 1), accept ? QStringLiteral("RecoveredEditK3") : QStringLiteral("shot"));
+        QCOMPARE(m_pWindow->windowTitle().endsWith(QStringLiteral(" *")), accept);
+    }
+
     void autoSaveSuffixIsStrippedOnlyFromTheFileName_data()
     {
         QTest::addColumn<QString>("path");
@@ -511,6 +699,85 @@ private slots:
         QVERIFY(driver.seen.isEmpty());
         QVERIFY(!bIsValidInstance(pCurrent()));
         QVERIFY(!m_pWindow->windowTitle().contains(QStringLiteral(" - ")));
+    }
+
+    void failedSaveAtCloseKeepsTheProjectOpen_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("neverSaved");
+        for (const char* road : {"quit", "File / Close", "File / New"}) {
+            QTest::addRow("%s, folder not writable", road) << road << false;
+            QTest::addRow("%s, never saved", road) << road << true;
+        }
+    }
+
+    // Save chosen in the close question, and the save cannot be written: the error is
+    // shown, and the program and the project stay, changed, with the edit in it. The folder
+    // is made immutable, which binds the superuser too.
+    void failedSaveAtCloseKeepsTheProjectOpen()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, neverSaved);
+        testenv::DialogDriver driver;
+        driver.closeButton = QDialogButtonBox::Save;
+        const QString file = qstrCreateProject();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pWindow->windowTitle().endsWith(file), 5000);
+        CW_Instance project = pCurrent();
+        TypedParameter typed(m_pWindow, project);
+        typed.vType("7");
+        emit typed.edit->editingFinished();
+        QCOMPARE(typed.pParameter->valueAt(0.0f), 7u);
+        vSetPlaybackOutPoint(project, 2);
+        const QByteArray before = baRead(file);
+        std::unique_ptr<testenv::ImmutableFolder> locked;
+        if (neverSaved) {
+            standin::testing::vSetProjectFilePath(project, QString());
+        } else {
+            locked = std::make_unique<testenv::ImmutableFolder>(m_pDir->path());
+            if (!locked->bSet())
+                QSKIP(qPrintable(locked->qstrWhy()));
+        }
+        m_pWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pWindow));
+        // File / Close says whether it closed; the window's close and File / New go by it.
+        auto close = [&] {
+            if (road == QLatin1String("quit"))
+                m_pWindow->actFileExit->trigger();
+            else if (road == QLatin1String("File / New"))
+                m_pWindow->actFileNewProject->trigger();
+            else
+                return m_pWindow->sltFileCloseProject();
+            return !bIsValidInstance(project);
+        };
+        driver.seen.clear();
+
+        QVERIFY(!close());
+
+        QCOMPARE(driver.seen.size(), 2);
+        QCOMPARE(driver.seen.at(0).qstrClass, QStringLiteral("frmCloseProject"));
+        QCOMPARE(driver.seen.at(1).qstrClass, QStringLiteral("QMessageBox"));
+        QVERIFY2(driver.seen.at(1).qstrText.contains(
+                     neverSaved ? QStringLiteral("never been saved") : QStringLiteral("could not be written")),
+            qPrintable(driver.seen.at(1).qstrText));
+        QVERIFY(m_pWindow->isVisible());
+        QCOMPARE(pCurrent(), project);
+        QVERIFY(bIsValidInstance(project));
+        QVERIFY(bProjectHasChanged(project));
+        QCOMPARE(typed.pParameter->valueAt(0.0f), 7u);
+        QVERIFY(m_pWindow->windowTitle().endsWith(QStringLiteral(" *")));
+        QCOMPARE(m_pWindow->iGetWidgetsState(), 2);
+        QVERIFY(m_pWindow->bGetAutoSaveEnabled());
+        QCOMPARE(baRead(file), before);
+
+        // Once the folder can be written again, the same close saves the edit and goes.
+        locked.reset();
+        if (!neverSaved && road != QLatin1String("File / New")) {
+            driver.seen.clear();
+            QVERIFY(close());
+            QVERIFY(baRead(file).contains("\nout_point=2\n"));
+            QCOMPARE(driver.seen.size(), 1);
+        }
+        m_pWindow->hide();
     }
 
     void autoSaveIsArmedAgainAfterACancelledClose()

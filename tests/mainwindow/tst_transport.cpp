@@ -8,18 +8,22 @@
 #include "app/ProjectManagerInstance.h"
 #include "app/ShellAccessors.h"
 #include "brandor.h"
+#include "curves/KeyframeManager.h"
 #include "curves/frmCurveEditor.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
 #include "velmor.h"
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
+#include "widgets/CWKLineEditDouble.h"
 #include "widgets/MurnSetter.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
+#include <cmath>
 #include <memory>
 
 class TstTransport : public QObject {
@@ -27,8 +31,10 @@ class TstTransport : public QObject {
 
     frmMain* m_pWindow = nullptr;
     CW_Instance m_project = nullptr;
+    std::unique_ptr<QWidget> m_pElsewhere;
 
-    CW_Instance pMakeProject(int count = 20, int fieldMode = CW_PROGRESSIVE, float rate = 25.0f)
+    CW_Instance pMakeProject(
+        int count = 20, int fieldMode = CW_PROGRESSIVE, float rate = 25.0f, int firstFile = 0, int offset = 0)
     {
         standin::testing::vReset();
         CW_Instance project = standin::testing::pCreateProject();
@@ -38,6 +44,8 @@ class TstTransport : public QObject {
         clip.uiCount = unsigned(count);
         clip.iFieldMode = fieldMode;
         clip.fFrameRate = rate;
+        clip.iFirstIndex = firstFile;
+        clip.iFrameOffset = offset;
         standin::testing::vRegisterClip(project, 1, clip);
         ProjectManagerInstance::instance()->setInstance(project);
         m_pWindow->sltUpdateGUI(2);
@@ -56,6 +64,38 @@ class TstTransport : public QObject {
     {
         QKeyEvent event(type, key, modifiers, text);
         QCoreApplication::sendEvent(m_pWindow, &event);
+    }
+
+    // Tests that type as a user would make the window active; the others send their events
+    // to an inactive window, where the window's shortcuts (Up is "Next Keyframe") stay quiet.
+    void vActivateWindow()
+    {
+        m_pWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pWindow));
+    }
+
+    void vDeactivateWindow()
+    {
+        if (QApplication::activeWindow() != m_pWindow)
+            return;
+        if (!m_pElsewhere) {
+            m_pElsewhere = std::make_unique<QWidget>();
+            m_pElsewhere->setGeometry(0, 0, 40, 40);
+        }
+        m_pElsewhere->show();
+        m_pElsewhere->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pElsewhere.get()));
+    }
+
+    // Clicks into a frame field, selects its text and types over it, as a user would; the
+    // keys go wherever the keyboard focus is.
+    void vClickAndType(QLineEdit* field, const QString& typed)
+    {
+        QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier, QPoint(field->width() / 2, field->height() / 2));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(field));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(field->selectedText(), field->text());
+        QTest::keyClicks(QApplication::focusWidget(), typed);
     }
 
     int iCountInputCalls(const char* call)
@@ -85,13 +125,19 @@ private slots:
     void cleanup()
     {
         m_pWindow->sltStopPlayback();
+        m_pWindow->vSetPlaybackClock({});
+        vDeactivateWindow();
         ProjectManagerInstance::instance()->setInstance(nullptr);
         m_pWindow->sltUpdateGUI(1);
         standin::testing::vResetFrameSteps();
         QCoreApplication::processEvents();
     }
 
-    void cleanupTestCase() { delete m_pWindow; }
+    void cleanupTestCase()
+    {
+        m_pElsewhere.reset();
+        delete m_pWindow;
+    }
 
     void sliderAndTimeDisplayFollowEachOther_data()
     {
@@ -134,6 +180,207 @@ private slots:
         QCOMPARE(uiGetFrameNumber(m_project), unsigned(typedFrame));
         QCOMPARE(m_pWindow->tcedtCurrentFrame->text(),
             qstrGetFrameDisplayString(typedFrame, 25.0f, timecode, fieldMode != CW_PROGRESSIVE, false, true, 0));
+    }
+
+    // The three frame fields show frames counted from 0 plus the frame offset (time code
+    // without it), whatever the clip's first file number, and a typed frame lands there.
+    void typedFramesLandOnTheFrameShown_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<bool>("timecode");
+        QTest::addColumn<int>("fieldMode");
+        QTest::addColumn<int>("firstFile");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<QString>("shown");
+        const int current = 0, in = 1, out = 2;
+        const int progressive = CW_PROGRESSIVE, upper = CW_UPPER_FIELD_FIRST, lower = CW_LOWER_FIELD_FIRST;
+
+        QTest::newRow("files 1001-1024, offset 1")
+            << current << false << progressive << 1001 << 1 << 24 << "5" << 4 << "5";
+        QTest::newRow("below the first shown frame")
+            << current << false << progressive << 1001 << 1 << 24 << "0" << 0 << "1";
+        QTest::newRow("beyond the last shown frame")
+            << current << false << progressive << 1001 << 1 << 24 << "99" << 23 << "24";
+        QTest::newRow("time code, files from 1: the first frame")
+            << current << true << progressive << 1 << 1 << 60 << "00:00:00:00" << 0 << "00:00:00:00";
+        QTest::newRow("time code, files from 1001")
+            << current << true << progressive << 1001 << 1 << 60 << "00:00:01:03" << 28 << "00:00:01:03";
+        QTest::newRow("fields, odd offset") << current << false << upper << 1001 << 3 << 48 << "20:L" << 38 << "20:L";
+        QTest::newRow("fields, lower first") << current << false << lower << 1001 << 2 << 48 << "7:U" << 13 << "7:U";
+        QTest::newRow("in point, offset 1") << in << false << progressive << 1001 << 1 << 24 << "3" << 2 << "3";
+        QTest::newRow("in point, time code from 1")
+            << in << true << progressive << 1 << 1 << 60 << "00:00:00:00" << 0 << "00:00:00:00";
+        QTest::newRow("in point, fields") << in << false << upper << 1001 << 2 << 48 << "4:L" << 7 << "4:L";
+        QTest::newRow("out point, offset 1") << out << false << progressive << 1001 << 1 << 24 << "20" << 19 << "20";
+        QTest::newRow("out point beyond the last")
+            << out << false << progressive << 1001 << 1 << 24 << "30" << 23 << "24";
+    }
+
+    void typedFramesLandOnTheFrameShown()
+    {
+        QFETCH(int, field);
+        QFETCH(bool, timecode);
+        QFETCH(int, fieldMode);
+        QFETCH(int, firstFile);
+        QFETCH(int, offset);
+        QFETCH(int, count);
+        QFETCH(QString, typed);
+        QFETCH(int, frame);
+        QFETCH(QString, shown);
+
+        m_project = pMakeProject(count, fieldMode, 25.0f, firstFile, offset);
+        standin::testing::vSetUseTimeCode(m_project, timecode);
+        m_pWindow->sltUpdateGUI(2);
+        m_pWindow->sldrFrameNumber->setValue(10);
+        vActivateWindow();
+        CWKLineEditTimeCode* edit = QList<CWKLineEditTimeCode*> {m_pWindow->tcedtCurrentFrame,
+            m_pWindow->tcedtInPointFrameFrame, m_pWindow->tcedtOutPointFrameFrame}
+                                        .at(field);
+        vClickAndType(edit, typed);
+        if (QTest::currentTestFailed())
+            return;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+        QCOMPARE(edit->text(), shown);
+        switch (field) {
+        case 0:
+            QCOMPARE(m_pWindow->sldrFrameNumber->value(), frame);
+            QCOMPARE(uiGetFrameNumber(m_project), unsigned(frame));
+            break;
+        case 1:
+            QCOMPARE(m_pWindow->sldrFrameNumber->primaryStart(), frame);
+            QCOMPARE(uiGetPlaybackInPoint(m_project), unsigned(frame));
+            break;
+        default:
+            QCOMPARE(m_pWindow->sldrFrameNumber->primaryEnd(), frame);
+            QCOMPARE(uiGetPlaybackOutPoint(m_project), unsigned(frame));
+            break;
+        }
+    }
+
+    // A click on the current-frame field gives it the keyboard, from whatever had it: the
+    // digits typed go into the field and are no window keys ("7" would jump to the in
+    // point). A parameter being keyed keeps the keyframe focus meanwhile.
+    void aClickedFrameFieldTakesTheKeys_data()
+    {
+        QTest::addColumn<bool>("fromParameter");
+        QTest::newRow("from the viewer") << false;
+        QTest::newRow("from a keyed parameter") << true;
+    }
+
+    void aClickedFrameFieldTakesTheKeys()
+    {
+        QFETCH(bool, fromParameter);
+        m_project = pMakeProject(40, CW_PROGRESSIVE, 25.0f, 1001, 1);
+        m_pWindow->sltUpdateGUI(2);
+        m_pWindow->sldrFrameNumber->setPrimaryRange(2, 30);
+        m_pWindow->sldrFrameNumber->setValue(10);
+        vActivateWindow();
+
+        Murn::NumericParameter<double> parameter(QStringLiteral("Gain"), 1.0, 0.0, 10.0);
+        const auto keyedOwner = std::make_unique<CWKLineEditDouble>(m_pWindow->QMainWindow::centralWidget());
+        CWKLineEditDouble* keyed = keyedOwner.get();
+        keyed->vSetRange(0.0, 10.0, 2);
+        keyed->vSetParameter(&parameter);
+        keyed->setGeometry(0, 0, 120, 24);
+        keyed->raise();
+        keyed->show();
+        QWidget* viewer = m_pWindow->pGetGLWidget();
+        if (fromParameter) {
+            QTest::mouseClick(keyed, Qt::LeftButton);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(keyed));
+            QCOMPARE(m_pWindow->pGetFocusedParameterWidget(), static_cast<Murn::CWKParameterWidgetCommon*>(keyed));
+        } else {
+            viewer->setFocus(Qt::OtherFocusReason);
+            QCOMPARE(QApplication::focusWidget(), viewer);
+        }
+
+        CWKLineEditTimeCode* field = m_pWindow->tcedtCurrentFrame;
+        vClickAndType(field, QStringLiteral("7"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(field->text(), QStringLiteral("7"));
+        QCOMPARE(m_pWindow->sldrFrameNumber->value(), 10);
+        QCOMPARE(uiGetFrameNumber(m_project), 10u);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(uiGetFrameNumber(m_project), 6u);
+        QCOMPARE(field->text(), QStringLiteral("7"));
+        if (fromParameter) {
+            QCOMPARE(m_pWindow->pGetFocusedParameterWidget(), static_cast<Murn::CWKParameterWidgetCommon*>(keyed));
+            QVERIFY(keyed->bIsHighlighted());
+            QCOMPARE(KeyframeManager::instance()->eGetKeyframeFocus(), CWKGUI_KEYFRAME_FOCUS_PARAMETER);
+            QVERIFY(parameter.bIsObservedBy(KeyframeManager::instance()));
+        }
+
+        // Focus only passed on to the field by the program goes back where it came from.
+        viewer->setFocus(Qt::OtherFocusReason);
+        field->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(QApplication::focusWidget(), viewer);
+        m_pWindow->vDetachFocusedParameterWidget();
+    }
+
+    // Playback keeps the clip's rate over many steps: each step arms the timer for the next
+    // step's place in the schedule from the start, making up a late step and starting afresh
+    // after a stall. The test takes each step itself, at clock times it sets.
+    void playbackKeepsItsScheduleStepAfterStep_data()
+    {
+        QTest::addColumn<int>("fieldMode");
+        QTest::addColumn<float>("rate");
+        // The clock (ms from the start) at which each step is taken, and the time the timer
+        // is then armed for.
+        QTest::addColumn<QList<double>>("taken");
+        QTest::addColumn<QList<double>>("due");
+        const int progressive = CW_PROGRESSIVE, upper = CW_UPPER_FIELD_FIRST;
+        const double ntsc = 1000.0 / (30000.0 / 1001.0);
+
+        QTest::newRow("25 fps on time") << progressive << 25.0f << QList<double> {40, 80, 120, 160, 200}
+                                        << QList<double> {80, 120, 160, 200, 240};
+        QTest::newRow("25 fps interlaced")
+            << upper << 25.0f << QList<double> {20, 40, 60, 80} << QList<double> {40, 60, 80, 100};
+        QTest::newRow("29.97 fps") << progressive << 29.97f
+                                   << QList<double> {1 * ntsc, 2 * ntsc, 3 * ntsc, 4 * ntsc, 5 * ntsc}
+                                   << QList<double> {2 * ntsc, 3 * ntsc, 4 * ntsc, 5 * ntsc, 6 * ntsc};
+        QTest::newRow("steps taken early keep the schedule")
+            << progressive << 25.0f << QList<double> {30, 71, 115} << QList<double> {80, 120, 160};
+        QTest::newRow("a late step is made up")
+            << progressive << 25.0f << QList<double> {40, 95, 120, 160} << QList<double> {80, 120, 160, 200};
+        QTest::newRow("a stall starts the schedule afresh")
+            << progressive << 25.0f << QList<double> {40, 200, 240, 280} << QList<double> {80, 240, 280, 320};
+    }
+
+    void playbackKeepsItsScheduleStepAfterStep()
+    {
+        QFETCH(int, fieldMode);
+        QFETCH(float, rate);
+        QFETCH(QList<double>, taken);
+        QFETCH(QList<double>, due);
+
+        qint64 nowNs = 0;
+        m_pWindow->vSetPlaybackClock([&nowNs] { return nowNs; });
+        m_project = pMakeProject(200, fieldMode, rate);
+        m_pWindow->sldrFrameNumber->setValue(5);
+        m_pWindow->btnPlayForwards_clicked();
+        QTimer* timer = m_pWindow->pGetPlaybackTimer();
+        QVERIFY(timer);
+        timer->stop();
+        for (int step = 0; step < taken.size(); ++step) {
+            nowNs = qint64(taken[step] * 1.0e6);
+            m_pWindow->sltPlayNextFrame();
+            QCOMPARE(m_pWindow->pGetPlaybackTimer(), timer);
+            QVERIFY(timer->isActive());
+            // The timer counts whole milliseconds.
+            const double armedFor = taken[step] + timer->interval();
+            timer->stop();
+            QVERIFY2(std::abs(armedFor - due[step]) <= 0.5 + 1e-6,
+                qPrintable(QStringLiteral("step %1 armed for %2 ms, due at %3 ms")
+                               .arg(step + 1)
+                               .arg(armedFor)
+                               .arg(due[step])));
+            QCOMPARE(m_pWindow->sldrFrameNumber->value(), 5 + step + 1);
+        }
     }
 
     void playbackRunsAtTheClipsInterval_data()

@@ -2,13 +2,16 @@
 
 #include "Murn.h"
 #include "Vosk.h"
+#include "app/ExternalPrograms.h"
 #include "app/LogMessage.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
 #include "brandor.h"
 #include "curves/KeyframeManager.h"
+#include "mainwindow/frmMain.h"
 #include "platform/DefaultFolders.h"
 #include "preferences/frmPreferences.h"
+#include "preferences/frmReportError.h"
 #include "standin/testing.h"
 #include "velmor.h"
 #include "widgets/CWKLineEditInt.h"
@@ -24,6 +27,9 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextEdit>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -66,6 +72,12 @@ void vTypeIntoField(QLineEdit* field, const QString& text)
     field->selectAll();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+QString qstrReadText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QString qstrShownBy(QWidget* control)
@@ -337,6 +349,308 @@ private slots:
         QCOMPARE(preferences.cboxResultImageFileFormat->currentText(), QStringLiteral("tif"));
         QCOMPARE(preferences.cboxResultImageFileFormat->count(), 2);
         QCOMPARE(mapAllSettings(), before);
+    }
+
+    // What a user types and then cancels must reach no reader of the preferences: not the
+    // controls, not the error report's log, not the display cache a project starts with.
+    void cancelLeavesNoEditLive_data()
+    {
+        QTest::addColumn<QString>("closing");
+        QTest::newRow("Cancel button") << "cancel";
+        QTest::newRow("Escape key") << "escape";
+        QTest::newRow("window closed") << "close";
+    }
+
+    void cancelLeavesNoEditLive()
+    {
+        QFETCH(QString, closing);
+        const QString storedLog = m_dir.filePath(QStringLiteral("stored.log"));
+        const QString typedLog = m_dir.filePath(QStringLiteral("typed.log"));
+        QFile::remove(storedLog);
+        QFile::remove(typedLog);
+        {
+            QFile typed(typedLog);
+            QVERIFY(typed.open(QIODevice::WriteOnly));
+            typed.write("Plintra: line of the cancelled file\n");
+        }
+        QSettings* settings = pGetUserSettings();
+        settings->setValue(QStringLiteral("ErrorLogFile"), storedLog);
+        settings->setValue(QStringLiteral("UseDisplayCache"), true);
+        settings->setValue(QStringLiteral("MaxDisplayCacheSize"), 64);
+        settings->setValue(QStringLiteral("WebBrowser"), QStringLiteral("/opt/stored-browser"));
+
+        frmMain window;
+        window.sltConfigureGUI();
+        frmPreferences* preferences = window.pGetPreferences();
+        QVERIFY(preferences);
+        vLogMessage(QStringLiteral("line of the stored log"));
+
+        bool edited = false;
+        bool exposed = false;
+        QTimer::singleShot(0, preferences, [&] {
+            // Checked after exec(): a failure in here would leave the dialog open.
+            exposed = QTest::qWaitForWindowExposed(preferences);
+            preferences->tabwPreferences->setCurrentWidget(preferences->tabLogging);
+            preferences->edtPreferencesLogFile->setFocus();
+            preferences->edtPreferencesLogFile->selectAll();
+            QTest::keyClicks(preferences->edtPreferencesLogFile, typedLog);
+            preferences->tabwPreferences->setCurrentWidget(preferences->tabOutputSettings);
+            // The page is laid out once it shows.
+            QCoreApplication::processEvents();
+            // No Return: in a dialog it presses OK.
+            preferences->iedtPreferencesMaxDisplayCacheSize->selectAll();
+            QTest::keyClicks(preferences->iedtPreferencesMaxDisplayCacheSize, QStringLiteral("999"));
+            // On the box itself: the check box is wider than its caption.
+            QTest::mouseClick(preferences->chkbxPreferencesUseDisplayCache, Qt::LeftButton, {},
+                              QPoint(6, preferences->chkbxPreferencesUseDisplayCache->height() / 2));
+            preferences->tabwPreferences->setCurrentWidget(preferences->tabHelpViewers);
+            preferences->edtWebBrowserExecutable->selectAll();
+            QTest::keyClicks(preferences->edtWebBrowserExecutable, QStringLiteral("/opt/typed-browser"));
+            edited = preferences->edtPreferencesLogFile->text() == typedLog
+                && !preferences->chkbxPreferencesUseDisplayCache->isChecked();
+            if (closing == QLatin1String("cancel"))
+                QTest::mouseClick(preferences->btnCancel, Qt::LeftButton);
+            else if (closing == QLatin1String("escape"))
+                QTest::keyClick(preferences, Qt::Key_Escape);
+            else
+                preferences->close();
+        });
+        QCOMPARE(preferences->exec(), int(QDialog::Rejected));
+        QVERIFY(exposed);
+        QVERIFY(edited);
+
+        // The error report loads and would send the stored log.
+        QCOMPARE(frmReportError::qstrGetLogFilePath(), storedLog);
+        frmReportError report(&window);
+        report.readLog();
+        QVERIFY2(report.edtErrorLog->toPlainText().contains(QStringLiteral("line of the stored log")),
+                 qPrintable(report.edtErrorLog->toPlainText()));
+        QVERIFY(!report.edtErrorLog->toPlainText().contains(QStringLiteral("cancelled file")));
+
+        // A project starting now sets its display cache up from the stored size.
+        const QString frame = m_dir.filePath(QStringLiteral("frame.png"));
+        QVERIFY(testenv::bWriteImage(frame, 32, 24));
+        CW_BaseClipInfo base;
+        base.uiWidth = 32;
+        base.uiHeight = 24;
+        CW_ClipInfo clip;
+        clip.qstrFolder = m_dir.path();
+        clip.qstrFileName = QStringLiteral("frame");
+        clip.qstrThirdPart = QStringLiteral(".png");
+        clip.iThirdNumber = -1;
+        window.sltInitialisePreviewImage(&base, &clip);
+        QCOMPARE(standin::testing::uiGetDisplayCacheCount(), 64u);
+
+        // The controls are back at the stored values at once, not only at the next opening.
+        QCOMPARE(preferences->edtPreferencesLogFile->text(), storedLog);
+        QVERIFY(preferences->chkbxPreferencesUseDisplayCache->isChecked());
+        QCOMPARE(preferences->iedtPreferencesMaxDisplayCacheSize->text(), QStringLiteral("64"));
+        QVERIFY(preferences->iedtPreferencesMaxDisplayCacheSize->isEnabled());
+        QCOMPARE(preferences->edtWebBrowserExecutable->text(), QStringLiteral("/opt/stored-browser"));
+
+        QCOMPARE(settings->value(QStringLiteral("ErrorLogFile")).toString(), storedLog);
+    }
+
+    // A stored value its control cannot hold is never shown, used or written back: the
+    // default takes its place in the control and in the store, and the log says so.
+    void badStoredValueGivesTheDefault_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("restored");
+        QTest::addColumn<QString>("afterOk");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        const QString huge(100000, QLatin1Char('7'));
+        const QString hugePath = QStringLiteral("/") + QString(100000, QLatin1Char('a'));
+        // Numbers out of range
+        QTest::newRow("autosave interval 0") << "AutosaveInterval" << QVariant(0) << "iedtPreferencesAutosaveInterval"
+                                             << "5" << "5" << "5";
+        QTest::newRow("autosave interval 40000") << "AutosaveInterval" << QVariant(40000)
+                                                 << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
+        QTest::newRow("frame rate 99") << "FrameRate" << QVariant(99) << "cbxPreferencesFrameRate" << "24" << "3"
+            << "3";
+        QTest::newRow("frame rate -1") << "FrameRate" << QVariant(-1) << "cbxPreferencesFrameRate" << "24" << "3"
+            << "3";
+        QTest::newRow("history -1") << "MaximumHistorySize" << QVariant(-1) << "iedtMaximumHistorySize" << "100"
+                                    << "100" << "100";
+        QTest::newRow("history 4294967295 as text") << "MaximumHistorySize" << QVariant(QStringLiteral("4294967295"))
+                                                    << "iedtMaximumHistorySize" << "100" << "100" << "100";
+        QTest::newRow("layouts 1") << "NumberOfLayouts" << QVariant(1) << "iedtNumLayouts" << "3" << "3" << "3";
+        QTest::newRow("texture memory above 16384") << "MaxDisplayCacheSize" << QVariant(1000000)
+                                                    << "iedtPreferencesMaxDisplayCacheSize" << "256" << "256" << "256";
+        QTest::newRow("negative crop") << "CropLeft" << QVariant(-12) << "iedtPreferencesCropLeft" << "0" << "0" << "0";
+        QTest::newRow("camera model 7") << "CameraModel" << QVariant(7) << "cboxPreferencesCameraModel"
+                                        << "No Distortion" << "0" << "0";
+        QTest::newRow("focal length 0") << "FocalLength" << QVariant(0.0) << "dedtPreferencesFocalLength" << "10"
+                                        << "10" << "10";
+        // Wrong types
+        QTest::newRow("cache folder as a list")
+            << "FileCacheFolder" << QVariant(QStringList{QStringLiteral("/tmp/a"), QStringLiteral("/tmp/b")})
+            << "edtFileCacheDirectory" << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
+        QTest::newRow("cache folder as bytes") << "FileCacheFolder" << QVariant(QByteArray("/tmp/bytes"))
+                                               << "edtFileCacheDirectory" << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
+        QTest::newRow("interval as a list") << "AutosaveInterval" << QVariant(QStringList{QStringLiteral("5")})
+                                            << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
+        QTest::newRow("interval as a fraction") << "AutosaveInterval" << QVariant(2.5)
+                                                << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
+        QTest::newRow("switch as a word") << "UseDisplayCache" << QVariant(QStringLiteral("banana"))
+                                          << "chkbxPreferencesUseDisplayCache" << "true" << "true" << "true";
+        QTest::newRow("switch as a rectangle") << "Interlaced" << QVariant(QRect(1, 2, 3, 4)) << "chkbxSeparateFields"
+                                               << "false" << "false" << "false";
+        QTest::newRow("frame rate as a switch") << "FrameRate" << QVariant(true) << "cbxPreferencesFrameRate" << "24"
+                                                << "3" << "3";
+        // Not finite
+        QTest::newRow("weight NaN") << "DefaultXSplineWeight" << QVariant(nan) << "dedtXSplineDefaultWeight"
+                                    << "0.25" << "0.25" << "0.25";
+        QTest::newRow("focal length inf as text") << "FocalLength" << QVariant(QStringLiteral("inf"))
+                                                  << "dedtPreferencesFocalLength" << "10" << "10" << "10";
+        QTest::newRow("principal point -inf") << "PPointX" << QVariant(-inf)
+                                              << "dedtPreferencesPrincipalPointPercentageX" << "50.00" << "50" << "50";
+        QTest::newRow("custom PAR nan as text") << "DefaultCustomPAR" << QVariant(QStringLiteral("nan"))
+                                                << "defaultCustomPARTextbox" << "1" << "1" << "1";
+        // Empty
+        QTest::newRow("interval empty") << "AutosaveInterval" << QVariant(QString())
+                                        << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
+        QTest::newRow("cache folder empty") << "FileCacheFolder" << QVariant(QString()) << "edtFileCacheDirectory"
+                                            << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
+        QTest::newRow("log file empty") << "ErrorLogFile" << QVariant(QString()) << "edtPreferencesLogFile"
+                                        << "$HOME/.corvane_log.txt" << "$HOME/.corvane_log.txt"
+                                            << "$HOME/.corvane_log.txt";
+        // Huge strings
+        QTest::newRow("interval of 100000 digits") << "AutosaveInterval" << QVariant(huge)
+                                                   << "iedtPreferencesAutosaveInterval" << "5" << "5" << "5";
+        QTest::newRow("cache folder of 100000 characters") << "FileCacheFolder" << QVariant(hugePath)
+                                                           << "edtFileCacheDirectory" << "$DEFAULT" << "$DEFAULT"
+                                                               << "$DEFAULT";
+        QTest::newRow("browser of 100000 characters")
+            << "WebBrowser" << QVariant(hugePath) << "edtWebBrowserExecutable" << "$ASSOCIATED" << "" << "$ASSOCIATED";
+        QTest::newRow("result format of 100000 characters") << "ResultClipFileFormat" << QVariant(huge)
+                                                            << "cboxResultImageFileFormat" << "tif" << "TIF" << "tif";
+        // Relative folders where a full path is meant
+        QTest::newRow("relative cache folder") << "FileCacheFolder" << QVariant(QStringLiteral("cache-here"))
+                                               << "edtFileCacheDirectory" << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
+        QTest::newRow("relative absolute output folder")
+            << "AbsoluteOutputDirectory" << QVariant(QStringLiteral("output-here")) << "edtOutputDirectory"
+            << "$DEFAULT" << "$DEFAULT" << "$DEFAULT";
+    }
+
+    void badStoredValueGivesTheDefault()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, control);
+        QFETCH(QString, shown);
+        QFETCH(QString, restored);
+        QFETCH(QString, afterOk);
+        auto vExpand = [](QString text) {
+            return text.replace(QStringLiteral("$DEFAULT"), qstrGetDefaultCacheFolder())
+                .replace(QStringLiteral("$HOME"), QDir::homePath())
+                .replace(QStringLiteral("$ASSOCIATED"), qstrGetAssociatedProgram(QStringLiteral(".html")));
+        };
+        // A relative folder would be looked for, and made, where the program runs.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        auto restore = qScopeGuard([&] {
+            QDir::setCurrent(previous);
+            for (const QString& made : QDir::root().entryList({QStringLiteral("*-here")}, QDir::Dirs))
+                QDir::root().rmdir(made);
+        });
+        const QString log = m_dir.filePath(QStringLiteral("settings.log"));
+        QFile::remove(log);
+        Vosk::Logger::instance()->startLogging(log.toStdString(), "Plintra", true);
+        {
+            // Written to the file and read back, as the program finds it at start-up.
+            QSettings file;
+            file.setValue(key, stored);
+            if (key != QLatin1String("ErrorLogFile"))
+                file.setValue(QStringLiteral("ErrorLogFile"), log);
+            if (key == QLatin1String("AbsoluteOutputDirectory"))
+                file.setValue(QStringLiteral("OutputDirectoryAbsolutePath"), true);
+            file.sync();
+        }
+        vCreateSettings();
+
+        testenv::ModalAnswerer answerer;
+        {
+            frmPreferences preferences;
+            QWidget* widget = preferences.findChild<QWidget*>(control);
+            QVERIFY(widget);
+            QCOMPARE(qstrShownBy(widget), vExpand(shown));
+            QCOMPARE(pGetUserSettings()->value(key).toString(), vExpand(restored));
+            QVERIFY2(qstrReadText(log).contains(QStringLiteral("Setting \"%1\" held an unusable value").arg(key)),
+                     qPrintable(qstrReadText(log).right(400)));
+
+            // OK keeps the default: the bad value does not come back through the control.
+            preferences.btnPreferencesOK->click();
+            QCOMPARE(preferences.result(), int(QDialog::Accepted));
+            QCOMPARE(pGetUserSettings()->value(key).toString(), vExpand(afterOk));
+        }
+        QVERIFY(answerer.boxes().isEmpty());
+        // Nothing was made where the program runs, nor at the root.
+        QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("*-here")}, QDir::Dirs).isEmpty());
+        QVERIFY(QDir::root().entryList({QStringLiteral("*-here")}, QDir::Dirs).isEmpty());
+    }
+
+    // The auto-save timer is armed with what the settings say: a bad interval arms the
+    // default five minutes, never a timer that runs all the time.
+    void badAutosaveIntervalArmsTheDefault_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::newRow("0") << QVariant(0);
+        QTest::newRow("40000, beyond the milliseconds an int holds") << QVariant(40000);
+        QTest::newRow("-3") << QVariant(-3);
+        QTest::newRow("not a number") << QVariant(QStringLiteral("soon"));
+        QTest::newRow("60, the largest") << QVariant(60);
+    }
+
+    void badAutosaveIntervalArmsTheDefault()
+    {
+        QFETCH(QVariant, stored);
+        frmPreferences preferences;
+        pGetUserSettings()->setValue(QStringLiteral("AutosaveInterval"), stored);
+        QSignalSpy armed(&preferences, &frmPreferences::autosaveChanged);
+        preferences.sltStoreRestoreSettings(false, true);
+        QCOMPARE(armed.size(), 1);
+        const int expected = stored == QVariant(60) ? 60 * 60000 : 5 * 60000;
+        QCOMPARE(armed.first().at(1).toInt(), expected);
+        QCOMPARE(frmPreferences::iGetAutosaveIntervalMinutes(), expected / 60000);
+        // The main window reads the key itself when a project opens: it holds the default now.
+        QCOMPARE(pGetUserSettings()->value(QStringLiteral("AutosaveInterval")).toInt(), expected / 60000);
+    }
+
+    // Text a numeric field cannot hold (typed without Return, or left by a bad restore) is
+    // not stored: its default is.
+    void fieldTextOutOfRangeStoresTheDefault_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("autosave interval 0") << "iedtPreferencesAutosaveInterval" << "AutosaveInterval" << "0" << "5";
+        QTest::newRow("texture memory 99999") << "iedtPreferencesMaxDisplayCacheSize" << "MaxDisplayCacheSize"
+                                              << "99999" << "256";
+        QTest::newRow("focal length 0.5") << "dedtPreferencesFocalLength" << "FocalLength" << "0.5" << "10";
+        QTest::newRow("custom PAR empty") << "defaultCustomPARTextbox" << "DefaultCustomPAR" << "" << "1";
+        QTest::newRow("history 5") << "iedtMaximumHistorySize" << "MaximumHistorySize" << "5" << "100";
+        // Stored at once when it changes, so a bad number stores nothing at all.
+        QTest::newRow("layouts 11") << "iedtNumLayouts" << "NumberOfLayouts" << "11" << "";
+    }
+
+    void fieldTextOutOfRangeStoresTheDefault()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        frmPreferences preferences;
+        auto* field = preferences.findChild<QLineEdit*>(control);
+        QVERIFY(field);
+        field->setText(text);
+        preferences.btnPreferencesOK->click();
+        QCOMPARE(pGetUserSettings()->value(key).toString(), stored);
     }
 
     void okWithMissingCacheFolderStaysOpen()

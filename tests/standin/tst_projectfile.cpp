@@ -4,11 +4,13 @@
 #include "TestEnvironment.h"
 
 #include "Vosk.h"
+#include "app/ClipProbe.h"
 #include "brandor.h"
 #include "standin/testing.h"
 #include "tolvane.h"
 #include "velmor.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QXmlErrorHandler>
@@ -31,6 +33,91 @@ CW_Instance pPfOpen(const QString& path)
     return pOpenProject(pstctBRD_GetCallbackStruct(), nullptr, nullptr, QString(), nullptr, nullptr, QString(), false,
         path.toUtf8().constData(), 10, "", handler, nullptr, colours, managers, false);
 }
+
+QByteArray baPfRead(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sets one value of a project file: "[clip 2] width=0" sets width in the first section so
+// titled; "[clip 2]>[clip 9]" renames a section; "old>new" replaces text that occurs once.
+// False when the file has no such place.
+bool bPfEdit(QByteArray& bytes, const QString& edit)
+{
+    if (!edit.startsWith(QLatin1Char('['))) {
+        const QStringList parts = edit.split(QLatin1Char('>'));
+        if (parts.size() != 2 || bytes.count(parts[0].toUtf8()) != 1)
+            return false;
+        bytes.replace(parts[0].toUtf8(), parts[1].toUtf8());
+        return true;
+    }
+    const int close = edit.indexOf(QLatin1Char(']'));
+    const QByteArray title = edit.left(close + 1).toUtf8() + '\n';
+    const int section = bytes.indexOf(title);
+    if (close < 0 || section < 0)
+        return false;
+    const QByteArray rest = edit.mid(close + 1).toUtf8();
+    if (rest.startsWith('>')) {
+        bytes.replace(section, title.size(), rest.mid(1) + '\n');
+        return true;
+    }
+    const QByteArray key = '\n' + rest.trimmed().left(rest.trimmed().indexOf('=') + 1);
+    int end = bytes.indexOf("\n[", section + 1);
+    if (end < 0)
+        end = bytes.lastIndexOf("\nchecksum=");
+    const int at = bytes.indexOf(key, section + title.size() - 1);
+    if (at < 0 || at > end)
+        return false;
+    const int lineEnd = bytes.indexOf('\n', at + 1);
+    bytes.replace(at + 1, lineEnd - at - 1, rest.trimmed());
+    return true;
+}
+
+// The bytes with the checksum the writer would have given them.
+QByteArray baPfSealed(QByteArray body)
+{
+    const int at = body.lastIndexOf("checksum=");
+    body.truncate(at);
+    return body + "checksum=" + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex() + '\n';
+}
+
+// What opening the file says: empty when it opens, else the user text of the refusal.
+QString qstrPfOpenMessage(const QString& path)
+{
+    try {
+        CW_Instance project = pPfOpen(path);
+        vCloseProject(project);
+        return QString();
+    } catch (const CW_Exception& error) {
+        return QString::fromStdString(error.strUserMessage());
+    }
+}
+
+// What the header read says: empty when it reads, "unreadable" when false, else the refusal.
+QString qstrPfHeaderMessage(const QString& path)
+{
+    unsigned int version = 0, count = 0;
+    QString product, output, second;
+    bool absolute = false;
+    std::vector<CW_BaseClipInfo> bases;
+    std::vector<CW_CLIP_ID> ids;
+    std::vector<CW_ClipInfo> clips;
+    try {
+        if (!bReadProjectFileHeader(nullptr, path.toUtf8().constData(), version, product, count, bases, ids, clips,
+                absolute, output, second))
+            return QStringLiteral("unreadable");
+        return QString();
+    } catch (const CW_Exception& error) {
+        return QString::fromStdString(error.strUserMessage());
+    }
+}
+
+bool bPfWrite(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 } // namespace
 
 class TstProjectFile : public QObject {
@@ -39,11 +126,209 @@ class TstProjectFile : public QObject {
 private:
     QTemporaryDir m_dir;
     QString m_qstrFirst;
+    QByteArray m_baRich;
+
+    // A project as users save them: files numbered from 1001, an interlaced main clip with
+    // offsets and a border, a derived clip and a garbage matte beside the built-in clips, two
+    // layers with keyed parameters, in and out points and a play bar.
+    QByteArray baRichProject()
+    {
+        const QString folder = QDir(m_dir.path()).filePath("rich");
+        QDir().mkpath(folder);
+        for (int number = 1001; number <= 1006; ++number)
+            testenv::bWriteImage(QDir(folder).filePath(QStringLiteral("plate.%1.png").arg(number)), 64, 48);
+        CW_Instance project = standin::testing::pCreateProjectFromClip(
+            QDir(folder).filePath("plate.1001.png"), QStringLiteral("plate"));
+        CW_BaseClipInfo base = *pcstctGetBaseClipInfo(project, 1);
+        base.iFieldMode = CW_UPPER_FIELD_FIRST;
+        base.uiCount = 12;
+        base.iFrameOffset = 86400;
+        base.iTimecodeOffset = 90000;
+        base.uiBorderLeft = 2;
+        vSetBaseClipInfo(project, 1, base);
+        CW_ClipInfo rendered = *pcstctGetClipInfo(project, 1);
+        rendered.bSourceClip = false;
+        rendered.qstrFileName = QStringLiteral("track.");
+        eRegisterDerivedClip(project, 1, &rendered, QStringLiteral("track"), true);
+        standin::testing::vSetClipListing(project, 3, QStringLiteral("matte"), rendered, 2, true);
+        vRegisterResourceClips(project);
+        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Screen"));
+        auto* opacity = pGetLayerParameters(project, layer)->pAddNumeric<float>(QStringLiteral("Opacity"), 0.5f, 0, 1);
+        opacity->setValueAt(0.25f, 1003);
+        opacity->setValueAt(0.75f, 1009);
+        pGetLayerParameters(project, layer)->pAddNumeric<int>(QStringLiteral("Passes"), 3, 1, 8);
+        standin::testing::iAddLayer(project, QStringLiteral("Wall"));
+        vSetPlaybackInPoint(project, 2);
+        vSetPlaybackOutPoint(project, 9);
+        pGetProjectManager(project)->getProjectProperties().setPlaybarFirst(1);
+        pGetProjectManager(project)->getProjectProperties().setPlaybarLast(10);
+        const QString path = QDir(m_dir.path()).filePath("rich.pln");
+        standin::testing::vWriteProjectFile(project, path, kuiProjectFileVersion);
+        vCloseProject(project);
+        return baPfRead(path);
+    }
 
 private slots:
     void initTestCase()
     {
         m_qstrFirst = testenv::qstrWriteSequence(QDir(m_dir.path()).filePath("media dir"), "take1.", 4, 40, 30);
+        m_baRich = baRichProject();
+        QVERIFY(m_baRich.contains("[clip 2]\nname=track\n"));
+        QVERIFY(m_baRich.contains("\nparent=1\n"));
+        QVERIFY(m_baRich.contains("base_clips=2:1 3:2\n"));
+        QVERIFY(m_baRich.contains("[clip 7]\n"));
+        QVERIFY(m_baRich.contains("\nfirst_file=1001\n"));
+        QVERIFY(m_baRich.contains("\nfield_mode=1\n"));
+        QCOMPARE(qstrPfOpenMessage(QDir(m_dir.path()).filePath("rich.pln")), QString());
+    }
+
+    // Value-level mutants of a saved project: each number the reader takes in, set to what
+    // its meaning forbids. Each is refused with the damaged-file message, by the open and by
+    // the header read that comes before anything is closed.
+    void impossibleValuesAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QString>("detail");
+        const QString range = QStringLiteral("\"%1\" in [%2] is out of range");
+        auto row = [](const char* name, const QStringList& edits, const QString& detail) {
+            QTest::newRow(name) << edits << detail;
+        };
+        row("current frame beyond every clip", {"[project] current_frame=4294967295"},
+            range.arg("current_frame", "project"));
+        row("output flag 2", {"[project] output_absolute=2"}, range.arg("output_absolute", "project"));
+        row("play bar start not a number", {"[project] playbar_first=x"},
+            "\"playbar_first\" in [project] is not a number");
+        row("play bar beyond every clip", {"[project] playbar_last=2147483647"}, range.arg("playbar_last", "project"));
+        row("play bar backwards", {"[project] playbar_first=9", "[project] playbar_last=3"},
+            "the play bar ends before it begins");
+        row("in point not a number", {"[project] in_point=first"}, "\"in_point\" in [project] is not a number");
+        row("in point after the out point", {"[project] in_point=10", "[project] out_point=4"},
+            "the in point is after the out point");
+        row("out point beyond every clip", {"[project] out_point=4294967294"}, range.arg("out_point", "project"));
+        row("product that cannot be opened", {"\nproduct plintra\n>\nproduct tarnix\n"},
+            "it belongs to a product whose projects this program cannot open");
+        row("main clip without width", {"[clip 1] width=0", "[clip 1] borders=0 0 0 0"},
+            "the main clip has no picture");
+        row("width beyond any picture", {"[clip 1] width=4294967295"}, range.arg("width", "clip 1"));
+        row("height beyond any picture", {"[clip 2] height=70000"}, range.arg("height", "clip 2"));
+        row("frame rate not a number", {"[clip 1] frame_rate=nan"}, range.arg("frame_rate", "clip 1"));
+        row("frame rate infinite", {"[clip 1] frame_rate=inf"}, range.arg("frame_rate", "clip 1"));
+        row("frame rate zero", {"[clip 1] frame_rate=0"}, range.arg("frame_rate", "clip 1"));
+        row("frame rate negative", {"[clip 2] frame_rate=-25"}, range.arg("frame_rate", "clip 2"));
+        row("frame rate of a billion", {"[clip 1] frame_rate=1e9"}, range.arg("frame_rate", "clip 1"));
+        row("field mode beyond the pulldown phases", {"[clip 1] field_mode=13"}, "a clip has an unknown field mode");
+        row("film aspect number beyond int", {"[clip 1] film_width=4294967295"}, range.arg("film_width", "clip 1"));
+        row("frame aspect not a number", {"[clip 1] frame_aspect=nan"}, range.arg("frame_aspect", "clip 1"));
+        row("frame aspect negative", {"[clip 1] frame_aspect=-1.5"}, range.arg("frame_aspect", "clip 1"));
+        row("pixel aspect zero", {"[clip 1] pixel_aspect=0"}, range.arg("pixel_aspect", "clip 1"));
+        row("pixel aspect infinite", {"[clip 2] pixel_aspect=-inf"}, range.arg("pixel_aspect", "clip 2"));
+        row("borders wider than the frame", {"[clip 1] borders=40 40 0 0"},
+            "the borders of [clip 1] are wider than its frame");
+        row("borders that wrap around", {"[clip 1] borders=4294967295 1 0 0"},
+            "the borders of [clip 1] are wider than its frame");
+        row("clip its own parent", {"[clip 2] parent=2"}, "clip 2 is its own parent");
+        row("parent that is no clip", {"[clip 2] parent=99"}, "the parent of clip 2 is no clip of the project");
+        row("parents in a loop", {"[clip 1] parent=2"}, "the parent clips of clip 1 go round in a loop");
+        row("first index negative", {"[clip 1] first_index=-5"}, range.arg("first_index", "clip 1"));
+        row("first index at the end of int", {"[clip 1] first_index=2147483647"}, range.arg("first_index", "clip 1"));
+        row("main clip without frames", {"[clip 1] count=0"}, "the main clip has no frames");
+        row("frame count beyond int", {"[clip 1] count=4294967295"}, range.arg("count", "clip 1"));
+        row("frame offset at the end of int", {"[clip 1] frame_offset=2147483647"},
+            range.arg("frame_offset", "clip 1"));
+        row("time code offset at the start of int", {"[clip 1] timecode_offset=-2147483648"},
+            range.arg("timecode_offset", "clip 1"));
+        row("proxy level 7", {"[clip 1] proxy_level=7"}, range.arg("proxy_level", "clip 1"));
+        row("image files beyond int", {"[clip 2] image_files=4294967295"}, range.arg("image_files", "clip 2"));
+        row("first file negative", {"[clip 2] first_file=-1"}, range.arg("first_file", "clip 2"));
+        row("files over the whole int range", {"[clip 2] first_file=0", "[clip 2] last_file=1073741824"},
+            "[clip 2] holds more files than a clip can");
+        row("last file at the end of int", {"[clip 2] last_file=2147483647"}, range.arg("last_file", "clip 2"));
+        row("padding of a hundred million digits", {"[clip 1] digits=100000000"}, range.arg("digits", "clip 1"));
+        row("padding of the largest int", {"[clip 2] digits=2147483647"}, range.arg("digits", "clip 2"));
+        row("padding of eleven digits", {"[clip 1] digits=11"}, range.arg("digits", "clip 1"));
+        row("padding below none", {"[clip 2] digits=-2"}, range.arg("digits", "clip 2"));
+        row("movie flag 2", {"[clip 1] movie=2"}, range.arg("movie", "clip 1"));
+        row("image format unknown", {"[clip 1] image_format=99"}, range.arg("image_format", "clip 1"));
+        row("image type negative", {"[clip 2] image_type=-3"}, range.arg("image_type", "clip 2"));
+        row("file format unknown", {"[clip 1] file_format=1000"}, range.arg("file_format", "clip 1"));
+        row("colour space beyond int", {"[clip 1] colourspace=4294967295 0"}, range.arg("colourspace", "clip 1"));
+        row("colour space unknown", {"[clip 2] colourspace=0 3"}, range.arg("colourspace", "clip 2"));
+        row("proxy resolution 5", {"[clip 2] proxy_resolution=5"}, range.arg("proxy_resolution", "clip 2"));
+        row("pulldown flag 2", {"[clip 1] pulldown=2"}, range.arg("pulldown", "clip 1"));
+        row("source flag 7", {"[clip 2] source=7"}, range.arg("source", "clip 2"));
+        row("disposable flag -1", {"[clip 2] disposable=-1"}, range.arg("disposable", "clip 2"));
+        row("clip number at the end of unsigned", {"[clip 7]>[clip 4294967295]"}, "a clip has no valid number");
+        row("time code flag 2", {"[listing] use_timecode=2"}, range.arg("use_timecode", "listing"));
+        row("next layer at the end of int", {"[listing] next_layer=2147483647"},
+            "[listing] has no valid next layer number");
+        row("clip its own base", {"[listing] base_clips=2:2 3:2"}, "[listing] makes clip 2 its own base clip");
+        row("base clip that is no clip", {"[listing] base_clips=2:1 3:9"},
+            "the base of clip 3 is no clip of the project");
+        row("base clip of no clip", {"[listing] base_clips=2:1 9:1"},
+            "[listing] gives a base clip to clip 9, which is no clip of the project");
+        row("base clips in a loop", {"[listing] base_clips=2:3 3:2"}, "the base clips of clip 2 go round in a loop");
+        row("garbage matte that is no clip", {"[listing] garbage_mattes=9"},
+            "[listing] names clip 9 a garbage matte, which is no clip of the project");
+        row("layer number at the end of int", {"[layer 2]>[layer 2147483647]"},
+            "layer 2147483647 has too high a number");
+        row("lower limit above the upper", {"[parameter 1] lower=2"},
+            "the lower limit of \"Opacity\" in [parameter 1] is above its upper limit");
+        row("value not a number", {"[parameter 1] static=nan"},
+            "\"static\" in [parameter 1] is not a valid float value");
+        row("value outside the limits", {"[parameter 1] static=5"},
+            "the value of \"Opacity\" in [parameter 1] is outside its limits");
+        row("key outside the limits", {"[parameter 1] key=1003 7 linear"},
+            "a key of \"Opacity\" in [parameter 1] is outside its limits");
+        row("key at a time beyond every clip", {"[parameter 1] key=1e30 0.25 linear"},
+            "a key of \"Opacity\" in [parameter 1] is out of range");
+    }
+
+    void impossibleValuesAreRefused()
+    {
+        QFETCH(QStringList, edits);
+        QFETCH(QString, detail);
+        QByteArray bytes = m_baRich;
+        for (const QString& edit : edits)
+            QVERIFY2(bPfEdit(bytes, edit), qPrintable("no place for " + edit));
+        const QString path = QDir(m_dir.path()).filePath("mutant.pln");
+        QVERIFY(bPfWrite(path, baPfSealed(bytes)));
+        const QString expected = "The project file is damaged and cannot be opened: " + detail + ".";
+        QCOMPARE(qstrPfHeaderMessage(path), expected);
+        QCOMPARE(qstrPfOpenMessage(path), expected);
+    }
+
+    // The values users' projects hold at the edges of their ranges still open.
+    void possibleValuesStillOpen_data()
+    {
+        QTest::addColumn<QStringList>("edits");
+        QTest::newRow("pulldown, upper field first, first phase") << QStringList {"[clip 1] field_mode=3"};
+        QTest::newRow("pulldown, lower field first, last phase") << QStringList {"[clip 1] field_mode=12"};
+        QTest::newRow("out point at the last frame, whatever it is") << QStringList {"[project] out_point=4294967295"};
+        QTest::newRow("play bar over the whole clip")
+            << QStringList {"[project] playbar_first=-1", "[project] playbar_last=-1"};
+        QTest::newRow("unpadded numbers") << QStringList {"[clip 2] digits=0"};
+        QTest::newRow("a single file without a number") << QStringList {"[clip 2] digits=-1"};
+        QTest::newRow("ten digits") << QStringList {"[clip 2] digits=10"};
+        QTest::newRow("a clip not yet measured") << QStringList {
+            "[clip 2] width=0", "[clip 2] height=0", "[clip 2] frame_aspect=0", "[clip 2] borders=0 0 0 0"};
+        QTest::newRow("the fastest and slowest rates")
+            << QStringList {"[clip 1] frame_rate=1000", "[clip 2] frame_rate=0.001"};
+        QTest::newRow("a frame offset before the time code start") << QStringList {"[clip 1] frame_offset=-86400"};
+        QTest::newRow("unbounded limits") << QStringList {"[parameter 1] lower=-inf", "[parameter 1] upper=inf"};
+        QTest::newRow("a key at each limit")
+            << QStringList {"[parameter 1] key=1003 0 constant", "[parameter 1] static=1"};
+    }
+
+    void possibleValuesStillOpen()
+    {
+        QFETCH(QStringList, edits);
+        QByteArray bytes = m_baRich;
+        for (const QString& edit : edits)
+            QVERIFY2(bPfEdit(bytes, edit), qPrintable("no place for " + edit));
+        const QString path = QDir(m_dir.path()).filePath("edge.pln");
+        QVERIFY(bPfWrite(path, baPfSealed(bytes)));
+        QCOMPARE(qstrPfHeaderMessage(path), QString());
+        QCOMPARE(qstrPfOpenMessage(path), QString());
     }
 
     void cleanup() { standin::testing::vReset(); }
@@ -148,8 +433,25 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
 
-        // Saving over the file replaces it completely.
+        // Stopped after the new copy is written and before it takes the file's place, as a
+        // crash there would stop it: the file on disk is still the previous one, whole, and
+        // the project still counts as changed.
         standin::testing::vSetProjectFilePath(project, path);
+        QByteArray atTheCut;
+        standin::testing::vSetProjectWriteHook([&](standin::testing::ProjectWriteStep step, const QString& written) {
+            if (step != standin::testing::ProjectWriteStep::NewCopyWritten)
+                return;
+            atTheCut = baPfRead(written);
+            throw CW_Exception("stopped between writing and replacing", "test");
+        });
+        vSetOutputDirectory(project, true, QStringLiteral("/cut/short"));
+        QVERIFY_THROWS_EXCEPTION(CW_Exception, bSaveProject(project));
+        standin::testing::vSetProjectWriteHook({});
+        QCOMPARE(atTheCut, before);
+        QCOMPARE(baPfRead(path), before);
+        QVERIFY(bProjectHasChanged(project));
+
+        // Saving over the file replaces it completely.
         vSetOutputDirectory(project, true, QStringLiteral("/elsewhere"));
         QVERIFY(bSaveProject(project));
         QVERIFY(!bProjectHasChanged(project));

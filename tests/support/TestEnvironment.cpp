@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include <functional>
+
 #include "app/Settings.h"
 #include "Vosk.h"
 #include "standin/testing.h"
@@ -7,10 +9,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QSettings>
 #include <QStandardPaths>
 #include <memory>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace testenv {
 
@@ -101,6 +112,82 @@ bool bWriteImage(const QString& path, int width, int height, QColor colour)
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     return image.save(path);
+}
+
+namespace {
+
+bool bSetImmutable(const QString& path, bool on, QString& why)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    if (!done)
+        why = QStringLiteral("the immutable flag cannot be set here: ") + QString::fromLocal8Bit(std::strerror(errno));
+    ::close(fd);
+    return done;
+}
+
+} // namespace
+
+ImmutableFolder::ImmutableFolder(const QString& path)
+    : m_qstrPath(path)
+{
+    m_bSet = bSetImmutable(path, true, m_qstrWhy);
+}
+
+ImmutableFolder::~ImmutableFolder()
+{
+    QString why;
+    if (m_bSet)
+        bSetImmutable(m_qstrPath, false, why);
+}
+
+bool bRunUnprivileged(const QString& folder, const std::function<void()>& work, QString& why)
+{
+    if (::geteuid() != 0) {
+        work();
+        return true;
+    }
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody) {
+        why = QStringLiteral("there is no user \"nobody\"");
+        return false;
+    }
+    const uid_t user = nobody->pw_uid;
+    const gid_t group = nobody->pw_gid;
+    if (::chown(QFile::encodeName(folder).constData(), user, group) != 0) {
+        why = QStringLiteral("the folder cannot be handed over: ") + QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    const QString root = QDir(qstrRoot()).canonicalPath();
+    for (QDir above(QFileInfo(folder).absolutePath());;) {
+        const QString path = above.canonicalPath();
+        if (root.isEmpty() || !path.startsWith(root))
+            break;
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOther);
+        if (path == root || !above.cdUp())
+            break;
+    }
+    // The real user too: access() checks it. The saved one stays the superuser, to come back.
+    if (::setresgid(group, group, 0) != 0 || ::setresuid(user, user, 0) != 0) {
+        why = QStringLiteral("the user cannot be taken: ") + QString::fromLocal8Bit(std::strerror(errno));
+        ::setresuid(0, 0, 0);
+        ::setresgid(0, 0, 0);
+        return false;
+    }
+    work();
+    const bool back = ::setresuid(0, 0, 0) == 0 && ::setresgid(0, 0, 0) == 0;
+    if (!back)
+        qFatal("the superuser's rights could not be taken back");
+    return true;
 }
 
 } // namespace testenv

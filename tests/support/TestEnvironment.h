@@ -49,6 +49,31 @@ private:
 // Writes a small PNG of the given size.
 bool bWriteImage(const QString& path, int width, int height, QColor colour = Qt::gray);
 
+// A folder made immutable (chattr +i) while the object lives: nothing in it can be created,
+// renamed or removed, by the superuser too, as on a read-only file system. bSet() is false,
+// with the reason in qstrWhy(), when the file system or the rights refuse.
+class ImmutableFolder {
+public:
+    explicit ImmutableFolder(const QString& path);
+    ~ImmutableFolder();
+    ImmutableFolder(const ImmutableFolder&) = delete;
+    ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+    bool bSet() const { return m_bSet; }
+    const QString& qstrWhy() const { return m_qstrWhy; }
+
+private:
+    QString m_qstrPath;
+    bool m_bSet = false;
+    QString m_qstrWhy;
+};
+
+// Runs work as the unprivileged user "nobody" when the suite runs as the superuser, whose
+// rights no file permission binds, and plainly otherwise. The folder and the folders above
+// it up to the suite's own are opened for others to pass through, and handed to "nobody",
+// so that the permissions the work meets are the folder owner's. False with the reason when
+// no such user can be taken.
+bool bRunUnprivileged(const QString& folder, const std::function<void()>& work, QString& why);
+
 } // namespace testenv
 
 // main() for a suite: the environment is prepared before the application object exists.

@@ -84,7 +84,12 @@ public:
     void sltSetWidgetsState(CWKGUI_STATE) override { }
     void sltRestoreParameters(CW_Instance) override { }
     void keyPressEvent(QKeyEvent* e) override { e->ignore(); }
-    void sltZoomWindowsActive(CW_Instance, bool&, bool&, bool&) override { }
+    void sltZoomWindowsActive(CW_Instance, bool& first, bool& second, bool& third) override
+    {
+        first = m_abZoomWindows[0];
+        second = m_abZoomWindows[1];
+        third = m_abZoomWindows[2];
+    }
 
     void mousePress(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu, bool* items) override
     {
@@ -117,4 +122,6 @@ public:
     int m_iOverlayCount = 0;
     int m_iMenuItem = -1;
     CW_CURSOR m_eCursor = 0;
+    // The page's three zoom-window switches.
+    bool m_abZoomWindows[3] = {false, false, false};
 };

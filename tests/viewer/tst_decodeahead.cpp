@@ -5,6 +5,7 @@
 #include "viewer/frmMainGLWidget.h"
 
 #include <QTabWidget>
+#include <QThread>
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -93,7 +94,17 @@ private slots:
         m_pViewer->vFitToClip(m_pProject);
     }
 
-    void cleanup() { standin::testing::vSetDecodedFrameBudget(size_t(1) << 30); }
+    void cleanup()
+    {
+        standin::testing::vSetDecodeAheadDelay(0);
+        standin::testing::vSetDecodedFrameBudget(size_t(1) << 30);
+    }
+
+    // The file of frame k of the suite's clip.
+    QString qstrFrameFile(int frame) const
+    {
+        return QDir(m_dir.path()).filePath(QStringLiteral("frame%1.png").arg(frame + 1, 4, 10, QLatin1Char('0')));
+    }
 
     void cleanupTestCase()
     {
@@ -144,6 +155,64 @@ private slots:
         const standin::testing::RenderTimings timings = standin::testing::stctGetRenderTimings();
         QCOMPARE(size_t(timings.uiReads + timings.uiDecodedAhead), standin::testing::uiGetDecodedFrameCount());
         QVERIFY(timings.uiReads >= 1);
+    }
+
+    void workersDecodeAsManyFramesAtOnceAsThereAreCores_data()
+    {
+        QTest::addColumn<int>("cachedFrames");
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<int>("mostAtOnce");
+        const int cores = std::max(1, QThread::idealThreadCount());
+        // Seven frames wait after the first; every core takes one while they last.
+        QTest::newRow("room for the clip") << kDaFrames + 1 << QList<int> {0, 1} << std::min(cores, kDaFrames - 1);
+        // Room for the shown frame and two more. A jump while two are decoded leaves them in
+        // hand, and the two after the new frame wait for them: never more than two at once.
+        QTest::newRow("room for three frames, a jump") << 3 << QList<int> {0, 5} << std::min(cores, 2);
+    }
+
+    void workersDecodeAsManyFramesAtOnceAsThereAreCores()
+    {
+        QFETCH(int, cachedFrames);
+        QFETCH(QList<int>, steps);
+        QFETCH(int, mostAtOnce);
+        standin::testing::vSetDecodedFrameBudget(size_t(cachedFrames) * kDaFrameBytes);
+        vForgetEverything();
+        // Each decode lasts long enough for the others to start meanwhile.
+        standin::testing::vSetDecodeAheadDelay(400);
+        standin::testing::vResetDecodeAheadLog();
+        for (int frame : steps)
+            QVERIFY(bShowFrame(m_pViewer, frame));
+        QTRY_VERIFY_WITH_TIMEOUT(standin::testing::bDecodeAheadIdle(), 20000);
+        QCOMPARE(standin::testing::iGetMostDecodesAtOnce(), mostAtOnce);
+        QVERIFY(standin::testing::uiGetDecodedFrameCount() <= size_t(cachedFrames));
+    }
+
+    void aheadFramesStartInTheOrderTheyAreNeeded_data()
+    {
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::newRow("forward") << QList<int> {2} << QList<int> {3, 4, 5, 6, 7};
+        QTest::newRow("backward") << QList<int> {6, 5} << QList<int> {7, 4, 3, 2, 1, 0};
+    }
+
+    void aheadFramesStartInTheOrderTheyAreNeeded()
+    {
+        QFETCH(QList<int>, steps);
+        QFETCH(QList<int>, starts);
+        vForgetEverything();
+        standin::testing::vResetDecodeAheadLog();
+        for (int frame : steps) {
+            QVERIFY(bShowFrame(m_pViewer, frame));
+            QTRY_VERIFY_WITH_TIMEOUT(standin::testing::bDecodeAheadIdle(), 20000);
+        }
+        std::vector<QString> expected;
+        for (int frame : starts)
+            expected.push_back(qstrFrameFile(frame));
+        std::vector<QString> started = standin::testing::vecGetDecodeAheadStarts();
+        // A frame the drawing thread needed at once it decoded itself, not a worker.
+        for (int frame : steps)
+            started.erase(std::remove(started.begin(), started.end(), qstrFrameFile(frame)), started.end());
+        QCOMPARE(started, expected);
     }
 
     void aheadStaysWithinTheCache()

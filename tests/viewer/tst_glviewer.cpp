@@ -9,7 +9,9 @@
 #include "viewer/ViewOptionsManager.h"
 #include "viewer/frmMainGLWidget.h"
 
+#include <QPointer>
 #include <QRegularExpression>
+#include <QWheelEvent>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -32,6 +34,77 @@ public:
     using frmMainGLWidget::frmMainGLWidget;
     void vResize(int width, int height) { resizeGL(width, height); }
 };
+
+// Counts the paints a widget gets.
+class GlvPaintCounter : public QObject {
+public:
+    explicit GlvPaintCounter(QWidget* widget)
+        : m_pWidget(widget)
+    {
+        widget->installEventFilter(this);
+    }
+    ~GlvPaintCounter() override
+    {
+        if (m_pWidget)
+            m_pWidget->removeEventFilter(this);
+    }
+    int m_iPaints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++m_iPaints;
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_pWidget;
+};
+
+// A project whose clip 1 is the generated clip described as interlaced (a field is half
+// the picture's height) or with pixels that are not square, numbered from a frame offset.
+CW_Instance pGlvProjectWithClip(
+    const QString& folder, int fieldMode, double pixelAspect, int frames = 2, int frameOffset = 0)
+{
+    CW_Instance project = standin::testing::pCreateProject();
+    CW_BaseClipInfo base;
+    base.uiWidth = 64;
+    base.uiHeight = fieldMode == 0 ? 48 : 24;
+    base.uiCount = unsigned(frames);
+    base.iFieldMode = fieldMode;
+    base.dPixelAspectRatio = pixelAspect;
+    base.iFrameOffset = frameOffset;
+    standin::testing::vRegisterClip(project, 1, base);
+    CW_ClipInfo files;
+    files.qstrFolder = folder;
+    files.qstrFileName = QStringLiteral("frame");
+    files.qstrThirdPart = QStringLiteral(".png");
+    files.iFirstFileNumber = 1;
+    files.iLastFileNumber = frames;
+    files.iThirdNumber = 4;
+    standin::testing::vSetClipListing(project, 1, QStringLiteral("generated"), files);
+    ProjectManagerInstance::instance()->setInstance(project);
+    return project;
+}
+
+// The picture's extent along one row or column of a grab: the first and last pixel that is
+// not canvas.
+std::pair<int, int> pairGlvExtent(const QImage& grab, bool row, int at)
+{
+    const int length = row ? grab.width() : grab.height();
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < length; ++i) {
+        const QColor c = row ? grab.pixelColor(i, at) : grab.pixelColor(at, i);
+        if (!bGlvNear(c, kGlvCanvas, 4)) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    return {first, last};
+}
 
 } // namespace
 
@@ -237,6 +310,89 @@ private slots:
         QCOMPARE(fGetZoom(m_pProject), 1.0f);
     }
 
+    void resizeOutOfProportionFollowsTheMeanRatio_data()
+    {
+        QTest::addColumn<QSize>("from");
+        QTest::addColumn<QSize>("to");
+        QTest::addColumn<float>("zoom");
+        // From zoom 2: the mean of the width and height ratios, not either one alone.
+        QTest::newRow("narrower") << QSize(800, 600) << QSize(400, 600) << 1.5f;
+        QTest::newRow("shorter") << QSize(800, 600) << QSize(800, 300) << 1.5f;
+        QTest::newRow("wider, shorter") << QSize(800, 600) << QSize(1600, 300) << 2.5f;
+        QTest::newRow("taller") << QSize(800, 600) << QSize(800, 1500) << 3.5f;
+    }
+
+    void resizeOutOfProportionFollowsTheMeanRatio()
+    {
+        QFETCH(QSize, from);
+        QFETCH(QSize, to);
+        QFETCH(float, zoom);
+        GlvResizableViewer viewer(nullptr, m_pWindow);
+        vSetZoom(m_pProject, 2.0f);
+        viewer.vResize(from.width(), from.height());
+        QCOMPARE(fGetZoom(m_pProject), 2.0f);
+        viewer.vResize(to.width(), to.height());
+        QCOMPARE(fGetZoom(m_pProject), zoom);
+    }
+
+    void centringAndFitHonourFieldsAndPixelAspect_data()
+    {
+        QTest::addColumn<int>("fieldMode");
+        QTest::addColumn<double>("pixelAspect");
+        QTest::newRow("progressive, square pixels") << 0 << 1.0;
+        QTest::newRow("upper field first") << 1 << 1.0;
+        QTest::newRow("lower field first") << 2 << 1.0;
+        QTest::newRow("pixel aspect 2") << 0 << 2.0;
+        QTest::newRow("interlaced, pixel aspect 0.5") << 1 << 0.5;
+    }
+
+    void centringAndFitHonourFieldsAndPixelAspect()
+    {
+        QFETCH(int, fieldMode);
+        QFETCH(double, pixelAspect);
+        m_pProject = pGlvProjectWithClip(m_dir.path(), fieldMode, pixelAspect);
+        vResizeWindow(m_pProject, m_pViewer->width(), m_pViewer->height());
+        const int width = m_pViewer->width();
+        const int height = m_pViewer->height();
+        // The picture as shown: 64 pixels of the clip's aspect wide, a frame (two fields) high.
+        const double shownAspect = 64.0 * pixelAspect / 48.0;
+
+        // Centred from anywhere: the four quadrants meet in the middle of the widget.
+        vSetZoom(m_pProject, 3.0f);
+        vSetOrigin(m_pProject, 5.0f, 7.0f);
+        m_pViewer->vCentreImage(m_pProject);
+        QImage grab = imgGrab();
+        const std::vector<QColor> colours = vecViewerTestQuadrants(0);
+        const QPoint around[4] = {{-6, -6}, {6, -6}, {-6, 6}, {6, 6}};
+        for (int i = 0; i < 4; ++i) {
+            const QPoint at = QPoint(width / 2, height / 2) + around[i];
+            QVERIFY2(bGlvNear(grab.pixelColor(at), colours[size_t(i)]),
+                qPrintable(QStringLiteral("quadrant %1 at %2,%3 is %4").arg(i).arg(at.x()).arg(at.y()).arg(grab.pixelColor(at).name())));
+        }
+        std::pair<int, int> across = pairGlvExtent(grab, true, height / 2 - 3);
+        std::pair<int, int> down = pairGlvExtent(grab, false, width / 2 - 3);
+        QVERIFY(std::abs(across.first + across.second - (width - 1)) <= 2);
+        QVERIFY(std::abs(down.first + down.second - (height - 1)) <= 2);
+        QVERIFY(std::abs(double(across.second - across.first + 1) / double(down.second - down.first + 1) - shownAspect)
+            < 0.05 * shownAspect);
+
+        // Fitted: centred, the picture's own shape, the limiting side filled to the margin.
+        m_pViewer->vFitToClip(m_pProject);
+        grab = imgGrab();
+        across = pairGlvExtent(grab, true, height / 2 - 3);
+        down = pairGlvExtent(grab, false, width / 2 - 3);
+        QVERIFY2(across.first >= 0 && down.first >= 0, "the fitted picture is not in the widget");
+        const int shownWidth = across.second - across.first + 1;
+        const int shownHeight = down.second - down.first + 1;
+        QVERIFY2(std::abs(across.first + across.second - (width - 1)) <= 2,
+            qPrintable(QStringLiteral("across %1..%2 of %3").arg(across.first).arg(across.second).arg(width)));
+        QVERIFY2(std::abs(down.first + down.second - (height - 1)) <= 2,
+            qPrintable(QStringLiteral("down %1..%2 of %3").arg(down.first).arg(down.second).arg(height)));
+        QVERIFY(std::abs(double(shownWidth) / double(shownHeight) - shownAspect) < 0.05 * shownAspect);
+        QVERIFY(across.first >= 1 && down.first >= 1);
+        QVERIFY(shownWidth >= width - 14 || shownHeight >= height - 14);
+    }
+
     void resizeFromNothingKeepsAFiniteZoom()
     {
         // The viewer never hands the engine a zoom it would have to refuse.
@@ -292,8 +448,14 @@ private slots:
 
     void overrideImageReplacesTheFrame()
     {
+        // Text drawn before goes through the same scratch texture with its channels in the
+        // other order: the picture must not inherit that.
+        standin::testing::vEditViewerState(
+            m_pProject, [](standin::ViewerState& state) { state.strRenderFault = "No frame"; });
+        imgGrab();
+        standin::testing::vEditViewerState(m_pProject, [](standin::ViewerState& state) { state.strRenderFault.clear(); });
         QImage picture(20, 10, QImage::Format_RGBA8888);
-        picture.fill(QColor(255, 0, 255));
+        picture.fill(QColor(255, 128, 0));
         Tam_Image* image = tam_image_form_gen(20, 10, int(picture.bytesPerLine()), TAM_RGBA, TAM_UINT8, picture.bits());
         m_pViewer->vSetImageB(image);
         m_pPage->m_iOverlayCount = 0;
@@ -303,7 +465,8 @@ private slots:
         m_pViewer->vSetImageB(nullptr);
         image->free(image);
         QCOMPARE(m_pPage->m_iOverlayCount, 0);
-        QVERIFY(bGlvNear(grab.pixelColor(m_pViewer->width() / 2, m_pViewer->height() / 2), QColor(255, 0, 255)));
+        QVERIFY2(bGlvNear(grab.pixelColor(m_pViewer->width() / 2, m_pViewer->height() / 2), QColor(255, 128, 0)),
+            qPrintable(grab.pixelColor(m_pViewer->width() / 2, m_pViewer->height() / 2).name()));
         QVERIFY(bGlvNear(grab.pixelColor(2, 2), kGlvCanvas));
     }
 
@@ -361,6 +524,124 @@ private slots:
         QCOMPARE(fGetOriginOffsetX(m_pProject), 7.0f);
         QCOMPARE(fGetOriginOffsetY(m_pProject), 9.0f);
         QCOMPARE(m_pPage->m_iOverlayCount, 1);
+    }
+
+    void immediateRepaintTakesTheWindowsRepaintsAlong()
+    {
+        QTest::qWait(50);
+        GlvPaintCounter slider(m_pWindow->sldrFrameNumber);
+        const unsigned int swaps = m_pViewer->uiGetSwapCount();
+        m_pWindow->sldrFrameNumber->update();
+        m_pViewer->sltUpdateGL();
+        // The frame and the slider went to the screen together, before the event loop ran.
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps + 1);
+        QVERIFY(slider.m_iPaints >= 1);
+    }
+
+    void windowCompositionDrawsTheWaitingFrameFirst()
+    {
+        QTest::qWait(50);
+        GlvPaintCounter slider(m_pWindow->sldrFrameNumber);
+        const unsigned int swaps = m_pViewer->uiGetSwapCount();
+        m_pViewer->updateGL();
+        m_pWindow->sldrFrameNumber->update();
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps);
+        // The window's composition comes first: the waiting frame goes to the screen with it,
+        // and the merged repaint has nothing left to do.
+        QCoreApplication::sendPostedEvents(m_pWindow, QEvent::UpdateRequest);
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps + 1);
+        QVERIFY(slider.m_iPaints >= 1);
+        QTest::qWait(50);
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps + 1);
+    }
+
+    void heldCompositionShowsNothingUntilReleased()
+    {
+        QTest::qWait(50);
+        GlvPaintCounter slider(m_pWindow->sldrFrameNumber);
+        const unsigned int swaps = m_pViewer->uiGetSwapCount();
+        m_pViewer->vHoldComposition(true);
+        m_pViewer->vHoldComposition(true);
+        m_pWindow->sldrFrameNumber->update();
+        m_pViewer->updateGL();
+        QTest::qWait(80);
+        m_pViewer->sltUpdateGL();
+        QCOMPARE(slider.m_iPaints, 0);
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps);
+        // Holds nest: the inner one ending releases nothing.
+        m_pViewer->vHoldComposition(false);
+        QTest::qWait(50);
+        QCOMPARE(slider.m_iPaints, 0);
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps);
+
+        // Released: one composition, the slider painted in the same turn as the frame's swap.
+        int paintsAtSwap = -1;
+        const QMetaObject::Connection watch = connect(m_pViewer, &frmMainGLWidget::frameSwapped, this,
+            [&]() { QMetaObject::invokeMethod(this, [&]() { paintsAtSwap = slider.m_iPaints; }, Qt::QueuedConnection); });
+        m_pViewer->vHoldComposition(false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_pViewer->uiGetSwapCount(), swaps + 1, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(paintsAtSwap >= 0, 2000);
+        disconnect(watch);
+        QVERIFY(paintsAtSwap >= 1);
+        QTest::qWait(80);
+        QCOMPARE(m_pViewer->uiGetSwapCount(), swaps + 1);
+        QVERIFY(!m_pViewer->bIsCompositionHeld());
+    }
+
+    void stepReachesTheScreenInOneComposition_data()
+    {
+        QTest::addColumn<bool>("wheel");
+        QTest::newRow("next-frame button") << false;
+        QTest::newRow("mouse wheel") << true;
+    }
+
+    void stepReachesTheScreenInOneComposition()
+    {
+        QFETCH(bool, wheel);
+        QTemporaryDir dir;
+        QVERIFY(bWriteViewerTestClip(dir.path(), 64, 48, 5));
+        m_pProject = pGlvProjectWithClip(dir.path(), 0, 1.0, 5, 1001);
+        frmMainGLWidget::vSetInvertScrollWheel(false);
+        m_pWindow->sltUpdateGUI(2);
+        vResizeWindow(m_pProject, m_pViewer->width(), m_pViewer->height());
+        m_pViewer->vFitToClip(m_pProject);
+        QTest::qWait(100);
+        QVERIFY(m_pWindow->btnNextFrame->isEnabled());
+        GlvPaintCounter slider(m_pWindow->sldrFrameNumber);
+        QString timeAtSwap;
+        int sliderPaintsAtSwap = -1;
+        unsigned int swapsAtStart = 0;
+        const QMetaObject::Connection watch = connect(m_pViewer, &frmMainGLWidget::frameSwapped, this, [&]() {
+            if (sliderPaintsAtSwap < 0) {
+                sliderPaintsAtSwap = slider.m_iPaints;
+                timeAtSwap = m_pWindow->tcedtCurrentFrame->text();
+            }
+        });
+        for (int frame = 1; frame <= 3; ++frame) {
+            slider.m_iPaints = 0;
+            sliderPaintsAtSwap = -1;
+            swapsAtStart = m_pViewer->uiGetSwapCount();
+            if (wheel) {
+                const QPointF at(40, 30);
+                QWheelEvent turn(at, m_pViewer->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(m_pViewer, &turn);
+            } else {
+                QTest::mouseClick(m_pWindow->btnNextFrame, Qt::LeftButton);
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(m_pViewer->uiGetSwapCount() > swapsAtStart, 2000);
+            QTest::qWait(100);
+            QCOMPARE(uiGetFrameNumber(m_pProject), unsigned(frame));
+            // One composition: the frame's; nothing of the window reached the screen before
+            // it, and the time display showed the new frame by then.
+            QCOMPARE(m_pViewer->uiGetSwapCount(), swapsAtStart + 1);
+            QCOMPARE(sliderPaintsAtSwap, 0);
+            QVERIFY(slider.m_iPaints >= 1);
+            QCOMPARE(timeAtSwap, m_pWindow->tcedtCurrentFrame->text());
+            QCOMPARE(m_pWindow->tcedtCurrentFrame->text(), QString::number(1001 + frame));
+        }
+        disconnect(watch);
+        vCheckQuadrants(1);
     }
 
     void suppressedFrameStillDrawsOverlays()

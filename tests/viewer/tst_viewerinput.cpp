@@ -145,12 +145,13 @@ private slots:
             m_pProject, [pointMode](standin::ViewerState& state) { state.ePointMode = pointMode; });
         const auto mouseButton = Qt::MouseButton(button);
         const auto keys = Qt::KeyboardModifiers(modifiers);
-        // Widget (50, 60) is image ((50 - 10) / 2, (60 - 20) / 2).
-        QTest::mousePress(m_pViewer, mouseButton, keys, QPoint(50, 60));
-        QMouseEvent move(QEvent::MouseMove, QPointF(70, 80), m_pViewer->mapToGlobal(QPointF(70, 80)), Qt::NoButton,
+        // Widget (x, y) is image ((x - 10) / 2, (y - 20) / 2); no point lies on the diagonal,
+        // so x and y cannot stand in for each other.
+        QTest::mousePress(m_pViewer, mouseButton, keys, QPoint(50, 90));
+        QMouseEvent move(QEvent::MouseMove, QPointF(70, 64), m_pViewer->mapToGlobal(QPointF(70, 64)), Qt::NoButton,
             mouseButton, keys);
         QCoreApplication::sendEvent(m_pViewer, &move);
-        QTest::mouseRelease(m_pViewer, mouseButton, keys, QPoint(90, 100));
+        QTest::mouseRelease(m_pViewer, mouseButton, keys, QPoint(130, 100));
 
         QCOMPARE(int(m_pPage->m_inputs.size()), 3);
         const ViewerTestInput& press = m_pPage->m_inputs[0];
@@ -158,14 +159,14 @@ private slots:
         const ViewerTestInput& release = m_pPage->m_inputs[2];
         QCOMPARE(press.qstrCall, QStringLiteral("press"));
         QCOMPARE(press.fX, 20.0f);
-        QCOMPARE(press.fY, 20.0f);
+        QCOMPARE(press.fY, 35.0f);
         QCOMPARE(press.iFlags, flags);
         QCOMPARE(moved.qstrCall, QStringLiteral("move"));
         QCOMPARE(moved.fX, 30.0f);
-        QCOMPARE(moved.fY, 30.0f);
+        QCOMPARE(moved.fY, 22.0f);
         QCOMPARE(moved.iFlags, flags);
         QCOMPARE(release.qstrCall, QStringLiteral("release"));
-        QCOMPARE(release.fX, 40.0f);
+        QCOMPARE(release.fX, 60.0f);
         QCOMPARE(release.fY, 40.0f);
         QCOMPARE(release.iFlags, flags);
         QCOMPARE(m_pViewer->iGetHeldMouseButton(), 0);
@@ -221,6 +222,105 @@ private slots:
         }
     }
 
+    void engineToolPressCarriesAutoKeyAndZoomWindows_data()
+    {
+        QTest::addColumn<bool>("autoKey");
+        QTest::addColumn<int>("pageWindows");
+        QTest::addColumn<bool>("showZoomWindows");
+        QTest::addColumn<bool>("hideOverlays");
+        QTest::addColumn<bool>("window2");
+        QTest::addColumn<bool>("window3");
+        // pageWindows: the page's first, second and third switch as bits 1, 2, 4.
+        QTest::newRow("auto-key, all windows shown") << true << 7 << true << false << true << true;
+        QTest::newRow("no auto-key, second window") << false << 2 << true << false << true << false;
+        QTest::newRow("third window") << true << 4 << true << false << false << true;
+        QTest::newRow("first window alone") << false << 1 << true << false << false << false;
+        QTest::newRow("zoom windows switched off") << true << 6 << false << false << false << false;
+        QTest::newRow("overlays hidden") << false << 6 << true << true << false << false;
+    }
+
+    void engineToolPressCarriesAutoKeyAndZoomWindows()
+    {
+        QFETCH(bool, autoKey);
+        QFETCH(int, pageWindows);
+        QFETCH(bool, showZoomWindows);
+        QFETCH(bool, hideOverlays);
+        QFETCH(bool, window2);
+        QFETCH(bool, window3);
+        frmMainGLWidget::vSetKeyframeSwitchReaders([autoKey]() { return autoKey; }, nullptr);
+        for (int i = 0; i < 3; ++i)
+            m_pPage->m_abZoomWindows[i] = (pageWindows & (1 << i)) != 0;
+        ViewOptionsManager* options = pGetViewOptionsManager();
+        const bool showBefore = options->showZoomWindows;
+        options->showZoomWindows = showZoomWindows;
+        standin::testing::vEditViewerState(m_pProject, [hideOverlays](standin::ViewerState& state) {
+            state.eTool = CW_TOOL_ZOOM;
+            state.bHideOverlays = hideOverlays;
+        });
+        pToolAction("actPointerTool")->setChecked(false);
+        pToolAction("actZoomTool")->setChecked(true);
+        QTest::mousePress(m_pViewer, Qt::RightButton, Qt::NoModifier, QPoint(90, 50));
+        QTest::mouseRelease(m_pViewer, Qt::RightButton, Qt::NoModifier, QPoint(90, 50));
+        options->showZoomWindows = showBefore;
+        frmMainGLWidget::vSetKeyframeSwitchReaders(nullptr, nullptr);
+        for (bool& window : m_pPage->m_abZoomWindows)
+            window = false;
+
+        const standin::ViewerState state = standin::testing::stctGetViewerState(m_pProject);
+        QVERIFY(!state.vecInputLog.empty());
+        const standin::LoggedInput& down = state.vecInputLog.front();
+        QCOMPARE(QString::fromStdString(down.strCall), QStringLiteral("vButtonDown"));
+        QCOMPARE(down.bAutoKey, autoKey);
+        QCOMPARE(down.bZoomWindow2, window2);
+        QCOMPARE(down.bZoomWindow3, window3);
+        QCOMPARE(down.fX, 40.0f);
+        QCOMPARE(down.fY, 15.0f);
+        QCOMPARE(down.iFlags, 0x80 | 0x700);
+    }
+
+    void middleButtonDragPansAndReachesThePage()
+    {
+        QAction* pan = pToolAction("actPanTool");
+        QTest::mousePress(m_pViewer, Qt::MiddleButton, Qt::NoModifier, QPoint(50, 90));
+        // While the button is held the main window holds the pan tool.
+        QVERIFY(pan->isChecked());
+        QCOMPARE(m_pViewer->iGetHeldMouseButton(), int(Qt::MiddleButton));
+        for (const QPoint& at : {QPoint(70, 64), QPoint(130, 100)}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(at), m_pViewer->mapToGlobal(QPointF(at)), Qt::NoButton,
+                Qt::MiddleButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(m_pViewer, &move);
+        }
+        QTest::mouseRelease(m_pViewer, Qt::MiddleButton, Qt::NoModifier, QPoint(130, 100));
+
+        QCOMPARE(m_recorder.m_events, QStringList({QStringLiteral("X down"), QStringLiteral("X up")}));
+        // The press went to the engine's pan, at the pressed image point, with the middle
+        // button's flags.
+        const auto log = standin::testing::stctGetViewerState(m_pProject).vecInputLog;
+        QVERIFY(!log.empty());
+        QCOMPARE(log.front().strCall, std::string("vButtonDown"));
+        QCOMPARE(log.front().iFlags & 0xe0, 0x60);
+        QCOMPARE(log.front().fX, 20.0f);
+        QCOMPARE(log.front().fY, 35.0f);
+        // Each move of the drag reached the page as a middle drag, where the mouse was.
+        std::vector<ViewerTestInput> moves;
+        for (const ViewerTestInput& input : m_pPage->m_inputs)
+            if (input.qstrCall == QStringLiteral("move"))
+                moves.push_back(input);
+        QCOMPARE(int(moves.size()), 2);
+        for (const ViewerTestInput& input : moves)
+            QCOMPARE(input.iFlags & 0xe0, 0x60);
+        float x = 0.0f;
+        float y = 0.0f;
+        convertDisplayToImageCoordinates(m_pProject, 130, 100, x, y);
+        QCOMPARE(moves.back().fX, x);
+        QCOMPARE(moves.back().fY, y);
+        QVERIFY(x != y);
+        // Released: the tool before comes back and nothing is held.
+        QCOMPARE(m_pViewer->iGetHeldMouseButton(), 0);
+        QVERIFY(pToolAction("actPointerTool")->isChecked());
+        QVERIFY(!pan->isChecked());
+    }
+
     void busyViewerRefusesAllButPanAndZoom()
     {
         m_pViewer->vSetBusy(true);
@@ -241,21 +341,21 @@ private slots:
         pToolAction("actZoomTool")->setChecked(true);
         standin::testing::vEditViewerState(m_pProject, [](standin::ViewerState& state) { state.eTool = CW_TOOL_ZOOM; });
         m_pPage->m_iOverlayCount = 0;
-        QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
+        QTest::mousePress(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 90));
         const standin::ViewerState state = standin::testing::stctGetViewerState(m_pProject);
         QCOMPARE(int(state.vecInputLog.size()), 1);
         QCOMPARE(QString::fromStdString(state.vecInputLog[0].strCall), QStringLiteral("vButtonDown"));
         QCOMPARE(state.vecInputLog[0].fX, 20.0f);
-        QCOMPARE(state.vecInputLog[0].fY, 20.0f);
+        QCOMPARE(state.vecInputLog[0].fY, 35.0f);
         QCOMPARE(state.vecInputLog[0].iFlags, 0x20 | 0x700);
         // The press zoomed in around the pressed point, which stays under the mouse.
         QCOMPARE(state.fZoom, 4.0f);
         float x = 0.0f;
         float y = 0.0f;
-        convertDisplayToImageCoordinates(m_pProject, 50, 60, x, y);
+        convertDisplayToImageCoordinates(m_pProject, 50, 90, x, y);
         QCOMPARE(x, 20.0f);
-        QCOMPARE(y, 20.0f);
-        QTest::mouseRelease(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60));
+        QCOMPARE(y, 35.0f);
+        QTest::mouseRelease(m_pViewer, Qt::LeftButton, Qt::NoModifier, QPoint(50, 90));
         // The press never reached the page, but the viewer still repainted.
         QCOMPARE(int(m_pPage->m_inputs.size()), 1);
         QCOMPARE(m_pPage->m_inputs[0].qstrCall, QStringLiteral("release"));

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QNetworkProxy>
 #include <QSslCertificate>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -76,6 +78,27 @@ public:
 private:
     QTimer m_timer;
     std::function<void(QWidget*)> m_handler;
+};
+
+// Takes connections on 127.0.0.1 and never answers, not even the TLS greeting.
+class SilentServer : public QObject {
+public:
+    SilentServer()
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                ++iConnections;
+                // Read and dropped, so the client's bytes never fill anything.
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+            }
+        });
+    }
+    bool bListen() { return m_server.listen(QHostAddress::LocalHost, 0); }
+    QString qstrHost() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+    int iConnections = 0;
+
+private:
+    QTcpServer m_server;
 };
 
 inline QByteArray baReadData(const QString& path)

@@ -2,11 +2,16 @@
 
 #include "app/Settings.h"
 #include "mainwindow/frmMain.h"
+#include "preferences/WebServices.h"
 #include "preferences/frmReportError.h"
 
 #include <QDir>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QSettings>
+#include <QSslConfiguration>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,6 +51,7 @@ private:
     std::unique_ptr<frmMain> m_pWindow;
     std::unique_ptr<testenv::LoopbackHttpsServer> m_pServer;
     webtest::MessageCatcher m_messages;
+    int m_iBuildTimeout = 0;
 
     QString qstrData(const char* name) { return QFINDTESTDATA(QStringLiteral("data/") + QLatin1String(name)); }
 
@@ -78,6 +84,7 @@ private slots:
             QStringLiteral("00D000000000TST"), QStringLiteral("00N000000000PRD"), QStringLiteral("00N000000000VER"));
         m_pWindow = std::make_unique<frmMain>();
         m_pWindow->installEventFilter(&m_messages);
+        m_iBuildTimeout = iGetTransferTimeoutMs();
     }
 
     void cleanupTestCase()
@@ -100,7 +107,11 @@ private slots:
         m_messages.lstMessages.clear();
     }
 
-    void cleanup() { m_pServer.reset(); }
+    void cleanup()
+    {
+        m_pServer.reset();
+        webservicetesting::vSetTransferTimeout(m_iBuildTimeout);
+    }
 
     void logChoiceSetsWhereTheLogStarts_data()
     {
@@ -130,14 +141,114 @@ private slots:
         QCOMPARE(dialog.edtErrorLog->toPlainText(), expected);
     }
 
+    void unreadableLogIsNamed_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        // Reading a pipe would wait for a writer, and then for an end, for ever.
+        QTest::newRow("a pipe") << "pipe";
+    }
+
     void unreadableLogIsNamed()
     {
-        pGetUserSettings()->setValue(QStringLiteral("ErrorLogFile"), QDir::homePath() + QStringLiteral("/missing.log"));
+        QFETCH(QString, kind);
+        const QString path = QDir::homePath() + QStringLiteral("/unreadable.log");
+        QFile::remove(path);
+        auto remove = qScopeGuard([&] { QFile::remove(path); });
+        if (kind == QLatin1String("pipe"))
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        pGetUserSettings()->setValue(QStringLiteral("ErrorLogFile"), path);
         frmReportError dialog;
         dialog.readLog();
-        QCOMPARE(dialog.edtErrorLog->toPlainText(),
-            QStringLiteral("The error log could not be opened. Path: ") + QDir::homePath()
-                + QStringLiteral("/missing.log"));
+        QCOMPARE(dialog.edtErrorLog->toPlainText(), QStringLiteral("The error log could not be opened. Path: ") + path);
+    }
+
+    // However long the log has grown, a report shows and sends its last part only, from a
+    // whole line: the lines of this session when they fit, else the latest lines.
+    void longLogSendsItsEndOnly_data()
+    {
+        QTest::addColumn<bool>("wholeLog");
+        QTest::addColumn<bool>("lateMarker");
+        QTest::newRow("whole log") << true << false;
+        QTest::newRow("this session, which began 3 MiB back") << false << false;
+        QTest::newRow("this session, which began near the end") << false << true;
+    }
+
+    void longLogSendsItsEndOnly()
+    {
+        QFETCH(bool, wholeLog);
+        QFETCH(bool, lateMarker);
+        QByteArray log = "Plintra: (Plintra) Commenced logging\nPlintra: FIRST LINE\n";
+        for (int i = 0; log.size() < (3 << 20); ++i)
+            log += "Plintra: line " + QByteArray::number(i).rightJustified(7, '0') + " of a long run\n";
+        const QByteArray lastStart = "Plintra: (Plintra) Commenced logging\nPlintra: after the last start\n";
+        if (lateMarker)
+            log += lastStart;
+        log += "Plintra: LAST LINE\n";
+        vWriteLog(log);
+
+        QString shown;
+        QCOMPARE(iRunDialog(
+                     [&](frmReportError& dialog) {
+                         if (wholeLog)
+                             dialog.rbtnFullLog->click();
+                         shown = dialog.edtErrorLog->toPlainText();
+                     },
+                     true),
+            int(QDialog::Accepted));
+
+        QVERIFY(shown.endsWith(QStringLiteral("Plintra: LAST LINE\n")));
+        QVERIFY(!shown.contains(QStringLiteral("FIRST LINE")));
+        if (lateMarker) {
+            QCOMPARE(shown, QString::fromUtf8(lastStart + "Plintra: LAST LINE\n"));
+        } else {
+            const QString note = QStringLiteral("[Earlier lines of the log are left out.]\n");
+            QVERIFY(shown.startsWith(note + QStringLiteral("Plintra: line ")));
+            QVERIFY(shown.size() <= note.size() + frmReportError::kiMaximumReportedLog);
+            QVERIFY(shown.size() > frmReportError::kiMaximumReportedLog - 100);
+        }
+
+        QTRY_COMPARE_WITH_TIMEOUT(m_pServer->requests().size(), 1, 10000);
+        const QByteArray body = m_pServer->requests().first().baBody;
+        QVERIFY2(body.size() < (2 << 20), qPrintable(QString::number(body.size())));
+        QVERIFY(body.contains("Plintra%3A%20LAST%20LINE%0A"));
+        QVERIFY(!body.contains("FIRST%20LINE"));
+        // Its answer is this test's, not the next one's.
+        QTRY_COMPARE_WITH_TIMEOUT(lstMessages().size(), 1, 10000);
+        QCOMPARE(lstMessages().first().iCode, 10100);
+    }
+
+    // A server that takes the report and never answers: the user is told, in time.
+    void silentServerTimesOutTheReport()
+    {
+        webservicetesting::vSetTransferTimeout(300);
+        webtest::SilentServer silent;
+        QVERIFY(silent.bListen());
+        webservicetesting::vSetReportHost(silent.qstrHost());
+        QCOMPARE(iRunDialog([](frmReportError& dialog) { dialog.edtSubject->setText(QStringLiteral("s")); }, true),
+            int(QDialog::Accepted));
+        QTRY_COMPARE_WITH_TIMEOUT(lstMessages().size(), 1, 10000);
+        QCOMPARE(lstMessages().first().iCode, 10000);
+        QCOMPARE(lstMessages().first().qstrText,
+            QStringLiteral("The error report could not be sent: the server did not answer in time."));
+        QVERIFY(silent.iConnections >= 1);
+    }
+
+    void reportRequestAsksForTls12AndATimeout()
+    {
+        QCOMPARE(iRunDialog([](frmReportError& dialog) { dialog.edtSubject->setText(QStringLiteral("s")); }, true),
+            int(QDialog::Accepted));
+        QNetworkReply* sent = nullptr;
+        for (QNetworkReply* reply : m_pWindow->findChildren<QNetworkReply*>()) {
+            if (reply->url().path() == QLatin1String(kReportPath))
+                sent = reply;
+        }
+        QVERIFY(sent);
+        QCOMPARE(sent->request().sslConfiguration().protocol(), QSsl::TlsV1_2OrLater);
+        QCOMPARE(sent->request().sslConfiguration().peerVerifyMode(), QSslSocket::VerifyPeer);
+        QVERIFY(sent->request().transferTimeout() > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(lstMessages().size(), 1, 10000);
+        QCOMPARE(lstMessages().first().iCode, 10100);
     }
 
     void submitPostsWhatTheDialogShowed_data()

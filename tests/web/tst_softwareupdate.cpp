@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -87,6 +89,8 @@ private:
     bool m_bLaunchSucceeds = true;
     // "update/version" as the launcher saw it.
     QStringList m_pendingAtLaunch;
+    int m_iBuildTimeout = 0;
+    qint64 m_iBuildMaximumInstaller = 0;
 
     QString qstrData(const char* name) { return QFINDTESTDATA(QStringLiteral("data/") + QLatin1String(name)); }
 
@@ -160,6 +164,8 @@ private slots:
         m_pWindow = std::make_unique<frmMain>();
         m_pWindow->installEventFilter(&m_messages);
         qApp->installEventFilter(&m_quits);
+        m_iBuildTimeout = iGetTransferTimeoutMs();
+        m_iBuildMaximumInstaller = iGetMaximumInstallerSize();
     }
 
     void cleanupTestCase()
@@ -189,6 +195,8 @@ private slots:
     {
         m_pDialog.reset();
         m_pServer.reset();
+        webservicetesting::vSetTransferTimeout(m_iBuildTimeout);
+        webservicetesting::vSetMaximumInstallerSize(m_iBuildMaximumInstaller);
         QTRY_VERIFY_WITH_TIMEOUT(!pFindProgressWindow(), 5000);
     }
 
@@ -530,28 +538,46 @@ private slots:
         QVERIFY(frmSoftwareUpdate::bIsUpdateAvailable());
     }
 
+    void storedNameOutsideTheFolderWritesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fileThere");
+        QTest::newRow("over a file two folders up") << "../../x" << true;
+        // Nothing there, so only the name check stands between the download and the file.
+        QTest::newRow("to a free name one folder up") << "../escaped.bin" << false;
+    }
+
     void storedNameOutsideTheFolderWritesNothing()
     {
+        QFETCH(QString, name);
+        QFETCH(bool, fileThere);
         const QByteArray payload = baInstallerPayload();
         vServeInstaller("x", payload, baSignWithKey(payload, qstrData("update-signing.key")));
         const QString folder = frmSoftwareUpdate::qstrGetInstallerFolder();
-        const QString sentinel = QDir::cleanPath(folder + QStringLiteral("../../x"));
-        QVERIFY(QDir().mkpath(QFileInfo(sentinel).path()));
-        QFile outside(sentinel);
-        QVERIFY(outside.open(QIODevice::WriteOnly));
-        outside.write("outside");
-        outside.close();
+        const QString outsidePath = QDir::cleanPath(folder + name);
+        QVERIFY(QDir().mkpath(QFileInfo(outsidePath).path()));
+        QFile::remove(outsidePath);
+        auto removeOutside = qScopeGuard([&] { QFile::remove(outsidePath); });
+        if (fileThere) {
+            QFile outside(outsidePath);
+            QVERIFY(outside.open(QIODevice::WriteOnly));
+            outside.write("outside");
+        }
         QSettings* settings = pGetUserSettings();
         settings->setValue(QStringLiteral("update/version"), QStringLiteral("2.1"));
         settings->setValue(QStringLiteral("update/installerURL"), QString::fromLatin1(m_pServer->baUrl("/dl/x")));
-        settings->setValue(QStringLiteral("update/installerfile"), folder + QStringLiteral("../../x"));
+        settings->setValue(QStringLiteral("update/installerfile"), folder + name);
 
+        testenv::ModalAnswerer answerer(QMessageBox::No);
         m_pDialog->btnInstall->click();
         QTRY_COMPARE_WITH_TIMEOUT(qstrlMessages(10000).size(), 1, 5000);
+        QTest::qWait(200);
         QVERIFY(m_pServer->requests().isEmpty());
-        QCOMPARE(webtest::baReadData(sentinel), QByteArray("outside"));
+        QCOMPARE(webtest::baReadData(outsidePath), fileThere ? QByteArray("outside") : QByteArray());
+        QCOMPARE(QFileInfo::exists(outsidePath), fileThere);
         QVERIFY(qstrlFilesIn(folder).isEmpty());
         QVERIFY(m_launched.isEmpty());
+        QVERIFY(answerer.boxes().isEmpty());
     }
 
     void bodyStreamsToDiskAndCancelRemovesIt()
@@ -658,6 +684,195 @@ private slots:
         QVERIFY(frmSoftwareUpdate::bIsUpdateAvailable());
         QCOMPARE(varUpdateSetting("update/downloaded").toBool(), false);
         QCOMPARE(m_quits.iQuitRequests, 0);
+    }
+
+    // A server that takes the connection and never answers ends the check after the
+    // transfer timeout; the user hears why, and Check Now asks again.
+    void silentServerTimesOutAndCheckNowWorksAgain()
+    {
+        webservicetesting::vSetTransferTimeout(300);
+        webtest::SilentServer silent;
+        QVERIFY(silent.bListen());
+        webservicetesting::vSetUpdateHost(silent.qstrHost());
+        QSignalSpy finished(m_pDialog.get(), &frmSoftwareUpdate::updateCheckFinished);
+        const QString timedOut
+            = QStringLiteral("The check for software updates failed: the server did not answer in time.");
+
+        m_pDialog->vCheckNow();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(qstrlMessages(10000), QStringList {timedOut});
+
+        m_pDialog->vCheckNow();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000);
+        QVERIFY(silent.iConnections >= 1);
+        QCOMPARE(qstrlMessages(10000), QStringList({timedOut, timedOut}));
+        QVERIFY(qstrlMessages(10100).isEmpty());
+        QVERIFY(!frmSoftwareUpdate::bIsUpdateAvailable());
+    }
+
+    void stalledDownloadTimesOut()
+    {
+        const QByteArray payload = baInstallerPayload();
+        vServeInstaller("setup.bin", payload, baSignWithKey(payload, qstrData("update-signing.key")), 100000);
+        vAnswerCheck(baOffer("2.1"));
+        QVERIFY(bCheck(*m_pDialog));
+        webservicetesting::vSetTransferTimeout(300);
+
+        QSignalSpy finished(m_pDialog.get(), &frmSoftwareUpdate::downloadFinished);
+        m_pDialog->btnInstall->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(qstrlMessages(10000),
+            QStringList {QStringLiteral(
+                "The software update could not be downloaded: the server did not answer in time.")});
+        QTRY_VERIFY_WITH_TIMEOUT(!pFindProgressWindow(), 5000);
+        QVERIFY(qstrlFilesIn(frmSoftwareUpdate::qstrGetInstallerFolder()).isEmpty());
+        QVERIFY(m_launched.isEmpty());
+        QVERIFY(frmSoftwareUpdate::bIsUpdateAvailable());
+    }
+
+    // The installer is taken up to the largest size allowed, whether its size is announced
+    // or not; a larger one stops with a message and leaves no file.
+    void installerSizeIsBounded_data()
+    {
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<int>("overTheMaximum");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<qint64>("holdAfter");
+        QTest::newRow("announced, one byte over") << false << 1 << false << qint64(-1);
+        QTest::newRow("announced, far over") << false << 300000 << false << qint64(-1);
+        // Refused on the announcement, before the rest (which never comes) would be waited for.
+        QTest::newRow("announced over, then nothing more") << false << 300000 << false << qint64(0);
+        QTest::newRow("announced, exactly the maximum") << false << 0 << true << qint64(-1);
+        QTest::newRow("not announced, one byte over") << true << 1 << false << qint64(-1);
+        QTest::newRow("not announced, far over") << true << 300000 << false << qint64(-1);
+        QTest::newRow("not announced, exactly the maximum") << true << 0 << true << qint64(-1);
+    }
+
+    void installerSizeIsBounded()
+    {
+        QFETCH(bool, chunked);
+        QFETCH(int, overTheMaximum);
+        QFETCH(bool, taken);
+        QFETCH(qint64, holdAfter);
+        const QByteArray payload = baInstallerPayload();
+        webservicetesting::vSetMaximumInstallerSize(payload.size() - overTheMaximum);
+        vServeInstaller(
+            "setup.bin", payload, baSignWithKey(payload, qstrData("update-signing.key")), holdAfter, chunked);
+        vAnswerCheck(baOffer("2.1"));
+        QVERIFY(bCheck(*m_pDialog));
+
+        testenv::ModalAnswerer answerer(QMessageBox::Yes);
+        QSignalSpy finished(m_pDialog.get(), &frmSoftwareUpdate::downloadFinished);
+        m_pDialog->btnInstall->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QCOMPARE(finished.first().first().toBool(), taken);
+        if (taken) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_launched.size(), 1, 5000);
+            QCOMPARE(webtest::baReadData(m_launched.first()), payload);
+            return;
+        }
+        const QStringList errors = qstrlMessages(10000);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().startsWith(QStringLiteral("The software update could not be downloaded: it is larger "
+                                                          "than the ")),
+            qPrintable(errors.first()));
+        QVERIFY(qstrlFilesIn(frmSoftwareUpdate::qstrGetInstallerFolder()).isEmpty());
+        QVERIFY(m_launched.isEmpty());
+        QVERIFY(answerer.boxes().isEmpty());
+        QVERIFY(frmSoftwareUpdate::bIsUpdateAvailable());
+    }
+
+    // A check's answer is four short fields: a larger one is refused before it is read.
+    void oversizedCheckAnswerIsRefused_data()
+    {
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<int>("descriptionSize");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("announced, 1.5 MiB") << false << (3 << 19) << true << false;
+        QTest::newRow("not announced, 1.5 MiB") << true << (3 << 19) << true << false;
+        // Refused as it grows, not only once it ends: this one never does.
+        QTest::newRow("not announced, 3 MiB of which 2 MiB come") << true << (3 << 20) << true << true;
+        QTest::newRow("announced 3 MiB of which nothing comes") << false << (3 << 20) << true << true;
+        QTest::newRow("announced, just under 1 MiB") << false << (1 << 20) - 4096 << false << false;
+    }
+
+    void oversizedCheckAnswerIsRefused()
+    {
+        QFETCH(bool, chunked);
+        QFETCH(int, descriptionSize);
+        QFETCH(bool, refused);
+        QFETCH(bool, held);
+        const QByteArray description = "<p>" + QByteArray(descriptionSize, 'w') + "</p>";
+        testenv::HttpResponse response;
+        response.baBody = m_pServer->baUrl("/dl/setup.bin") + "^setup.bin^" + description + "^2.1";
+        response.bChunked = chunked;
+        if (held)
+            response.iHoldAfter = chunked ? 2 << 20 : 0;
+        m_pServer->vRoute(kCheckPath, response);
+        testenv::ModalAnswerer answerer;
+        // A manual check tells why it refused; an answer taken is stored without a window.
+        QVERIFY(bCheck(*m_pDialog, refused));
+
+        QCOMPARE(frmSoftwareUpdate::bIsUpdateAvailable(), !refused);
+        QVERIFY(answerer.boxes().isEmpty());
+        const QStringList errors = qstrlMessages(10000);
+        if (refused) {
+            QCOMPARE(errors,
+                QStringList {QStringLiteral(
+                    "The check for software updates failed: the update server's answer is too large.")});
+        } else {
+            QVERIFY(errors.isEmpty());
+            QCOMPARE(varUpdateSetting("update/description").toString().size(), description.size());
+        }
+    }
+
+    // Every request of the update asks for TLS 1.2 or later and has a transfer timeout; the
+    // installer and its signature are held by the network layer only a bounded part at a time.
+    void everyRequestIsBoundedAndAsksForTls12()
+    {
+        const QByteArray payload = baInstallerPayload();
+        vServeInstaller("setup.bin", payload, baSignWithKey(payload, qstrData("update-signing.key")));
+        vAnswerCheck(baOffer("2.1"));
+        m_pDialog->vSendUpdateCheck();
+        auto* network = m_pDialog->findChild<QNetworkAccessManager*>();
+        QVERIFY(network);
+        struct Seen {
+            QString qstrPath;
+            QSsl::SslProtocol eProtocol;
+            int iTimeout;
+            qint64 iBuffer;
+        };
+        QList<Seen> seen;
+        auto vNote = [&seen](QNetworkReply* reply) {
+            seen << Seen {reply->url().path(), reply->request().sslConfiguration().protocol(),
+                reply->request().transferTimeout(), reply->readBufferSize()};
+        };
+        for (QNetworkReply* reply : network->findChildren<QNetworkReply*>())
+            vNote(reply);
+        QSignalSpy checked(m_pDialog.get(), &frmSoftwareUpdate::updateCheckFinished);
+        QVERIFY(checked.wait(10000));
+        connect(network, &QNetworkAccessManager::finished, this, vNote);
+
+        testenv::ModalAnswerer answerer(QMessageBox::No);
+        QSignalSpy finished(m_pDialog.get(), &frmSoftwareUpdate::downloadFinished);
+        m_pDialog->btnInstall->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        disconnect(network, &QNetworkAccessManager::finished, this, nullptr);
+
+        QStringList paths;
+        for (const Seen& request : seen) {
+            paths << request.qstrPath;
+            QCOMPARE(request.eProtocol, QSsl::TlsV1_2OrLater);
+            QVERIFY(request.iTimeout > 0);
+            QCOMPARE(request.iTimeout, iGetTransferTimeoutMs());
+            if (request.qstrPath.startsWith(QLatin1String("/dl/")))
+                QVERIFY2(request.iBuffer > 0 && request.iBuffer <= (1 << 20), qPrintable(request.qstrPath));
+        }
+        QCOMPARE(paths, QStringList({QString::fromLatin1(kCheckPath), QStringLiteral("/dl/setup.bin"),
+                            QStringLiteral("/dl/setup.bin.sig")}));
     }
 
     void versionsCompareAsDottedNumbers_data()

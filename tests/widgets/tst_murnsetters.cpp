@@ -2,7 +2,9 @@
 #include "TestEnvironment.h"
 
 #include "Murn.h"
+#include "app/ChoiceTables.h"
 #include "app/ProjectManagerInstance.h"
+#include "app/ShellAccessors.h"
 #include "curves/KeyframeManager.h"
 #include "standin/testing.h"
 #include "velmor.h"
@@ -11,6 +13,7 @@
 #include "widgets/MurnSetter.h"
 
 #include <QSignalSpy>
+#include <cmath>
 #include <limits>
 #include <memory>
 
@@ -49,6 +52,7 @@ private slots:
         standin::testing::vResetFrameSteps();
         KeyframeManager::instance()->vSetAutokey(true);
         KeyframeManager::instance()->vSetUberkey(false);
+        CWKLineEditDouble::vSetRotaryDrag(true);
     }
 
     // The keyed-value rule on an unsigned parameter with keys at 10 (5) and 30 (9) unless
@@ -172,6 +176,121 @@ private slots:
         QVERIFY(!bCanUndo(m_project));
         QVERIFY(bRedo(m_project, reRender));
         QCOMPARE(parameter->valueAt(12.0f), 7.0);
+    }
+
+    // Several drags on one focused, bound field make one edit, committed when editing
+    // finishes. Each change is made against the parameter as the edit found it, never
+    // against the value shown for the previous drag: that one must not be keyed, nor the
+    // keys shifted twice. The parameter starts at 10 (static, or keys at 0 and 20 of 10,
+    // and at 10 where asked); the current frame is 10.
+    void severalDragsOnAFocusedFieldMakeOneEdit_data()
+    {
+        QTest::addColumn<bool>("autoKey");
+        QTest::addColumn<bool>("uberKey");
+        QTest::addColumn<QList<float>>("keyTimes");
+        QTest::addColumn<QList<int>>("dragsTo");
+        // Afterwards: the key times, which of them hold the edit's last value (the others
+        // keep 10), and whether the static value does.
+        QTest::addColumn<QList<float>>("endTimes");
+        QTest::addColumn<QList<bool>>("endFollows");
+        QTest::addColumn<bool>("staticFollows");
+
+        const QList<int> two {60, 90};
+        const QList<int> three {60, 90, 20};
+        QTest::newRow("static, two drags")
+            << false << false << QList<float> {} << two << QList<float> {} << QList<bool> {} << true;
+        QTest::newRow("static, three drags")
+            << false << false << QList<float> {} << three << QList<float> {} << QList<bool> {} << true;
+        QTest::newRow("auto-key, two drags: one key")
+            << true << false << QList<float> {} << two << QList<float> {10} << QList<bool> {true} << false;
+        QTest::newRow("auto-key on keys, three drags")
+            << true << false << QList<float> {0, 20} << three << QList<float> {0, 10, 20}
+            << QList<bool> {false, true, false} << false;
+        QTest::newRow("animated, no key here: nothing written")
+            << false << false << QList<float> {0, 20} << two << QList<float> {0, 20} << QList<bool> {false, false}
+            << false;
+        QTest::newRow("animated, key here: that key")
+            << false << false << QList<float> {0, 10, 20} << three << QList<float> {0, 10, 20}
+            << QList<bool> {false, true, false} << false;
+        QTest::newRow("uber-key, two drags") << false << true << QList<float> {0, 20} << two << QList<float> {0, 20}
+                                             << QList<bool> {true, true} << false;
+        QTest::newRow("uber-key, three drags") << false << true << QList<float> {0, 20} << three << QList<float> {0, 20}
+                                               << QList<bool> {true, true} << false;
+    }
+
+    void severalDragsOnAFocusedFieldMakeOneEdit()
+    {
+        QFETCH(bool, autoKey);
+        QFETCH(bool, uberKey);
+        QFETCH(QList<float>, keyTimes);
+        QFETCH(QList<int>, dragsTo);
+        QFETCH(QList<float>, endTimes);
+        QFETCH(QList<bool>, endFollows);
+        QFETCH(bool, staticFollows);
+
+        KeyframeManager::instance()->vSetAutokey(autoKey);
+        KeyframeManager::instance()->vSetUberkey(uberKey);
+        CWKLineEditDouble::vSetRotaryDrag(false);
+        // The bound field shows the parameter at the current frame, as in the program.
+        stctGetParameterWidgetHooks().pfnCurrentFrame = &dGetCurrentFrame;
+        vSetFrame(10);
+        auto* parameter = m_pSet->pAddNumeric<double>(QStringLiteral("gain"), 10.0, 0.0, 100.0);
+        for (float time : keyTimes)
+            parameter->setValueAt(10.0, time);
+        auto* edit = new CWKLineEditDouble(m_pWindow.get());
+        edit->vSetHooks(&stctGetParameterWidgetHooks());
+        edit->vSetRange(0.0, 100.0, 2);
+        edit->vSetParameter(parameter);
+        edit->setText(QStringLiteral("10"));
+        edit->setGeometry(0, 0, 200, 28);
+        std::shared_ptr<MurnUpdater> updater = makeMurnUpdater<double>(edit, parameter, false);
+        m_pWindow->resize(240, 60);
+        m_pWindow->show();
+        m_pWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
+        QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(100, 14));
+        QVERIFY(edit->hasFocus());
+
+        double last = 10.0;
+        for (int x : dragsTo) {
+            // A linear drag grabs the bar's end; the first move past 20 pixels only takes
+            // the reference, the next one sets the value.
+            const QPoint press(int(last / 100.0 * edit->width()), edit->height() / 2);
+            QTest::mousePress(edit, Qt::LeftButton, Qt::NoModifier, press);
+            for (const QPoint& point : {press + QPoint(25, 0), QPoint(x, press.y())}) {
+                QMouseEvent move(
+                    QEvent::MouseMove, point, edit->mapToGlobal(point), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(edit, &move);
+            }
+            QTest::mouseRelease(edit, Qt::LeftButton, Qt::NoModifier, QPoint(x, press.y()));
+            QVERIFY(edit->hasFocus());
+            const double value = edit->text().toDouble();
+            QVERIFY2(std::abs(value - last) > 0.5, qPrintable(edit->text()));
+            last = value;
+            // Shown at once, not yet committed.
+            QCOMPARE(parameter->valueAt(10.0f), last);
+            QVERIFY(!bCanUndo(m_project));
+        }
+
+        QTest::keyClick(edit, Qt::Key_Return);
+        // An edit that writes nothing leaves no undo step.
+        const bool writes = staticFollows || endFollows.contains(true);
+        QCOMPARE(bool(bCanUndo(m_project)), writes);
+        QCOMPARE(parameter->staticValue(), staticFollows ? last : 10.0);
+        QCOMPARE(parameter->uiGetKeyCount(), unsigned(endTimes.size()));
+        for (int i = 0; i < endTimes.size(); ++i) {
+            QCOMPARE(parameter->fGetKeyTime(unsigned(i)), endTimes[i]);
+            QCOMPARE(parameter->keyValue(unsigned(i)), endFollows[i] ? last : 10.0);
+        }
+
+        // The whole edit is one step back to where it started.
+        bool reRender = false;
+        QCOMPARE(bool(bUndo(m_project, reRender)), writes);
+        QVERIFY(!bCanUndo(m_project));
+        QCOMPARE(parameter->staticValue(), 10.0);
+        QCOMPARE(parameter->uiGetKeyCount(), unsigned(keyTimes.size()));
+        for (int i = 0; i < keyTimes.size(); ++i)
+            QCOMPARE(parameter->keyValue(unsigned(i)), 10.0);
     }
 
     void unfocusedChangesCommitAtOnceAndRepeatsDoNothing()

@@ -12,7 +12,7 @@
 
 namespace {
 // A project whose main clip has the given timing, made the program's project.
-CW_Instance pTstOpenClip(float rate, int fieldMode, int first, unsigned int count, bool timecode)
+CW_Instance pTstOpenClip(float rate, int fieldMode, int first, unsigned int count, bool timecode, int offset = 0)
 {
     const CW_Instance project = standin::testing::pCreateProject();
     CW_BaseClipInfo clip;
@@ -20,6 +20,7 @@ CW_Instance pTstOpenClip(float rate, int fieldMode, int first, unsigned int coun
     clip.iFieldMode = fieldMode;
     clip.iFirstIndex = first;
     clip.uiCount = count;
+    clip.iFrameOffset = offset;
     standin::testing::vRegisterClip(project, 1, clip);
     standin::testing::vSetUseTimeCode(project, timecode);
     ProjectManagerInstance::instance()->setInstance(project);
@@ -82,45 +83,75 @@ private slots:
         QCOMPARE(iTstParse(text, fps, fieldMode, fieldLetter), expected);
     }
 
+    // The fields show frames counted from 0 plus the frame offset, or as time code without
+    // it, whatever the clip's first file number; the correction keeps the text to those.
     void correctionRepairsClampsAndReformats_data()
     {
         QTest::addColumn<float>("rate");
         QTest::addColumn<int>("fieldMode");
         QTest::addColumn<bool>("timecode");
         QTest::addColumn<int>("first");
+        QTest::addColumn<int>("offset");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         const int upper = CW_UPPER_FIELD_FIRST, lower = CW_LOWER_FIELD_FIRST, progressive = CW_PROGRESSIVE;
-        QTest::newRow("frame above the range") << 25.f << progressive << false << 0 << 100 << "150"
+        QTest::newRow("frame above the range") << 25.f << progressive << false << 0 << 0 << 100 << "150"
                                                << "99";
-        QTest::newRow("frame below the first") << 25.f << progressive << false << 10 << 100 << "5"
-                                               << "10";
-        QTest::newRow("last frame from the first") << 25.f << progressive << false << 10 << 100 << "200"
-                                                   << "109";
-        QTest::newRow("not a number") << 25.f << progressive << false << 0 << 100 << "x"
-                                      << "0";
-        QTest::newRow("field letter added") << 25.f << upper << false << 0 << 100 << "12"
+        QTest::newRow("frame below the offset") << 25.f << progressive << false << 0 << 10 << 100 << "5"
+                                                << "10";
+        QTest::newRow("last frame from the offset") << 25.f << progressive << false << 0 << 10 << 100 << "200"
+                                                    << "109";
+        QTest::newRow("files from 1001, offset 1: a shown frame stays")
+            << 25.f << progressive << false << 1001 << 1 << 24 << "5"
+            << "5";
+        QTest::newRow("files from 1001, offset 1: below the first shown")
+            << 25.f << progressive << false << 1001 << 1 << 24 << "0"
+            << "1";
+        QTest::newRow("files from 1001, offset 1: beyond the last shown")
+            << 25.f << progressive << false << 1001 << 1 << 24 << "1024"
+            << "24";
+        QTest::newRow("not a number") << 25.f << progressive << false << 1001 << 1 << 24 << "x"
+                                      << "1";
+        QTest::newRow("field letter added") << 25.f << upper << false << 0 << 0 << 100 << "12"
                                             << "12:U";
-        QTest::newRow("lower first keeps U odd") << 25.f << lower << false << 0 << 100 << "12:U"
+        QTest::newRow("lower first keeps U odd") << 25.f << lower << false << 0 << 0 << 100 << "12:U"
                                                  << "12:U";
-        QTest::newRow("lower first, L") << 25.f << lower << false << 0 << 100 << "12:l"
+        QTest::newRow("lower first, L") << 25.f << lower << false << 0 << 0 << 100 << "12:l"
                                         << "12:L";
-        QTest::newRow("fields clamp to the last") << 25.f << upper << false << 0 << 100 << "70:U"
+        QTest::newRow("fields clamp to the last") << 25.f << upper << false << 0 << 0 << 100 << "70:U"
                                                   << "49:L";
-        QTest::newRow("time code stays") << 25.f << progressive << true << 0 << 100 << "00:00:01:05"
+        QTest::newRow("fields with an odd offset keep the typed field")
+            << 25.f << upper << false << 1001 << 3 << 48 << "20:L"
+            << "20:L";
+        QTest::newRow("fields, lower first, offset 2") << 25.f << lower << false << 1001 << 2 << 48 << "7:U"
+                                                       << "7:U";
+        QTest::newRow("fields with an offset clamp to the last shown")
+            << 25.f << upper << false << 1001 << 2 << 48 << "30:U"
+            << "24:L";
+        QTest::newRow("time code stays") << 25.f << progressive << true << 0 << 0 << 100 << "00:00:01:05"
                                          << "00:00:01:05";
-        QTest::newRow("time code by columns") << 25.f << progressive << true << 0 << 2000000 << "1:2:3:4"
+        QTest::newRow("time code, files from 1: the first frame")
+            << 25.f << progressive << true << 1 << 1 << 100 << "00:00:00:00"
+            << "00:00:00:00";
+        QTest::newRow("time code carries no offset")
+            << 25.f << progressive << true << 1001 << 100 << 100 << "00:00:04:00"
+            << "00:00:03:24";
+        QTest::newRow("time code fields, files from 1001")
+            << 25.f << upper << true << 1001 << 2 << 100 << "00:00:00:00:U"
+            << "00:00:00:00:U";
+        QTest::newRow("time code by columns") << 25.f << progressive << true << 0 << 0 << 2000000 << "1:2:3:4"
                                               << "10:03:40:00";
-        QTest::newRow("time code clamped") << 25.f << progressive << true << 0 << 100 << "00:00:10:00"
+        QTest::newRow("time code clamped") << 25.f << progressive << true << 0 << 0 << 100 << "00:00:10:00"
                                            << "00:00:03:24";
-        QTest::newRow("time code gains a field") << 25.f << upper << true << 0 << 200 << "00:00:01:05"
+        QTest::newRow("time code gains a field") << 25.f << upper << true << 0 << 0 << 200 << "00:00:01:05"
                                                  << "00:00:01:05:U";
-        QTest::newRow("time code at 29.97") << 29.97f << progressive << true << 0 << 1000 << "00:00:10:00"
+        QTest::newRow("time code at 29.97") << 29.97f << progressive << true << 0 << 0 << 1000 << "00:00:10:00"
                                             << "00:00:10:00";
-        QTest::newRow("time code at 59.94, lower first") << 59.94f << lower << true << 0 << 10000 << "00:00:10:30:U"
-                                                         << "00:00:10:30:U";
-        QTest::newRow("long frame number") << 25.f << progressive << false << 0 << 2000000 << "1234567"
+        QTest::newRow("time code at 59.94, lower first")
+            << 59.94f << lower << true << 0 << 0 << 10000 << "00:00:10:30:U"
+            << "00:00:10:30:U";
+        QTest::newRow("long frame number") << 25.f << progressive << false << 0 << 0 << 2000000 << "1234567"
                                            << "1234567";
     }
 
@@ -130,16 +161,67 @@ private slots:
         QFETCH(int, fieldMode);
         QFETCH(bool, timecode);
         QFETCH(int, first);
+        QFETCH(int, offset);
         QFETCH(int, count);
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        pTstOpenClip(rate, fieldMode, first, unsigned(count), timecode);
+        pTstOpenClip(rate, fieldMode, first, unsigned(count), timecode, offset);
         CWKTimeCodeValidator validator;
         QString corrected = text;
         validator.fixup(corrected);
         QCOMPARE(corrected, expected);
         int position = 0;
         QCOMPARE(validator.validate(corrected, position), QValidator::Acceptable);
+    }
+
+    // Every frame of the clip, shown as the main window shows it, passes the correction
+    // unchanged and reads back as that frame once the offset is taken off.
+    void everyShownFrameIsKeptAndReadBack_data()
+    {
+        QTest::addColumn<float>("rate");
+        QTest::addColumn<int>("fieldMode");
+        QTest::addColumn<bool>("timecode");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("count");
+        const int upper = CW_UPPER_FIELD_FIRST, lower = CW_LOWER_FIELD_FIRST, progressive = CW_PROGRESSIVE;
+        QTest::newRow("files from 1001, offset 1") << 25.f << progressive << false << 1001 << 1 << 24;
+        QTest::newRow("files from 1, no offset") << 25.f << progressive << false << 1 << 0 << 50;
+        QTest::newRow("offset of an hour") << 25.f << progressive << false << 0 << 90000 << 30;
+        QTest::newRow("fields, upper first, offset 2") << 25.f << upper << false << 1001 << 2 << 48;
+        QTest::newRow("fields, upper first, odd offset") << 25.f << upper << false << 1001 << 3 << 48;
+        QTest::newRow("fields, lower first, offset 1") << 25.f << lower << false << 7 << 1 << 40;
+        QTest::newRow("time code, files from 1") << 25.f << progressive << true << 1 << 1 << 100;
+        QTest::newRow("time code fields, files from 1001") << 29.97f << upper << true << 1001 << 2 << 140;
+    }
+
+    void everyShownFrameIsKeptAndReadBack()
+    {
+        QFETCH(float, rate);
+        QFETCH(int, fieldMode);
+        QFETCH(bool, timecode);
+        QFETCH(int, first);
+        QFETCH(int, offset);
+        QFETCH(int, count);
+        pTstOpenClip(rate, fieldMode, first, unsigned(count), timecode, offset);
+        const bool interlaced = fieldMode != CW_PROGRESSIVE;
+        const bool lowerFirst = fieldMode == CW_LOWER_FIELD_FIRST;
+        const int shownOffset = timecode ? 0 : offset;
+        CWKTimeCodeValidator validator;
+        QLineEdit edit;
+        for (int frame = 0; frame < count; ++frame) {
+            QString text = qstrGetFrameDisplayString(frame, rate, timecode, interlaced, lowerFirst, true, shownOffset);
+            const QString shown = text;
+            validator.fixup(text);
+            QCOMPARE(text, shown);
+            int position = 0;
+            QCOMPARE(validator.validate(text, position), QValidator::Acceptable);
+            edit.setText(text);
+            QCOMPARE(iParseTimecodeEdit(&edit, iRoundAbs(rate), interlaced, true, fieldMode == CW_UPPER_FIELD_FIRST,
+                         lowerFirst, first, count)
+                    - shownOffset,
+                frame);
+        }
     }
 
     void theTypedFrameIsTheFrameLandedOn_data()

@@ -9,6 +9,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QString>
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,9 +20,10 @@ inline QString qstrBenchFrame(const QString& folder, int index)
     return QDir(folder).filePath(QStringLiteral("bench%1.png").arg(index + 1, 4, 10, QLatin1Char('0')));
 }
 
-inline bool bBenchWriteSequence(const QString& folder, int frames, int width, int height)
+// With deep set, 16 bits a channel, with a faint grain in the low bits as a scan has.
+inline bool bBenchWriteSequence(const QString& folder, int frames, int width, int height, bool deep = false)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(width, height, deep ? QImage::Format_RGBX64 : QImage::Format_RGB32);
     for (int k = 0; k < frames; ++k) {
         QPainter painter(&image);
         QLinearGradient gradient(0, 0, width, height);
@@ -31,6 +33,21 @@ inline bool bBenchWriteSequence(const QString& folder, int frames, int width, in
         painter.setBrush(Qt::white);
         painter.drawEllipse(QPoint(width * k / frames, height / 2), height / 6, height / 6);
         painter.end();
+        if (deep) {
+            quint32 seed = 2463534242u + quint32(k);
+            for (int y = 0; y < height; ++y) {
+                auto* row = reinterpret_cast<quint16*>(image.scanLine(y));
+                for (int x = 0; x < width * 4; ++x) {
+                    if (x % 4 == 3)
+                        continue;
+                    seed ^= seed << 13;
+                    seed ^= seed >> 17;
+                    seed ^= seed << 5;
+                    const int value = int(row[x]) + int(seed % 257u) - 128;
+                    row[x] = quint16(std::clamp(value, 0, 65535));
+                }
+            }
+        }
         if (!image.save(qstrBenchFrame(folder, k), "PNG"))
             return false;
     }

@@ -1,10 +1,22 @@
-// Plays a 100-frame 1920x1080 image sequence at 25 frames per second through the main
-// window's own playback (timer, frame slider, engine frame change, merged viewer repaint),
-// once with the frames read from their files and once with them decoded already, and prints
-// the frame rate reached and how many frames were dropped (never drawn) or late.
+// Plays generated image sequences at their frame rate through the main window's own playback
+// (timer, frame slider, engine frame change, viewer repaint) and counts, at the screen, the
+// frames that came late and the frames that never came: an 8-bit and a 16-bit PNG clip, each
+// once read from its files (nothing decoded, the files dropped from the kernel's cache) and
+// once with every frame decoded already.
 //
-// Usage: playbackbench [frames] [width] [height] [rate]   (run under an X server)
-// LP_NUM_THREADS limits Mesa's software renderer; taskset limits the cores.
+// A pass starts on the first frame, drawn just then (read from its file on a cold pass), and
+// plays at once. A frame is late when it reached the screen more than half an interval after
+// its place in the schedule that starts when playback starts (frame k due k intervals
+// later); a late frame starts the schedule again from its arrival, as playback does after a
+// stall, so that one stall counts once. A frame is dropped when it never reached the screen. Prints each pass of each run, the median of the runs,
+// and last the summary line
+//   files8_late=.. files8_dropped=.. cached8_late=.. cached8_dropped=.. files16_late=..
+//   files16_dropped=.. cached16_late=.. cached16_dropped=.. files8_fps=.. files16_fps=..
+//
+// Usage: playbackbench [--tiny] [--runs N] [frames] [width] [height] [rate]
+//   Run under an X server, on two cores for the figures the program is held to:
+//   xvfb-run -a -s "-screen 0 1920x1200x24" taskset -c 0,1 playbackbench
+//   --tiny: 8 frames of 320x180 and one run (a quick check that it works).
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
 #include "mainwindow/frmMain.h"
@@ -12,82 +24,129 @@
 #include "velmor.h"
 #include "viewer/frmMainGLWidget.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
-#include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <map>
 #include <vector>
 
-#include "common/BenchSequence.h"
+#include "common/BenchScreen.h"
+#include "common/BenchProject.h"
 
 namespace {
 
 using namespace benchsequence;
+using benchscreen::pBenchApp;
 
 struct PbPass {
     double dSeconds = 0.0;
-    int iSteps = 0;
-    unsigned int uiDrawn = 0;
+    int iShown = 0;
     int iLate = 0;
-    double dWorstGapMs = 0.0;
+    int iDropped = 0;
+    double dWorstLateMs = 0.0;
+    unsigned int uiCompositions = 0;
+    // The first late frames, with how late.
+    QString qstrLateFrames;
+
+    double dFps() const { return dSeconds > 0.0 ? iShown / dSeconds : 0.0; }
 };
 
-// One play from the first frame to the last, one way, timed from the start to the end of
-// playback.
+// One play from the first frame to the last, one way, counted at the screen.
 PbPass stctPbPlay(frmMain& window, int frames, float rate)
 {
     window.sldrFrameNumber->setValue(0);
-    QCoreApplication::processEvents();
-    standin::testing::vResetRenderTimings(false);
-    std::vector<qint64> stepTimes;
-    QElapsedTimer clock;
-    const QMetaObject::Connection watch = QObject::connect(window.sldrFrameNumber, &QSlider::valueChanged,
-        &window, [&](int) { stepTimes.push_back(clock.nsecsElapsed()); });
-    clock.start();
-    window.sltPlayForwards();
-    while (window.pGetPlaybackTimer() && clock.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    // The last frame's repaint is still queued when playback ends.
     QElapsedTimer settle;
     settle.start();
-    while (standin::testing::stctGetRenderTimings().uiFrames < unsigned(stepTimes.size()) && settle.elapsed() < 500)
+    while (settle.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    QObject::disconnect(watch);
+    // The first frame on screen, as the user sees it when pressing play: shown now, read
+    // from its file on a cold pass; playback starts at once.
+    window.pGetGLWidget()->glDraw();
+
+    // When each frame first reached the screen, on the application's clock.
+    std::map<int, qint64> shownAt;
+    benchscreen::BenchApplication* app = pBenchApp();
+    app->vWatch(&window, window.pGetGLWidget());
+    if (!app->m_clock.isValid())
+        app->m_clock.start();
+    app->fnComposed = [&shownAt, app]() {
+        if (app->m_iShownFrame >= 0 && !shownAt.count(app->m_iShownFrame))
+            shownAt[app->m_iShownFrame] = app->m_iLastComposedNs;
+    };
+    const unsigned int compositionsBefore = app->m_uiCompositions;
+    const qint64 start = app->m_clock.nsecsElapsed();
+    window.sltPlayForwards();
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limit = qint64(4000 + 3000.0 * frames / rate);
+    while (window.pGetPlaybackTimer() && clock.elapsed() < limit)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    // The last frame's repaint may still be on its way when playback ends.
+    settle.start();
+    while (!shownAt.count(frames - 1) && settle.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    app->fnComposed = nullptr;
+    if (window.pGetPlaybackTimer())
+        window.sltStopPlayback();
 
     PbPass pass;
-    pass.dSeconds = double(clock.nsecsElapsed()) / 1.0e9;
-    pass.iSteps = int(stepTimes.size());
-    pass.uiDrawn = standin::testing::stctGetRenderTimings().uiFrames;
-    // Late: a step that came more than half an interval after its place in the schedule set
-    // by the first step.
+    pass.uiCompositions = app->m_uiCompositions - compositionsBefore;
     const double interval = 1.0e9 / double(rate);
-    for (size_t i = 0; i < stepTimes.size(); ++i) {
-        if (i > 0)
-            pass.dWorstGapMs = std::max(pass.dWorstGapMs, double(stepTimes[i] - stepTimes[i - 1]) / 1.0e6);
-        if (double(stepTimes[i] - stepTimes.front()) > double(i) * interval + interval / 2)
-            ++pass.iLate;
+    qint64 last = start;
+    // The schedule: frame k due k intervals after playback started; a late frame starts it
+    // again from its own arrival, as playback does after a stall.
+    qint64 anchor = start;
+    int anchorFrame = 0;
+    for (int k = 1; k < frames; ++k) {
+        auto it = shownAt.find(k);
+        if (it == shownAt.end()) {
+            ++pass.iDropped;
+            continue;
+        }
+        ++pass.iShown;
+        last = std::max(last, it->second);
+        const double lateness = double(it->second - anchor) - double(k - anchorFrame) * interval;
+        pass.dWorstLateMs = std::max(pass.dWorstLateMs, lateness / 1.0e6);
+        if (lateness > interval / 2) {
+            if (++pass.iLate <= 5)
+                pass.qstrLateFrames += QStringLiteral(" %1 (+%2 ms)").arg(k).arg(lateness / 1.0e6, 0, 'f', 1);
+            anchor = it->second;
+            anchorFrame = k;
+        }
     }
-    (void)frames;
+    pass.dSeconds = double(last - start) / 1.0e9;
     return pass;
 }
 
 void vPbPrint(const char* name, const PbPass& pass, int frames, float rate)
 {
-    const int steps = std::max(1, pass.iSteps);
-    const double playedSeconds = pass.dSeconds;
-    const int dropped = std::max(0, steps - int(pass.uiDrawn));
-    std::printf("%-20s %6.2f fps achieved (target %.2f)  %d of %d frames shown, %d dropped, %d late, worst gap %.1f ms"
-                "  (%.2f s)\n",
-        name, steps / playedSeconds, double(rate), int(pass.uiDrawn), frames - 1, dropped, pass.iLate,
-        pass.dWorstGapMs, playedSeconds);
+    std::printf("  %-18s %6.2f fps (clip %.2f)  %d of %d frames on screen, %d late, %d dropped, worst %+.1f ms"
+                "  (%u compositions)%s%s\n",
+        name, pass.dFps(), double(rate), pass.iShown, frames - 1, pass.iLate, pass.iDropped, pass.dWorstLateMs,
+        pass.uiCompositions, pass.iLate ? "  late:" : "", qPrintable(pass.qstrLateFrames));
+}
+
+void vPbShowProject(frmMain& window, CW_Instance project)
+{
+    ProjectManagerInstance::instance()->setInstance(project);
+    window.sltUpdateGUI(2);
+    for (int i = 0; i < 3 && window.eGetPlayMode() != frmMain::UniDirection; ++i)
+        window.btnPlayMode_clicked();
+    frmMainGLWidget* viewer = window.pGetGLWidget();
+    vResizeWindow(project, viewer->width(), viewer->height());
+    viewer->vFitToClip(project);
+    viewer->glDraw();
+}
+
+double dPbMedian(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0.0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
 } // namespace
@@ -97,77 +156,106 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
+    benchscreen::BenchApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("playbackbench"));
     QCoreApplication::setApplicationName(QStringLiteral("playbackbench"));
     vCreateSettings();
 
-    const QStringList args = app.arguments();
-    const int frames = args.size() > 1 ? args.at(1).toInt() : 100;
-    const int width = args.size() > 2 ? args.at(2).toInt() : 1920;
-    const int height = args.size() > 3 ? args.at(3).toInt() : 1080;
-    const float rate = args.size() > 4 ? args.at(4).toFloat() : 25.0f;
-    if (frames <= 1 || width <= 0 || height <= 0 || !(rate > 0.0f)) {
-        std::fprintf(stderr, "usage: playbackbench [frames] [width] [height] [rate]\n");
+    QStringList args = app.arguments();
+    args.removeFirst();
+    bool tiny = false;
+    int runs = 3;
+    bool runsGiven = false;
+    QStringList numbers;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--tiny")) {
+            tiny = true;
+        } else if (args.at(i) == QLatin1String("--runs") && i + 1 < args.size()) {
+            runs = args.at(++i).toInt();
+            runsGiven = true;
+        } else {
+            numbers << args.at(i);
+        }
+    }
+    const int frames = numbers.size() > 0 ? numbers.at(0).toInt() : tiny ? 8 : 100;
+    const int width = numbers.size() > 1 ? numbers.at(1).toInt() : tiny ? 320 : 1920;
+    const int height = numbers.size() > 2 ? numbers.at(2).toInt() : tiny ? 180 : 1080;
+    const float rate = numbers.size() > 3 ? numbers.at(3).toFloat() : 25.0f;
+    if (tiny && !runsGiven)
+        runs = 1;
+    if (frames <= 1 || width <= 0 || height <= 0 || !(rate > 0.0f) || runs < 1) {
+        std::fprintf(stderr, "usage: playbackbench [--tiny] [--runs N] [frames] [width] [height] [rate]\n");
         return 2;
     }
 
-    QTemporaryDir folder;
-    std::printf("writing %d frames of %dx%d to %s ...\n", frames, width, height, qPrintable(folder.path()));
+    QTemporaryDir folder8;
+    QTemporaryDir folder16;
+    std::printf("writing %d frames of %dx%d, 8 and 16 bits a channel ...\n", frames, width, height);
     std::fflush(stdout);
-    if (!folder.isValid() || !bBenchWriteSequence(folder.path(), frames, width, height)) {
-        std::fprintf(stderr, "cannot write the sequence\n");
+    if (!folder8.isValid() || !folder16.isValid() || !bBenchWriteSequence(folder8.path(), frames, width, height)
+        || !bBenchWriteSequence(folder16.path(), frames, width, height, true)) {
+        std::fprintf(stderr, "cannot write the sequences\n");
         return 1;
     }
 
     frmMain window;
     window.sltConfigureGUI();
     window.resize(1400, 900);
+    window.move(0, 0);
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!QTest::qWaitForWindowExposed(&window) || !window.pGetGLWidget()) {
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-
-    CW_Instance project = standin::testing::pCreateProject();
-    CW_BaseClipInfo base;
-    base.uiWidth = unsigned(width);
-    base.uiHeight = unsigned(height);
-    base.uiCount = unsigned(frames);
-    base.fFrameRate = rate;
-    standin::testing::vRegisterClip(project, 1, base);
-    CW_ClipInfo files;
-    files.qstrFolder = folder.path();
-    files.qstrFileName = QStringLiteral("bench");
-    files.qstrThirdPart = QStringLiteral(".png");
-    files.iFirstFileNumber = 1;
-    files.iLastFileNumber = frames;
-    files.iThirdNumber = 4;
-    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
-    ProjectManagerInstance::instance()->setInstance(project);
-    window.sltUpdateGUI(2);
-    for (int i = 0; i < 3 && window.eGetPlayMode() != frmMain::UniDirection; ++i)
-        window.btnPlayMode_clicked();
+    const CW_Instance project8 = pBenchProject(folder8.path(), frames, width, height, rate);
+    const CW_Instance project16 = pBenchProject(folder16.path(), frames, width, height, rate);
     frmMainGLWidget* viewer = window.pGetGLWidget();
-    if (!viewer) {
-        std::fprintf(stderr, "the window has no viewer\n");
-        return 1;
-    }
-    vResizeWindow(project, viewer->width(), viewer->height());
-    viewer->vFitToClip(project);
-    viewer->glDraw();
-
-    std::printf("viewer %dx%d, %s\n", viewer->width(), viewer->height(),
+    std::printf("window %dx%d, viewer %dx%d, %.2f frames per second, %s\n", window.width(), window.height(),
+        viewer->width(), viewer->height(), double(rate),
         qgetenv("LP_NUM_THREADS").isEmpty() ? "all cores" : qPrintable("LP_NUM_THREADS=" + qgetenv("LP_NUM_THREADS")));
-    vBenchEvictFiles(folder.path(), frames);
-    const PbPass cold = stctPbPlay(window, frames, rate);
-    const PbPass cached = stctPbPlay(window, frames, rate);
-    vPbPrint("from files", cold, frames, rate);
-    vPbPrint("cached", cached, frames, rate);
+
+    // name -> per run: late, dropped, fps
+    std::map<std::string, std::vector<double>> late;
+    std::map<std::string, std::vector<double>> dropped;
+    std::map<std::string, std::vector<double>> fps;
+    bool ok = true;
+    for (int run = 1; run <= runs; ++run) {
+        std::printf("run %d\n", run);
+        for (const auto& [bits, project, folder] :
+            {std::make_tuple(8, project8, folder8.path()), std::make_tuple(16, project16, folder16.path())}) {
+            vPbShowProject(window, project);
+            // Nothing decoded, nothing in the kernel's file cache.
+            vSetAllClipsHaveChangedSinceRendering(project);
+            vBenchEvictFiles(folder, frames);
+            const PbPass files = stctPbPlay(window, frames, rate);
+            const PbPass cached = stctPbPlay(window, frames, rate);
+            const std::string suffix = std::to_string(bits);
+            vPbPrint(("from files, " + suffix + "-bit").c_str(), files, frames, rate);
+            vPbPrint(("cached, " + suffix + "-bit").c_str(), cached, frames, rate);
+            std::fflush(stdout);
+            for (const auto& [name, pass] : {std::make_pair("files" + suffix, files), std::make_pair("cached" + suffix, cached)}) {
+                late[name].push_back(pass.iLate);
+                dropped[name].push_back(pass.iDropped);
+                fps[name].push_back(pass.dFps());
+                if (pass.iShown == 0)
+                    ok = false;
+            }
+        }
+    }
+    std::printf("median of %d:", runs);
+    for (const char* name : {"files8", "cached8", "files16", "cached16"})
+        std::printf("  %s %.2f fps, %g late, %g dropped", name, dPbMedian(fps[name]), dPbMedian(late[name]),
+            dPbMedian(dropped[name]));
+    std::printf("\n");
+    for (const char* name : {"files8", "cached8", "files16", "cached16"})
+        std::printf("%s_late=%g %s_dropped=%g ", name, dPbMedian(late[name]), name, dPbMedian(dropped[name]));
+    std::printf("files8_fps=%.2f files16_fps=%.2f\n", dPbMedian(fps["files8"]), dPbMedian(fps["files16"]));
     std::fflush(stdout);
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
     window.sltUpdateGUI(1);
-    return 0;
+    vCloseProject(project8);
+    vCloseProject(project16);
+    return ok ? 0 : 1;
 }

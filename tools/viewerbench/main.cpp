@@ -1,8 +1,11 @@
 // Steps the viewer through a 100-frame 1920x1080 image sequence, once with every frame read
 // from its file and once with the frames already decoded, and prints frames per second
-// and where the time of a frame went.
+// and where the time of a frame went; then times the ways a frame can be uploaded.
 //
-// Usage: viewerbench [frames] [width] [height]   (run under an X server, e.g. xvfb-run)
+// Usage: viewerbench [--tiny] [frames] [width] [height]   (run under an X server, e.g.
+//   xvfb-run -a -s "-screen 0 1920x1200x24" taskset -c 0,1 viewerbench)
+// The last line is the summary: cached_fps, cold_fps, upload_ms, draw_ms, show_ms (display
+// cache off, the GL waited for) and rgba_upload_ms (the upload path alone).
 // BENCH_W and BENCH_H set the viewer's size (1280x720), BENCH_REPEAT repeats the cached
 // pass (for a profiler); LP_NUM_THREADS limits Mesa's software renderer.
 #include "app/ProjectManagerInstance.h"
@@ -13,6 +16,12 @@
 #include "viewer/frmMainGLWidget.h"
 
 #include <QApplication>
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <vector>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -25,40 +34,19 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "common/BenchSequence.h"
+#include "common/BenchScreen.h"
+#include "common/BenchProject.h"
 
 namespace {
 
 using namespace benchsequence;
-
-// Times the toolkit's handling of the viewer's update requests: the widget's paint event
-// and the composition of the window, swapped to the X server.
-struct BenchShowTimer {
-    double m_dShowMs = 0.0;
-    unsigned int m_uiShown = 0;
-    QObject* m_pWatched = nullptr;
-};
-
-class BenchApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override
-    {
-        if (!m_pShow || receiver != m_pShow->m_pWatched || event->type() != QEvent::UpdateRequest)
-            return QApplication::notify(receiver, event);
-        QElapsedTimer timer;
-        timer.start();
-        const bool result = QApplication::notify(receiver, event);
-        m_pShow->m_dShowMs += double(timer.nsecsElapsed()) / 1.0e6;
-        ++m_pShow->m_uiShown;
-        return result;
-    }
-    BenchShowTimer* m_pShow = nullptr;
-};
+using benchscreen::pBenchApp;
 
 struct BenchPass {
     double dSeconds = 0.0;
     standin::testing::RenderTimings timings;
+    // The turns of the event loop that put a frame on screen, less reading, uploading and
+    // drawing it: the swap and what goes with it.
     double dShowMs = 0.0;
     unsigned int uiShown = 0;
     // Processor time of this process (every thread, the renderer's too).
@@ -76,30 +64,109 @@ double dBenchCpuMs()
 BenchPass stctBenchStep(frmMainGLWidget& viewer, CW_Instance project, int frames, bool measureDrawing)
 {
     standin::testing::vResetRenderTimings(measureDrawing);
-    BenchShowTimer& show = *static_cast<BenchApplication*>(qApp)->m_pShow;
-    show.m_dShowMs = 0.0;
-    show.m_uiShown = 0;
+    benchscreen::BenchApplication* app = pBenchApp();
+    const unsigned int shownBefore = app->m_uiCompositions;
+    const double showBefore = app->m_dComposingMs;
     const double cpuStart = dBenchCpuMs();
     QElapsedTimer timer;
     timer.start();
     for (int k = 0; k < frames; ++k) {
         bMakeFrameCurrent(project, unsigned(k));
-        // The road a frame step takes in the program: a merged repaint request, drawn
-        // when the event loop gets to it.
-        const unsigned int drawn = standin::testing::stctGetRenderTimings().uiFrames;
+        // The road a frame step takes in the program: a merged repaint request, drawn and
+        // swapped to the screen when the event loop gets to it.
         viewer.updateGL();
         QElapsedTimer wait;
         wait.start();
-        while (standin::testing::stctGetRenderTimings().uiFrames == drawn && wait.elapsed() < 5000)
+        while (app->m_iShownFrame != k && wait.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     BenchPass pass;
     pass.dSeconds = double(timer.nsecsElapsed()) / 1.0e9;
     pass.dCpuMs = dBenchCpuMs() - cpuStart;
     pass.timings = standin::testing::stctGetRenderTimings();
-    pass.dShowMs = show.m_dShowMs;
-    pass.uiShown = show.m_uiShown;
+    pass.dShowMs = app->m_dComposingMs - showBefore - pass.timings.dReadMs - pass.timings.dUploadMs
+        - pass.timings.dDrawMs;
+    pass.uiShown = app->m_uiCompositions - shownBefore;
     return pass;
+}
+
+// Times the ways a decoded frame (32-bit B, G, R, A rows) can go into a texture, in the
+// viewer's own context, with the renderer waited for after each.
+// Returns the RGBA path's time.
+double dBenchUploadPaths(frmMainGLWidget& viewer, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = 0xff000000u | quint32(x * 7 + y * 13);
+    }
+    viewer.makeCurrent();
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (!context) {
+        std::printf("upload paths: no context\n");
+        return -1.0;
+    }
+    QOpenGLExtraFunctions* gl = context->extraFunctions();
+    using BufferStorage = void (*)(GLenum, GLsizeiptr, const void*, GLbitfield);
+    auto bufferStorage = reinterpret_cast<BufferStorage>(context->getProcAddress("glBufferStorage"));
+    GLuint texture = 0;
+    gl->glGenTextures(1, &texture);
+    gl->glBindTexture(GL_TEXTURE_2D, texture);
+    gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    auto median = [&](const std::function<void(int)>& upload) {
+        std::vector<double> times;
+        for (int k = 0; k < 15; ++k) {
+            gl->glFinish();
+            QElapsedTimer timer;
+            timer.start();
+            upload(k);
+            gl->glFinish();
+            times.push_back(double(timer.nsecsElapsed()) / 1.0e6);
+        }
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    };
+    std::vector<uchar> copy(size_t(image.sizeInBytes()));
+    const double memcpyMs = median([&](int k) {
+        image.bits()[0] = uchar(k);
+        std::memcpy(copy.data(), image.constBits(), copy.size());
+    });
+    const double bgraMs = median([&](int k) {
+        image.bits()[0] = uchar(k);
+        gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.constBits());
+    });
+    const double rgbaMs = median([&](int k) {
+        image.bits()[0] = uchar(k);
+        gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.constBits());
+    });
+    double persistentMs = -1.0;
+    if (bufferStorage) {
+        GLuint buffer = 0;
+        gl->glGenBuffers(1, &buffer);
+        gl->glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+        const GLbitfield flags = GL_MAP_WRITE_BIT | 0x0040 /* persistent */ | 0x0080 /* coherent */;
+        bufferStorage(GL_PIXEL_UNPACK_BUFFER, GLsizeiptr(copy.size()), nullptr, flags);
+        void* mapped = gl->glMapBufferRange(GL_PIXEL_UNPACK_BUFFER, 0, GLsizeiptr(copy.size()), flags);
+        if (mapped) {
+            persistentMs = median([&](int k) {
+                image.bits()[0] = uchar(k);
+                std::memcpy(mapped, image.constBits(), copy.size());
+                gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+            });
+            gl->glUnmapBuffer(GL_PIXEL_UNPACK_BUFFER);
+        }
+        gl->glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+        gl->glDeleteBuffers(1, &buffer);
+    }
+    gl->glDeleteTextures(1, &texture);
+    const QByteArray renderer(reinterpret_cast<const char*>(gl->glGetString(GL_RENDERER)));
+    viewer.doneCurrent();
+    std::printf("upload paths for a %dx%d frame (%s): memcpy %.2f ms; BGRA 8_8_8_8_REV %.2f ms; RGBA bytes "
+                "(swizzled when sampled) %.2f ms; persistent buffer + RGBA %.2f ms\n",
+        width, height, renderer.constData(), memcpyMs, bgraMs, rgbaMs,
+        persistentMs);
+    return rgbaMs;
 }
 
 void vBenchPrint(const char* name, const BenchPass& pass, int frames)
@@ -120,17 +187,19 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     QStandardPaths::setTestModeEnabled(true);
-    BenchApplication app(argc, argv);
+    benchscreen::BenchApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("viewerbench"));
     QCoreApplication::setApplicationName(QStringLiteral("viewerbench"));
     vCreateSettings();
 
-    const QStringList args = app.arguments();
-    const int frames = args.size() > 1 ? args.at(1).toInt() : 100;
-    const int width = args.size() > 2 ? args.at(2).toInt() : 1920;
-    const int height = args.size() > 3 ? args.at(3).toInt() : 1080;
+    QStringList args = app.arguments();
+    // --tiny: a few small frames, a quick check that it works.
+    const bool tiny = args.removeAll(QStringLiteral("--tiny")) > 0;
+    const int frames = args.size() > 1 ? args.at(1).toInt() : tiny ? 8 : 100;
+    const int width = args.size() > 2 ? args.at(2).toInt() : tiny ? 320 : 1920;
+    const int height = args.size() > 3 ? args.at(3).toInt() : tiny ? 180 : 1080;
     if (frames <= 0 || width <= 0 || height <= 0) {
-        std::fprintf(stderr, "usage: viewerbench [frames] [width] [height]\n");
+        std::fprintf(stderr, "usage: viewerbench [--tiny] [frames] [width] [height]\n");
         return 2;
     }
 
@@ -142,20 +211,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    CW_Instance project = standin::testing::pCreateProject();
-    CW_BaseClipInfo base;
-    base.uiWidth = unsigned(width);
-    base.uiHeight = unsigned(height);
-    base.uiCount = unsigned(frames);
-    standin::testing::vRegisterClip(project, 1, base);
-    CW_ClipInfo files;
-    files.qstrFolder = folder.path();
-    files.qstrFileName = QStringLiteral("bench");
-    files.qstrThirdPart = QStringLiteral(".png");
-    files.iFirstFileNumber = 1;
-    files.iLastFileNumber = frames;
-    files.iThirdNumber = 4;
-    standin::testing::vSetClipListing(project, 1, QStringLiteral("bench"), files);
+    CW_Instance project = pBenchProject(folder.path(), frames, width, height);
     ProjectManagerInstance::instance()->setInstance(project);
     // Every frame of the clip fits in the decoded-frame cache.
     standin::testing::vSetDecodedFrameBudget(size_t(width) * size_t(height) * 4u * size_t(frames + 1));
@@ -164,9 +220,7 @@ int main(int argc, char** argv)
     const int viewWidth = qEnvironmentVariableIntValue("BENCH_W");
     const int viewHeight = qEnvironmentVariableIntValue("BENCH_H");
     viewer.resize(viewWidth > 0 ? viewWidth : 1280, viewHeight > 0 ? viewHeight : 720);
-    BenchShowTimer showTimer;
-    showTimer.m_pWatched = &viewer;
-    app.m_pShow = &showTimer;
+    app.vWatch(nullptr, &viewer);
     viewer.show();
     if (!QTest::qWaitForWindowExposed(&viewer)) {
         std::fprintf(stderr, "the viewer was not shown\n");
@@ -182,6 +236,9 @@ int main(int argc, char** argv)
         qgetenv("LP_PERF").constData());
     // First with one texture refilled at each step, then with the display cache on (as the
     // preferences switch it on) large enough for the clip.
+    BenchPass summaryCold;
+    BenchPass summaryCached;
+    BenchPass summaryProfiled;
     for (unsigned int textures : {0u, unsigned(frames)}) {
         vBRD_GLInitialiseTextures(unsigned(width), unsigned(height), textures);
         standin::testing::vSetDecodedFrameBudget(0);
@@ -195,12 +252,24 @@ int main(int argc, char** argv)
         const BenchPass profiled = stctBenchStep(viewer, project, frames, true);
         vBenchPrint("  cold (from files)", cold, frames);
         vBenchPrint("  cached", cached, frames);
+        if (textures == 0) {
+            summaryCold = cold;
+            summaryCached = cached;
+            summaryProfiled = profiled;
+        }
         vBenchPrint("  cached, GL waited for", profiled, frames);
         std::fflush(stdout);
     }
     std::printf("decoded frames kept: %zu\n", standin::testing::uiGetDecodedFrameCount());
+    const double rgbaMs = dBenchUploadPaths(viewer, width, height);
+    // Display cache off: every frame uploaded.
+    std::printf("cached_fps=%.1f cold_fps=%.1f upload_ms=%.2f draw_ms=%.2f show_ms=%.2f rgba_upload_ms=%.2f\n",
+        frames / summaryCached.dSeconds, frames / summaryCold.dSeconds, summaryProfiled.timings.dUploadMs / frames,
+        summaryProfiled.timings.dDrawMs / frames, summaryProfiled.dShowMs / frames, rgbaMs);
+    std::fflush(stdout);
 
     ProjectManagerInstance::instance()->setInstance(nullptr);
     vDeleteSettings();
+    vCloseProject(project);
     return 0;
 }

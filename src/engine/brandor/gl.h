@@ -23,5 +23,7 @@ void vBRD_GLInitialiseFont(const char* face, const char* secondFace, bool uncach
 // Keeps up to count frames of that size as textures for display, so a frame shown again
 // is not uploaded again.
 void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned int count);
+// The memory the display cache's textures may take; the least recently shown go first.
+void vBRD_GLResizeCacheMBytes(unsigned int megabytes);
 // Releases what the I/O library made in the widget's OpenGL context.
 void vBRD_GLCleanup(QObject* widget);

@@ -18,6 +18,10 @@ CW_BOOL bMakeParameterChange(CW_Instance project, Vosk::CompositeCommand& comman
 CW_BOOL bUndo(CW_Instance project, bool& reRender);
 CW_BOOL bRedo(CW_Instance project, bool& reRender);
 CW_BOOL bCanUndo(CW_Instance project);
+// True while the engine replays a step of the project's undo history (an undo or redo):
+// the parameters' notices then come from the replay, whose caller redraws once afterwards.
+// False for an invalid handle.
+CW_BOOL ignoreParameterChangeNotifications(CW_Instance project);
 CW_BOOL bCanRedo(CW_Instance project);
 // Undoes the surface render of the current frame (nothing when none was rendered).
 CW_BOOL bUndoRenderSurfaceCurrentFrame(CW_Instance project, bool allFrames);

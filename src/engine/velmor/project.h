@@ -17,12 +17,14 @@ constexpr unsigned int kuiProjectFileVersion = 2018;
 
 // Reads the header of a project file: its format version, two values the program passes
 // over, the clips recorded in it and the output folder. False when the file cannot be
-// read or is no project file.
+// read, is larger than any project or is no project file. A file of the current version is
+// checked whole, checksum first, as opening it would: a damaged one, or one of a newer
+// version, throws CW_BadFile with the user's message.
 CW_BOOL bReadProjectFileHeader(CW_CallbackStruct* callbacks, const char* pathUtf8, unsigned int& version,
     QString& product, unsigned int& clipCount, std::vector<CW_BaseClipInfo>& baseClips,
     std::vector<CW_CLIP_ID>& clipIds, std::vector<CW_ClipInfo>& clips, bool& absoluteOutput, QString& outputDirectory,
     QString& secondText);
-// Whether the media of the project's main clip can be read.
+// Whether the media of the project's main clip can be read; throws as the header read does.
 CW_BOOL bClipExists(CW_CallbackStruct* callbacks, const char* pathUtf8);
 
 // The engine's manager slots; every one takes the library's default.
