@@ -131,7 +131,9 @@ void vReadLayer(const Section& section, CW_ProjectRecord& project);
 void vWriteLayerParameters(const CW_ProjectRecord& project, std::vector<Section>& out);
 void vReadLayerParameter(const Section& section, CW_ProjectRecord& project);
 
-// The discrete frames of sparse clips (SparseClips.cpp); read after the clips.
+// The discrete frames of sparse clips (ProjectFileSparse.cpp); read after the clips.
+// Most discrete frames a clip keeps (a record each).
+constexpr int kiMaximumDiscreteFrames = 100000;
 void vWriteSparseClips(const CW_ProjectRecord& project, std::vector<Section>& out);
 void vReadSparseClip(const Section& section, CW_ProjectRecord& project);
 
