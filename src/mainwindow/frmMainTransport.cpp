@@ -281,6 +281,8 @@ void frmMain::playClip(bool forwards)
     m_iPlaybackSteps = 0;
     m_iPlaybackStartNs = iPlaybackClockNs();
     m_iPlaybackStepNs = -1;
+    // Each run measures its own way to the screen: the clip and the view may differ.
+    m_dPlaybackLatencyMs = 0.0;
     m_pPlaybackTimer->start(int(1000.0f / rate));
     m_iWidgetsState = 4;
     sltTimeoutUpdateGUI();

@@ -74,6 +74,15 @@ private:
         vClickButton(wizard, QWizard::NextButton);
         QCOMPARE(wizard.currentPage(), wizard.pgSpecifyDestination);
     }
+    // Shows the wizard and starts the transfer of a clip of "studio" into "received".
+    void vStartTransfer(frmQXMLNetGetClipWizard& wizard, const QString& clip)
+    {
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        vToDestinationPage(wizard, clip);
+        wizard.edtDestFolder->setText(qstrPath("received"));
+        vClickButton(wizard, QWizard::NextButton);
+    }
     QStringList qslTransferLines(frmQXMLNetGetClipWizard& wizard)
     {
         return wizard.tedtTransferInfo->toPlainText().split(QLatin1Char('\n'));
@@ -226,11 +235,9 @@ private slots:
         qputenv("PLINTRA_XMLGET_FRAME_DELAY_MS", "60");
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("Tom & Jerry"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("Tom & Jerry"));
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(wizard.currentPage(), wizard.pgTransfer);
         QVERIFY(!wizard.button(QWizard::FinishButton)->isEnabled());
 
@@ -327,11 +334,9 @@ private slots:
         qputenv("PLINTRA_XMLGET_FRAME_DELAY_MS", "300");
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("Tom & Jerry"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("Tom & Jerry"));
+        if (QTest::currentTestFailed())
+            return;
         QProcess* transfer = wizard.pGetTransferProcess();
         QVERIFY(transfer);
         QVERIFY(transfer->waitForStarted(10000));
@@ -347,11 +352,9 @@ private slots:
         qputenv("PLINTRA_XMLGET_FRAME_DELAY_MS", "300");
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("Tom & Jerry"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("Tom & Jerry"));
+        if (QTest::currentTestFailed())
+            return;
         QPointer<QProcess> transfer = wizard.pGetTransferProcess();
         QVERIFY(transfer && transfer->waitForStarted(10000));
         QElapsedTimer clock;
@@ -374,11 +377,9 @@ private slots:
         qputenv("PLINTRA_XMLGET_IGNORE_TERM", "1");
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("Tom & Jerry"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("Tom & Jerry"));
+        if (QTest::currentTestFailed())
+            return;
         QPointer<QProcess> transfer = wizard.pGetTransferProcess();
         QVERIFY(transfer && transfer->waitForStarted(10000));
         // The program sets its signal handling first thing; its first frame shows it runs.
@@ -404,11 +405,9 @@ private slots:
         qputenv("PLINTRA_XMLGET_FRAME_DELAY_MS", "200");
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("Tom & Jerry"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("Tom & Jerry"));
+        if (QTest::currentTestFailed())
+            return;
         QPointer<QProcess> transfer = wizard.pGetTransferProcess();
         QVERIFY(QTest::qWaitFor([&] { return wizard.tedtTransferInfo->toPlainText().contains("(1 of 10)"); }, 10000));
         wizard.reset();
@@ -431,11 +430,9 @@ private slots:
         qputenv("PLINTRA_XMLGET_FRAME_DELAY_MS", "200");
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("Tom & Jerry"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("Tom & Jerry"));
+        if (QTest::currentTestFailed())
+            return;
         QPointer<QProcess> first = wizard.pGetTransferProcess();
         QVERIFY(first && first->waitForStarted(10000));
         vClickButton(wizard, QWizard::BackButton);
@@ -519,11 +516,9 @@ private slots:
     {
         frmQXMLNetGetClipWizard wizard(nullptr, nullptr, false, {});
         testenv::DialogDriver driver;
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-        vToDestinationPage(wizard, QStringLiteral("plate"));
-        wizard.edtDestFolder->setText(qstrPath("received"));
-        vClickButton(wizard, QWizard::NextButton);
+        vStartTransfer(wizard, QStringLiteral("plate"));
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY(QTest::qWaitFor([&] { return wizard.button(QWizard::FinishButton)->isEnabled(); }, 15000));
         const QString folder = qslGetReceivedClipFolders().value(0);
         QVERIFY(QFileInfo(folder).isDir());

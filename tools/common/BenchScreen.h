@@ -4,14 +4,40 @@
 // change is none.
 #pragma once
 
+#include "app/Settings.h"
 #include "standin/testing.h"
 #include "viewer/frmMainGLWidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <functional>
 
 namespace benchscreen {
+
+// A bench run's settings live in a folder of their own, never the user's. Made before the
+// application object, which reads the folder.
+class BenchHome {
+public:
+    BenchHome()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The program's settings with their defaults, under the bench's own name.
+inline void vNameBench(const QString& name)
+{
+    QCoreApplication::setOrganizationName(name);
+    QCoreApplication::setApplicationName(name);
+    vCreateSettings();
+}
 
 class BenchApplication : public QApplication {
 public:

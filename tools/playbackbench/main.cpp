@@ -153,13 +153,9 @@ double dPbMedian(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    QStandardPaths::setTestModeEnabled(true);
+    benchscreen::BenchHome home;
     benchscreen::BenchApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("playbackbench"));
-    QCoreApplication::setApplicationName(QStringLiteral("playbackbench"));
-    vCreateSettings();
+    benchscreen::vNameBench(QStringLiteral("playbackbench"));
 
     QStringList args = app.arguments();
     args.removeFirst();

@@ -185,13 +185,9 @@ double dSbMedian(std::vector<SbRun> runs, double SbRun::*field)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    QStandardPaths::setTestModeEnabled(true);
+    benchscreen::BenchHome home;
     benchscreen::BenchApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("stepbench"));
-    QCoreApplication::setApplicationName(QStringLiteral("stepbench"));
-    vCreateSettings();
+    benchscreen::vNameBench(QStringLiteral("stepbench"));
 
     QStringList args = app.arguments();
     args.removeFirst();

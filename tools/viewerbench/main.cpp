@@ -193,13 +193,9 @@ void vBenchPrint(const char* name, const BenchPass& pass, int frames)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    QStandardPaths::setTestModeEnabled(true);
+    benchscreen::BenchHome home;
     benchscreen::BenchApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("viewerbench"));
-    QCoreApplication::setApplicationName(QStringLiteral("viewerbench"));
-    vCreateSettings();
+    benchscreen::vNameBench(QStringLiteral("viewerbench"));
 
     QStringList args = app.arguments();
     // --tiny: a few small frames, a quick check that it works.
