@@ -37,6 +37,8 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    class FocusRelay;
     QPointer<QWidget> m_pInputTarget;
     std::unique_ptr<QOpenGLContext> m_pContext;
+    std::unique_ptr<FocusRelay> m_pFocusRelay;
 };
