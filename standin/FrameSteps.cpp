@@ -135,7 +135,14 @@ CW_BOOL bEventAllowed(CW_Instance project, int event, CW_MODULE module)
     QMutexLocker lock(&registry.mutex());
     if (!registry.bIsLive(project) || module == CW_MODULE_NONE)
         return false;
-    return project->setRefusedEvents.count({int(module), event}) == 0;
+    if (project->setRefusedEvents.count({int(module), event}) != 0)
+        return false;
+    // The Track page's own actions need a current layer with tracking parameters.
+    if (module == CW_MODULE_TRACK && (event == 58 || event == 61 || event == 62 || event == 143)) {
+        const standin::LayerRecord* layer = standin::pCurrentLayer(*project);
+        return layer && layer->pTracking;
+    }
+    return true;
 }
 
 CW_BOOL bBackupBuffers(CW_Instance project, bool, bool)

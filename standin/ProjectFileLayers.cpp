@@ -275,6 +275,7 @@ void vReadLayer(const Section& section, CW_ProjectRecord& project)
     layer.qstrName = section.qstrValue(QStringLiteral("name"));
     layer.pParameters
         = std::make_unique<CW_LayerParameterSet>(section.qstrValue(QStringLiteral("parameter_set"), layer.qstrName));
+    layer.pTracking = std::make_unique<CW_TrackingParameterSet>(layer.qstrName);
     project.vecLayers.push_back(std::move(layer));
     project.iNextLayerID = std::max(project.iNextLayerID, id + 1);
 }
