@@ -88,7 +88,9 @@ CW_BOOL bFsTrack(CW_Instance project, const char* operation, bool forwards)
     if (!forwards && frame == 0)
         throw CW_Exception("There is no previous frame to track to.", std::string(operation) + ": first frame");
     record.vecStepLog.push_back({operation, frame});
-    return true;
+    if (record.bTrackStepsRecordOnly)
+        return true;
+    return standin::bTrackCurrentLayer(record, forwards, lock);
 }
 
 } // namespace
@@ -226,6 +228,21 @@ void vSetCallHook(const std::string& operation, std::function<void(unsigned int)
         g_fsHooks[operation] = std::move(hook);
     else
         g_fsHooks.erase(operation);
+}
+
+void vSetTrackStepsRecordOnly(CW_Instance project, bool recordOnly)
+{
+    auto& registry = ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    if (registry.bIsLive(project))
+        project->bTrackStepsRecordOnly = recordOnly;
+}
+
+std::string strGetLastTrackMessage(CW_Instance project)
+{
+    auto& registry = ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    return registry.bIsLive(project) ? project->strLastTrackMessage : std::string();
 }
 
 void vResetFrameSteps()

@@ -16,6 +16,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -54,6 +55,11 @@ struct ShapePoint {
     double dOutX = 0.0;
     double dOutY = 0.0;
     double dWeight = 0.0;
+    bool operator==(const ShapePoint& o) const
+    {
+        return dX == o.dX && dY == o.dY && dInX == o.dInX && dInY == o.dInY && dOutX == o.dOutX && dOutY == o.dOutY
+            && dWeight == o.dWeight;
+    }
 };
 
 // The four corners of a layer's planar surface, in the order the user gave them.
@@ -66,6 +72,17 @@ struct LayerGeometry {
     int iShapeKind = 0;
     std::map<unsigned int, std::vector<ShapePoint>> mapShapeKeys;
     std::map<unsigned int, SurfaceCorners> mapSurfaceKeys;
+};
+
+// A shape being drawn with a layer tool, and a point or surface corner being dragged with the
+// pointer: what the frame's keys were before the drag, for its undo step.
+struct GeometryEdit {
+    std::vector<ShapePoint> vecPendingPoints;
+    bool bDragging = false;
+    int iLayer = 0;
+    unsigned int uiFrame = 0;
+    std::optional<std::vector<ShapePoint>> optShapeBefore;
+    std::optional<SurfaceCorners> optSurfaceBefore;
 };
 
 // What a layer's tracker keeps between the steps of a run (its reference); never saved.
@@ -164,6 +181,7 @@ struct CW_ProjectRecord {
     // corner (-1 none).
     int iSelectedShapePoint = -1;
     int iSelectedCorner = -1;
+    standin::GeometryEdit edit;
 };
 
 namespace standin {
@@ -195,6 +213,18 @@ private:
 } // namespace standin
 
 namespace standin {
+// Tracks the current layer from the current frame to the next step's frames (forwards or
+// backwards), keying its shape and surface there. False, with the reason told to the user
+// and kept as the last track message, when a frame cannot be tracked. The caller holds the
+// registry lock; it is released while the pixels are worked on.
+bool bTrackCurrentLayer(CW_ProjectRecord& record, bool forwards, QMutexLocker<QRecursiveMutex>& lock);
+// The layer tools and the pointer on layers' geometry, from the viewer's input: true when
+// the input did something to a layer (the view then needs drawing again).
+bool bGeometryPress(CW_ProjectRecord& record, CW_INPUTDEVICEFLAGS flags, bool autoKey, float x, float y);
+bool bGeometryMove(CW_ProjectRecord& record, float x, float y);
+bool bGeometryRelease(CW_ProjectRecord& record);
+// Closes the shape being drawn into a new layer; false with fewer than three points.
+bool bCloseDrawnShape(CW_ProjectRecord& record);
 // A layer of the project by ID, and the current layer; null when there is none.
 LayerRecord* pFindLayer(CW_ProjectRecord& record, int layer);
 LayerRecord* pCurrentLayer(CW_ProjectRecord& record);

@@ -1,11 +1,15 @@
 // Layers as planar surfaces: the current selection, tracking parameters and settings, and
 // the answers the tracking pages ask of the engine between runs.
+#include "LayerGeometry.h"
 #include "ProjectModel.h"
+#include "testing.h"
+#include "imaging/Geometry.h"
 #include "ViewerFrames.h"
 #include "brandor.h"
 #include "velmor.h"
 
 #include <atomic>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -19,6 +23,34 @@ template <class Fn> auto tkWithProject(CW_Instance project, const char* operatio
     if (!registry.bIsLive(project))
         throw CW_Exception("There is no open project.", std::string(operation) + ": invalid handle");
     return fn(*project);
+}
+
+// Carries an image point from one frame to another with the current layer's surface
+// (the plane's motion between them); false when the layer has no surface at either.
+bool bTkCarry(CW_ProjectRecord& r, unsigned int from, unsigned int to, float& x, float& y)
+{
+    const standin::LayerRecord* layer = standin::pCurrentLayer(r);
+    if (!layer)
+        return false;
+    const auto a = standin::optSurfaceAt(layer->geometry, from);
+    const auto b = standin::optSurfaceAt(layer->geometry, to);
+    if (!a || !b)
+        return false;
+    std::vector<standin::imaging::Point2> pa;
+    std::vector<standin::imaging::Point2> pb;
+    for (std::size_t i = 0; i < 4; ++i) {
+        pa.push_back({(*a)[i].x(), (*a)[i].y()});
+        pb.push_back({(*b)[i].x(), (*b)[i].y()});
+    }
+    const auto motion = standin::imaging::homFitDlt(pa, pb);
+    if (!motion)
+        return false;
+    const standin::imaging::Point2 p = motion->apply({x, y});
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        return false;
+    x = float(p.x);
+    y = float(p.y);
+    return true;
 }
 
 } // namespace
@@ -165,10 +197,19 @@ CW_BOOL bGetControlPointSelected(CW_Instance project)
     });
 }
 
-CW_BOOL bGetCorrespondingToolPosition(CW_Instance project, unsigned int, float&, float&, int)
+CW_BOOL bGetCorrespondingToolPosition(CW_Instance project, unsigned int frame, float& x, float& y, int)
 {
-    // Not carried between frames yet.
-    return tkWithProject(project, "bGetCorrespondingToolPosition", [](CW_ProjectRecord&) -> CW_BOOL { return false; });
+    return tkWithProject(project, "bGetCorrespondingToolPosition", [&](CW_ProjectRecord& r) -> CW_BOOL {
+        if (!r.viewer.bHasToolPosition)
+            return false;
+        float px = r.viewer.fToolX;
+        float py = r.viewer.fToolY;
+        if (!bTkCarry(r, r.uiCurrentFrame, frame, px, py))
+            return false;
+        x = px;
+        y = py;
+        return true;
+    });
 }
 
 void getInternalPreviousAndNextKeyframes(CW_Instance project, CW_MODULE, int& previous, int& next)
@@ -217,10 +258,9 @@ CW_BOOL getReferencePointSearchArea(CW_Instance project, int, int, unsigned int,
     return tkWithProject(project, "getReferencePointSearchArea", [](CW_ProjectRecord&) -> CW_BOOL { return false; });
 }
 
-void vApplyFrameWarpToPoint(CW_Instance project, unsigned int, unsigned int, float&, float&)
+void vApplyFrameWarpToPoint(CW_Instance project, unsigned int fromFrame, unsigned int toFrame, float& x, float& y)
 {
-    // Points stay where they are until layers carry surfaces between frames.
-    tkWithProject(project, "vApplyFrameWarpToPoint", [](CW_ProjectRecord&) {});
+    tkWithProject(project, "vApplyFrameWarpToPoint", [&](CW_ProjectRecord& r) { bTkCarry(r, fromFrame, toFrame, x, y); });
 }
 
 void vSetWarpedFrameDisplay(CW_Instance project, bool display)
@@ -235,35 +275,31 @@ CW_BOOL bRenderWarpedOverlayImage(CW_Instance project, CW_BOOL, CW_BOOL, CW_BOOL
     return false;
 }
 
-CW_BOOL bRenderOverlayFrame(CW_Instance project, int, unsigned int, const Tam_Camera*, const Tam_Matrix33*,
-    std::string& errorText)
-{
-    tkWithProject(project, "bRenderOverlayFrame", [](CW_ProjectRecord&) {});
-    errorText = "The reference frame cannot be drawn yet.";
-    return false;
-}
-
-CW_BOOL bRenderSelections(CW_Instance project, CW_MODULE module, CW_BOOL, CW_BOOL, float, const CW_Color&,
-    std::string& errorText, CW_BOOL, float, float, float, CW_BOOL showLayers, CW_BOOL showAllLayers,
-    CW_BOOL showSplines, CW_BOOL showTangents, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL,
-    int, int, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, unsigned int, CW_BOOL, int, CW_BOOL, CW_BOOL, CW_BOOL,
-    CW_BOOL, CW_BOOL)
-{
-    // Outlines only until surfaces, traces and grids are drawn.
-    return bRenderSelections(project, module, showLayers, showAllLayers, showSplines, showTangents, errorText);
-}
-
-CW_BOOL bRenderMousePosition(CW_Instance project, int, CW_CLIP_ID, CW_BOOL, int, CW_BOOL, unsigned int, float, float,
-    CW_BOOL, const std::string&, int, int, CW_BOOL, float, float, std::string& errorText)
-{
-    tkWithProject(project, "bRenderMousePosition", [](CW_ProjectRecord&) {});
-    errorText = "Zoom windows cannot be drawn yet.";
-    return false;
-}
-
 void vBRD_GLResizeCacheSlots(unsigned int count)
 {
     // Frames of other clips are decoded on demand and not kept as textures, so the slots
     // are only remembered.
     g_uiTkCacheSlots = count;
 }
+
+namespace standin::testing {
+
+void vSetDrawFault(CW_Instance project, const std::string& operation, const std::string& message)
+{
+    tkWithProject(project, "vSetDrawFault", [&](CW_ProjectRecord& r) {
+        if (message.empty())
+            r.viewer.mapDrawFaults.erase(operation);
+        else
+            r.viewer.mapDrawFaults[operation] = message;
+    });
+}
+
+LayerGeometry stctGetLayerGeometry(CW_Instance project, int layer)
+{
+    return tkWithProject(project, "stctGetLayerGeometry", [layer](CW_ProjectRecord& r) {
+        const LayerRecord* record = pFindLayer(r, layer);
+        return record ? record->geometry : LayerGeometry();
+    });
+}
+
+} // namespace standin::testing
