@@ -370,10 +370,17 @@ void vReadLayerParameter(const Section& section, CW_ProjectRecord& project)
 void vWriteTrackingParameters(const CW_ProjectRecord& project, std::vector<Section>& out)
 {
     const QString kind = QStringLiteral("tracking");
+    // Only what differs from a new layer's values is written; the rest reads back as new.
+    const CW_TrackingParameterSet defaults {QString()};
     for (const standin::LayerRecord& layer : project.vecLayers) {
         if (!layer.pTracking)
             continue;
         for (const Murn::ParameterWithoutType* parameter : layer.pTracking->vecGetParameters()) {
+            const auto* numeric = dynamic_cast<const Murn::NumericParameterWithoutType*>(parameter);
+            const auto* fresh
+                = dynamic_cast<const Murn::NumericParameterWithoutType*>(defaults.pFind(parameter->qstrGetName()));
+            if (numeric && fresh && numeric->uiGetKeyCount() == 0 && numeric->dGetValueAt(0.0f) == fresh->dGetValueAt(0.0f))
+                continue;
             const bool written = bPflWriteNumeric<bool>(parameter, layer.iID, out, kind)
                 || bPflWriteNumeric<int>(parameter, layer.iID, out, kind)
                 || bPflWriteNumeric<unsigned int>(parameter, layer.iID, out, kind)

@@ -338,8 +338,10 @@ private slots:
         QTest::newRow("frame out of range") << QByteArray("surface=0 ") << QByteArray("surface=99999999999 ");
         QTest::newRow("unknown shape kind") << QByteArray("shape_kind=3") << QByteArray("shape_kind=1");
         QTest::newRow("reference frame below -1") << QByteArray("reference_frame=0") << QByteArray("reference_frame=-2");
-        QTest::newRow("tracking value outside its limits") << QByteArray("name=Motion Model\ntype=int\nstatic=1")
+        QTest::newRow("tracking value outside its limits") << QByteArray("name=Motion Model\ntype=int\nstatic=0")
                                                           << QByteArray("name=Motion Model\ntype=int\nstatic=9");
+        QTest::newRow("tracking parameter unknown") << QByteArray("name=Motion Model\n")
+                                                   << QByteArray("name=Motion Mode\n");
     }
 
     // Each value of the sections is bounded; a damaged one refuses the file, naming the damage.
@@ -348,7 +350,8 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(QByteArray, replacement);
         CW_Instance project = standin::testing::pCreateProjectFromClip(m_qstrFirst, QStringLiteral("shot"));
-        iDrDraw(project, CW_TOOL_ADD_BEZIER_LAYER);
+        const int layer = iDrDraw(project, CW_TOOL_ADD_BEZIER_LAYER);
+        pGetTrackingParameters(project, layer)->pMotionModel->setStaticValue(CW_MOTION_AFFINE);
         const QString path = qstrPath(QStringLiteral("damaged.pln"));
         standin::testing::vWriteProjectFile(project, path, kuiProjectFileVersion);
         vCloseProject(project);
