@@ -236,6 +236,70 @@ private slots:
         }
     }
 
+    void optionsStillTrack_data()
+    {
+        QTest::addColumn<float>("smoothing");
+        QTest::addColumn<bool>("autoChannel");
+        QTest::addColumn<bool>("largeMotion");
+        QTest::addColumn<unsigned int>("search");
+        QTest::newRow("smoothed before tracking") << 3.0f << false << true << 0u;
+        QTest::newRow("one colour channel") << 0.0f << true << true << 0u;
+        QTest::newRow("small motion, no search") << 0.0f << false << false << 0u;
+        QTest::newRow("search sizes given") << 0.0f << false << true << 12u;
+    }
+
+    // Smoothing, the channel choice, Small Motion and given search sizes change how the
+    // pixels are prepared and searched, not where the plane is found.
+    void optionsStillTrack()
+    {
+        QFETCH(float, smoothing);
+        QFETCH(bool, autoChannel);
+        QFETCH(bool, largeMotion);
+        QFETCH(unsigned int, search);
+        const int frames = 4;
+        const QString first = qstrTkWriteClip(qstrPath(QStringLiteral("options")), CW_MOTION_AFFINE, frames);
+        CW_Instance project = standin::testing::pCreateProjectFromClip(first, QStringLiteral("plane"));
+        const int layer = iTkDrawLayer(project, vecTkCorners(homTkMotion(CW_MOTION_AFFINE, 0)));
+        vTkSetModel(project, layer, CW_MOTION_AFFINE);
+        CW_TrackingParameterSet* p = pGetTrackingParameters(project, layer);
+        p->pSmoothingLevel->setStaticValue(smoothing);
+        p->pAutoChannel->setStaticValue(autoChannel);
+        p->pLargeMotion->setStaticValue(largeMotion);
+        if (search > 0) {
+            p->pAutoHorizontalSearch->setStaticValue(false);
+            p->pAutoVerticalSearch->setStaticValue(false);
+            p->pHorizontalSearchSize->setStaticValue(search);
+            p->pVerticalSearchSize->setStaticValue(search);
+        }
+        QVERIFY(bUpdateLayerFrameToCurrentFrame(project));
+        for (int k = 0; k + 1 < frames; ++k) {
+            QVERIFY2(bTrackSelectionToNextFrame(project), standin::testing::strGetLastTrackMessage(project).c_str());
+            QVERIFY(bMakeFrameCurrent(project, unsigned(k + 1)));
+        }
+        const auto geometry = standin::testing::stctGetLayerGeometry(project, layer);
+        for (int k = 1; k < frames; ++k) {
+            const double worst
+                = dTkWorst(geometry.mapSurfaceKeys.at(unsigned(k)), vecTkCorners(homTkMotion(CW_MOTION_AFFINE, k)));
+            QVERIFY2(worst < 1.0, qPrintable(QStringLiteral("frame %1 off by %2 px").arg(k).arg(worst)));
+        }
+    }
+
+    // A limit on the rotation from one frame to the next stops a track that turns faster.
+    void rotationLimitStops()
+    {
+        const QString first = qstrTkWriteClip(qstrPath(QStringLiteral("turn")), CW_MOTION_AFFINE, 3);
+        CW_Instance project = standin::testing::pCreateProjectFromClip(first, QStringLiteral("plane"));
+        const int layer = iTkDrawLayer(project, vecTkCorners(homTkMotion(CW_MOTION_AFFINE, 0)));
+        vTkSetModel(project, layer, CW_MOTION_AFFINE);
+        // The plane turns by 0.03 rad (1.7 degrees) a frame.
+        pGetTrackingParameters(project, layer)->pMaxRotation->setStaticValue(1.0);
+        QVERIFY(bUpdateLayerFrameToCurrentFrame(project));
+        QVERIFY(!bTrackSelectionToNextFrame(project));
+        QVERIFY(QString::fromStdString(standin::testing::strGetLastTrackMessage(project)).contains(QStringLiteral("turned")));
+        pGetTrackingParameters(project, layer)->pMaxRotation->setStaticValue(3.0);
+        QVERIFY2(bTrackSelectionToNextFrame(project), standin::testing::strGetLastTrackMessage(project).c_str());
+    }
+
     // The step covers the frame jump, each frame between keyed, and never leaves the clip.
     void stepCoversFrameJump()
     {
