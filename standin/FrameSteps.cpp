@@ -88,7 +88,9 @@ CW_BOOL bFsTrack(CW_Instance project, const char* operation, bool forwards)
     if (!forwards && frame == 0)
         throw CW_Exception("There is no previous frame to track to.", std::string(operation) + ": first frame");
     record.vecStepLog.push_back({operation, frame});
-    return true;
+    if (record.bTrackStepsRecordOnly)
+        return true;
+    return standin::bTrackCurrentLayer(record, forwards, lock);
 }
 
 } // namespace
@@ -135,7 +137,14 @@ CW_BOOL bEventAllowed(CW_Instance project, int event, CW_MODULE module)
     QMutexLocker lock(&registry.mutex());
     if (!registry.bIsLive(project) || module == CW_MODULE_NONE)
         return false;
-    return project->setRefusedEvents.count({int(module), event}) == 0;
+    if (project->setRefusedEvents.count({int(module), event}) != 0)
+        return false;
+    // The Track page's own actions need a current layer with tracking parameters.
+    if (module == CW_MODULE_TRACK && (event == 58 || event == 61 || event == 62 || event == 143)) {
+        const standin::LayerRecord* layer = standin::pCurrentLayer(*project);
+        return layer && layer->pTracking;
+    }
+    return true;
 }
 
 CW_BOOL bBackupBuffers(CW_Instance project, bool, bool)
@@ -219,6 +228,21 @@ void vSetCallHook(const std::string& operation, std::function<void(unsigned int)
         g_fsHooks[operation] = std::move(hook);
     else
         g_fsHooks.erase(operation);
+}
+
+void vSetTrackStepsRecordOnly(CW_Instance project, bool recordOnly)
+{
+    auto& registry = ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    if (registry.bIsLive(project))
+        project->bTrackStepsRecordOnly = recordOnly;
+}
+
+std::string strGetLastTrackMessage(CW_Instance project)
+{
+    auto& registry = ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    return registry.bIsLive(project) ? project->strLastTrackMessage : std::string();
 }
 
 void vResetFrameSteps()

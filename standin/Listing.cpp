@@ -130,6 +130,7 @@ int iAddLayer(CW_Instance project, const QString& name)
     layer.iID = project->iNextLayerID++;
     layer.qstrName = name;
     layer.pParameters = std::make_unique<CW_LayerParameterSet>(name);
+    layer.pTracking = std::make_unique<CW_TrackingParameterSet>(name);
     project->vecLayers.push_back(std::move(layer));
     return project->vecLayers.back().iID;
 }
@@ -138,6 +139,7 @@ void vRemoveLayer(CW_Instance project, int layer)
 {
     auto& registry = ProjectRegistry::instance();
     std::unique_ptr<CW_LayerParameterSet> parameters;
+    std::unique_ptr<CW_TrackingParameterSet> tracking;
     {
         QMutexLocker lock(&registry.mutex());
         if (!registry.bIsLive(project))
@@ -147,10 +149,12 @@ void vRemoveLayer(CW_Instance project, int layer)
         if (it == layers.end())
             return;
         parameters = std::move(it->pParameters);
+        tracking = std::move(it->pTracking);
         layers.erase(it);
     }
     // The parameters' removal notices go out here, after the layer has left the project.
     parameters.reset();
+    tracking.reset();
 }
 
 } // namespace standin::testing

@@ -210,6 +210,8 @@ const PfCodec kPfCodecs[] = {
     {"listing", &vWriteListing, &vReadListing, false},
     {"layer", &vWriteLayers, &vReadLayer, false},
     {"parameter", &vWriteLayerParameters, &vReadLayerParameter, false},
+    {"tracking", &vWriteTrackingParameters, &vReadTrackingParameter, false},
+    {"geometry", &vWriteLayerGeometry, &vReadLayerGeometry, false},
     {"sparse", &vWriteSparseClips, &vReadSparseClip, false},
 };
 

@@ -130,6 +130,12 @@ void vWriteLayers(const CW_ProjectRecord& project, std::vector<Section>& out);
 void vReadLayer(const Section& section, CW_ProjectRecord& project);
 void vWriteLayerParameters(const CW_ProjectRecord& project, std::vector<Section>& out);
 void vReadLayerParameter(const Section& section, CW_ProjectRecord& project);
+// Each layer's tracking parameters (ProjectFileLayers.cpp) and its shape, surface and
+// reference frame (ProjectFileGeometry.cpp); read after the layers.
+void vWriteTrackingParameters(const CW_ProjectRecord& project, std::vector<Section>& out);
+void vReadTrackingParameter(const Section& section, CW_ProjectRecord& project);
+void vWriteLayerGeometry(const CW_ProjectRecord& project, std::vector<Section>& out);
+void vReadLayerGeometry(const Section& section, CW_ProjectRecord& project);
 
 // The discrete frames of sparse clips (ProjectFileSparse.cpp); read after the clips.
 // Most discrete frames a clip keeps (a record each).

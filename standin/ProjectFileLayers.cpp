@@ -117,12 +117,13 @@ CW_CLIP_ID ePflClip(const QString& text)
 }
 
 template <typename T>
-bool bPflWriteNumeric(const Murn::ParameterWithoutType* parameter, int layer, std::vector<Section>& out)
+bool bPflWriteNumeric(const Murn::ParameterWithoutType* parameter, int layer, std::vector<Section>& out,
+    const QString& kind = QStringLiteral("parameter"))
 {
     const auto* numeric = dynamic_cast<const Murn::NumericParameter<T>*>(parameter);
     if (!numeric)
         return false;
-    Section section {QStringLiteral("parameter"), QString::number(layer), {}};
+    Section section {kind, QString::number(layer), {}};
     section.vAdd(QStringLiteral("name"), numeric->qstrGetName());
     section.vAdd(QStringLiteral("type"), QString::fromLatin1(pszPflTypeName<T>()));
     section.vAdd(QStringLiteral("static"), qstrPflValue(numeric->staticValue()));
@@ -139,32 +140,22 @@ bool bPflWriteNumeric(const Murn::ParameterWithoutType* parameter, int layer, st
     return true;
 }
 
-template <typename T>
-void vPflReadNumeric(const Section& section, const QString& name, CW_LayerParameterSet& parameters)
-{
-    struct PendingKey {
-        float fTime;
-        T value;
-        Murn::Interpolation eInterpolation;
-    };
-    const T staticValue = tPflRead<T>(section, QStringLiteral("static"));
-    const T lower = tPflRead<T>(section, QStringLiteral("lower"));
-    const T upper = tPflRead<T>(section, QStringLiteral("upper"));
-    // A parameter keeps its values within its limits; the file holds them so.
-    if (lower > upper)
-        vThrowDamaged(QStringLiteral("the lower limit of \"%1\" in %2 is above its upper limit")
-                          .arg(name, qstrPflTitle(section)));
-    if (staticValue < lower || staticValue > upper)
-        vThrowDamaged(
-            QStringLiteral("the value of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
+template <typename T> struct PflKey {
+    float fTime;
+    T value;
+    Murn::Interpolation eInterpolation;
+};
 
-    // Every key is checked before the parameter joins the set.
-    std::vector<PendingKey> keys;
+// The keys of a parameter's section, each checked against the limits and the order.
+template <typename T>
+std::vector<PflKey<T>> vecPflKeys(const Section& section, const QString& name, T lower, T upper)
+{
+    std::vector<PflKey<T>> keys;
     for (const auto& [entryKey, text] : section.vecEntries) {
         if (entryKey != QLatin1String("key"))
             continue;
         const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        PendingKey key {};
+        PflKey<T> key {};
         bool timeOk = false;
         if (parts.size() == 3)
             key.fTime = float(parts[0].toDouble(&timeOk));
@@ -187,12 +178,54 @@ void vPflReadNumeric(const Section& section, const QString& name, CW_LayerParame
             vThrowDamaged(QStringLiteral("the keys of \"%1\" in %2 are out of order").arg(name, qstrPflTitle(section)));
         keys.push_back(key);
     }
+    return keys;
+}
 
+template <typename T>
+void vPflReadNumeric(const Section& section, const QString& name, CW_LayerParameterSet& parameters)
+{
+    const T staticValue = tPflRead<T>(section, QStringLiteral("static"));
+    const T lower = tPflRead<T>(section, QStringLiteral("lower"));
+    const T upper = tPflRead<T>(section, QStringLiteral("upper"));
+    // A parameter keeps its values within its limits; the file holds them so.
+    if (lower > upper)
+        vThrowDamaged(QStringLiteral("the lower limit of \"%1\" in %2 is above its upper limit")
+                          .arg(name, qstrPflTitle(section)));
+    if (staticValue < lower || staticValue > upper)
+        vThrowDamaged(
+            QStringLiteral("the value of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
+
+    // Every key is checked before the parameter joins the set.
+    const std::vector<PflKey<T>> keys = vecPflKeys<T>(section, name, lower, upper);
     auto* parameter = parameters.pAddNumeric<T>(name, staticValue, lower, upper);
-    for (const PendingKey& key : keys) {
+    for (const PflKey<T>& key : keys) {
         parameter->setValueAt(key.value, key.fTime);
         parameter->setInterpolationAt(key.eInterpolation, key.fTime);
     }
+}
+
+// A tracking parameter exists with the layer; the file gives its values, within the
+// parameter's own limits.
+template <typename T> bool bPflApplyNumeric(const Section& section, const QString& name, Murn::ParameterWithoutType* p)
+{
+    auto* parameter = dynamic_cast<Murn::NumericParameter<T>*>(p);
+    if (!parameter)
+        return false;
+    if (section.qstrValue(QStringLiteral("type")) != QLatin1String(pszPflTypeName<T>()))
+        vThrowDamaged(QStringLiteral("\"%1\" in %2 has the wrong value type").arg(name, qstrPflTitle(section)));
+    const T staticValue = tPflRead<T>(section, QStringLiteral("static"));
+    if (staticValue < parameter->lowerLimit() || staticValue > parameter->upperLimit())
+        vThrowDamaged(
+            QStringLiteral("the value of \"%1\" in %2 is outside its limits").arg(name, qstrPflTitle(section)));
+    const std::vector<PflKey<T>> keys
+        = vecPflKeys<T>(section, name, parameter->lowerLimit(), parameter->upperLimit());
+    parameter->vClearKeys();
+    parameter->setStaticValue(staticValue);
+    for (const PflKey<T>& key : keys) {
+        parameter->setValueAt(key.value, key.fTime);
+        parameter->setInterpolationAt(key.eInterpolation, key.fTime);
+    }
+    return true;
 }
 
 standin::LayerRecord* pPflLayer(CW_ProjectRecord& project, int id)
@@ -275,6 +308,7 @@ void vReadLayer(const Section& section, CW_ProjectRecord& project)
     layer.qstrName = section.qstrValue(QStringLiteral("name"));
     layer.pParameters
         = std::make_unique<CW_LayerParameterSet>(section.qstrValue(QStringLiteral("parameter_set"), layer.qstrName));
+    layer.pTracking = std::make_unique<CW_TrackingParameterSet>(layer.qstrName);
     project.vecLayers.push_back(std::move(layer));
     project.iNextLayerID = std::max(project.iNextLayerID, id + 1);
 }
@@ -331,6 +365,51 @@ void vReadLayerParameter(const Section& section, CW_ProjectRecord& project)
     else
         vThrowDamaged(
             QStringLiteral("\"%1\" in %2 has an unknown value type \"%3\"").arg(name, qstrPflTitle(section), type));
+}
+
+void vWriteTrackingParameters(const CW_ProjectRecord& project, std::vector<Section>& out)
+{
+    const QString kind = QStringLiteral("tracking");
+    // Only what differs from a new layer's values is written; the rest reads back as new.
+    const CW_TrackingParameterSet defaults {QString()};
+    for (const standin::LayerRecord& layer : project.vecLayers) {
+        if (!layer.pTracking)
+            continue;
+        for (const Murn::ParameterWithoutType* parameter : layer.pTracking->vecGetParameters()) {
+            const auto* numeric = dynamic_cast<const Murn::NumericParameterWithoutType*>(parameter);
+            const auto* fresh
+                = dynamic_cast<const Murn::NumericParameterWithoutType*>(defaults.pFind(parameter->qstrGetName()));
+            if (numeric && fresh && numeric->uiGetKeyCount() == 0 && numeric->dGetValueAt(0.0f) == fresh->dGetValueAt(0.0f))
+                continue;
+            const bool written = bPflWriteNumeric<bool>(parameter, layer.iID, out, kind)
+                || bPflWriteNumeric<int>(parameter, layer.iID, out, kind)
+                || bPflWriteNumeric<unsigned int>(parameter, layer.iID, out, kind)
+                || bPflWriteNumeric<float>(parameter, layer.iID, out, kind)
+                || bPflWriteNumeric<double>(parameter, layer.iID, out, kind);
+            if (!written)
+                throw CW_Exception("The project cannot be saved: a tracking parameter is of a kind the project file "
+                                   "cannot hold.",
+                    "vWriteTrackingParameters: parameter of unknown kind");
+        }
+    }
+}
+
+void vReadTrackingParameter(const Section& section, CW_ProjectRecord& project)
+{
+    bool ok = false;
+    const int id = section.qstrArgument.toInt(&ok);
+    standin::LayerRecord* layer = ok ? pPflLayer(project, id) : nullptr;
+    if (!layer || !layer->pTracking)
+        vThrowDamaged(QStringLiteral("%1 belongs to no layer").arg(qstrPflTitle(section)));
+    const QString name = section.qstrValue(QStringLiteral("name"));
+    Murn::ParameterWithoutType* parameter = layer->pTracking->pFind(name);
+    if (!parameter)
+        vThrowDamaged(QStringLiteral("%1 names no tracking parameter \"%2\"").arg(qstrPflTitle(section), name));
+    const bool applied = bPflApplyNumeric<bool>(section, name, parameter)
+        || bPflApplyNumeric<int>(section, name, parameter) || bPflApplyNumeric<unsigned int>(section, name, parameter)
+        || bPflApplyNumeric<float>(section, name, parameter) || bPflApplyNumeric<double>(section, name, parameter);
+    if (!applied)
+        vThrowDamaged(QStringLiteral("\"%1\" in %2 cannot be read").arg(name, qstrPflTitle(section)));
 }
 
 } // namespace standin::projectfile

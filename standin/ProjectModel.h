@@ -6,13 +6,17 @@
 #include "cwbase.h"
 #include "tolvane.h"
 #include "velmor/listing.h"
+#include "velmor/tracking.h"
 
 #include <QMutex>
+#include <QPointF>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -41,11 +45,60 @@ struct LoggedStep {
     unsigned int uiFrame = 0;
 };
 
-// A layer: its ID, name and general parameters.
+// One control point of a layer's shape. A Bezier point carries its tangent handles as
+// offsets from the point; an X-spline point its weight (0 a corner, 1 the smoothest).
+struct ShapePoint {
+    double dX = 0.0;
+    double dY = 0.0;
+    double dInX = 0.0;
+    double dInY = 0.0;
+    double dOutX = 0.0;
+    double dOutY = 0.0;
+    double dWeight = 0.0;
+    bool operator==(const ShapePoint& o) const
+    {
+        return dX == o.dX && dY == o.dY && dInX == o.dInX && dInY == o.dInY && dOutX == o.dOutX && dOutY == o.dOutY
+            && dWeight == o.dWeight;
+    }
+};
+
+// The four corners of a layer's planar surface, in the order the user gave them.
+using SurfaceCorners = std::array<QPointF, 4>;
+
+// A layer's geometry in image pixels (y down), keyed per frame: between keys the points
+// move linearly, before the first and after the last they hold.
+struct LayerGeometry {
+    // CW_TOOL_ADD_XSPLINE_LAYER or CW_TOOL_ADD_BEZIER_LAYER.
+    int iShapeKind = 0;
+    std::map<unsigned int, std::vector<ShapePoint>> mapShapeKeys;
+    std::map<unsigned int, SurfaceCorners> mapSurfaceKeys;
+};
+
+// A shape being drawn with a layer tool, and a point or surface corner being dragged with the
+// pointer: what the frame's keys were before the drag, for its undo step.
+struct GeometryEdit {
+    std::vector<ShapePoint> vecPendingPoints;
+    bool bDragging = false;
+    int iLayer = 0;
+    unsigned int uiFrame = 0;
+    std::optional<std::vector<ShapePoint>> optShapeBefore;
+    std::optional<SurfaceCorners> optSurfaceBefore;
+};
+
+// What a layer's tracker keeps between the steps of a run (its reference); never saved.
+struct TrackerCache;
+
+// A layer: its ID, name and general parameters, its geometry and tracking.
 struct LayerRecord {
     int iID = 0;
     QString qstrName;
     std::unique_ptr<CW_LayerParameterSet> pParameters;
+    std::unique_ptr<CW_TrackingParameterSet> pTracking;
+    LayerGeometry geometry;
+    bool bVisible = true;
+    // The frame its track starts from; the largest value while unset.
+    unsigned int uiReferenceFrame = 0xffffffffu;
+    std::shared_ptr<TrackerCache> pTrackerCache;
 };
 } // namespace standin
 
@@ -115,6 +168,20 @@ struct CW_ProjectRecord {
 
     // The viewer: displayed clip, view, tools and input, clip files, layer outlines.
     standin::ViewerState viewer;
+    // Tracking settings: frames per track step, fields tracked one by one, and whether the
+    // warped frame is shown over the view.
+    unsigned int uiTrackFrameJump = 1;
+    bool bTrackIndividualFields = false;
+    bool bWarpedFrameDisplay = false;
+    // Why the last track step failed, as the user was told; and a test's switch that makes
+    // the track steps only record themselves (for tests of the runs, not of tracking).
+    std::string strLastTrackMessage;
+    bool bTrackStepsRecordOnly = false;
+    // The current layer is the viewer's; its selected point: a shape point, or a surface
+    // corner (-1 none).
+    int iSelectedShapePoint = -1;
+    int iSelectedCorner = -1;
+    standin::GeometryEdit edit;
 };
 
 namespace standin {
@@ -146,6 +213,21 @@ private:
 } // namespace standin
 
 namespace standin {
+// Tracks the current layer from the current frame to the next step's frames (forwards or
+// backwards), keying its shape and surface there. False, with the reason told to the user
+// and kept as the last track message, when a frame cannot be tracked. The caller holds the
+// registry lock; it is released while the pixels are worked on.
+bool bTrackCurrentLayer(CW_ProjectRecord& record, bool forwards, QMutexLocker<QRecursiveMutex>& lock);
+// The layer tools and the pointer on layers' geometry, from the viewer's input: true when
+// the input did something to a layer (the view then needs drawing again).
+bool bGeometryPress(CW_ProjectRecord& record, CW_INPUTDEVICEFLAGS flags, bool autoKey, float x, float y);
+bool bGeometryMove(CW_ProjectRecord& record, float x, float y);
+bool bGeometryRelease(CW_ProjectRecord& record);
+// Closes the shape being drawn into a new layer; false with fewer than three points.
+bool bCloseDrawnShape(CW_ProjectRecord& record);
+// A layer of the project by ID, and the current layer; null when there is none.
+LayerRecord* pFindLayer(CW_ProjectRecord& record, int layer);
+LayerRecord* pCurrentLayer(CW_ProjectRecord& record);
 // Drops the oldest undo steps beyond the project's bound.
 void vTrimUndoHistory(CW_ProjectRecord& record);
 // Commits a step: it gets its serial, the redo list is dropped and the history trimmed.

@@ -190,6 +190,8 @@ void vButtonDown(CW_Instance project, CW_INPUTDEVICEFLAGS flags, bool& changed, 
         standin::ViewerState& v = r.viewer;
         if (!(flags & 0xa0))
             return;
+        if (standin::bGeometryPress(r, flags, autoKey, x, y))
+            changed = true;
         // A left or right press starts the current tool's drag, which lasts until the release.
         v.bToolDragging = true;
         v.ptDragAnchor = QPointF(x, y);

@@ -2,9 +2,11 @@
 // frame as a texture, layer outlines, text and images, with the decoded-frame cache.
 #include <GL/gl.h>
 
+#include "LayerGeometry.h"
 #include "ProjectModel.h"
 #include "ViewerFrames.h"
 #include "brandor.h"
+#include "imaging/Geometry.h"
 #include "tamsin.h"
 #include "testing.h"
 #include "velmor.h"
@@ -300,9 +302,12 @@ void vVgSetImageMatrices(const VgView& view)
     glScaled(view.state.fZoom, view.state.fZoom * (fields ? 2.0 : 1.0), 1.0);
 }
 
-bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::string& errorText, const char* operation)
+bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::string& errorText, const char* operation,
+    int frame = -1)
 {
-    const VgView view = stctVgView(project, clip, operation);
+    VgView view = stctVgView(project, clip, operation);
+    if (frame >= 0)
+        view.uiFrame = unsigned(frame);
     vVgSetImageMatrices(view);
     if (!view.state.strRenderFault.empty()) {
         errorText = view.state.strRenderFault;
@@ -329,7 +334,8 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
         errorText = "Unable to read " + path.toStdString();
         return false;
     }
-    standin::vDecodeAhead(view.files, frameCount, view.uiFrame, image);
+    if (frame < 0)
+        standin::vDecodeAhead(view.files, frameCount, view.uiFrame, image);
     VgContextResources* resources = pVgResources();
     if (!resources) {
         errorText = "There is no OpenGL context to draw into.";
@@ -642,3 +648,301 @@ unsigned int uiGetDisplayCacheCount()
 }
 
 } // namespace standin::testing
+
+// ---- the tracking pages' overlays ---------------------------------------------------------
+
+namespace {
+
+// A layer as drawn at the current frame, copied under the lock.
+struct VgLayerDrawing {
+    int iID = 0;
+    bool bCurrent = false;
+    int iShapeKind = 0;
+    std::vector<standin::ShapePoint> vecShape;
+    std::vector<QPointF> vecOutline;
+    bool bHasSurface = false;
+    standin::SurfaceCorners surface {};
+    // Centres of the surface over the trace's frames.
+    std::vector<QPointF> vecTrace;
+};
+
+struct VgOverlay {
+    std::vector<VgLayerDrawing> vecLayers;
+    std::vector<standin::ShapePoint> vecPending;
+    int iSelectedCorner = -1;
+    int iSelectedShapePoint = -1;
+    CW_Color aColours[5];
+    std::string strFault;
+};
+
+// The fault a test planted for a drawing call; empty when none.
+std::string strVgDrawFault(const CW_ProjectRecord& record, const char* operation)
+{
+    auto it = record.viewer.mapDrawFaults.find(operation);
+    return it == record.viewer.mapDrawFaults.end() ? std::string() : it->second;
+}
+
+VgOverlay stctVgOverlay(CW_Instance project, const char* operation, int traceLength)
+{
+    auto& registry = standin::ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    if (!registry.bIsLive(project))
+        throw CW_Exception("There is no open project.", std::string(operation) + ": invalid handle");
+    VgOverlay overlay;
+    overlay.strFault = strVgDrawFault(*project, operation);
+    const unsigned int frame = project->uiCurrentFrame;
+    for (const standin::LayerRecord& layer : project->vecLayers) {
+        const auto shape = standin::optShapeAt(layer.geometry, frame);
+        if (!layer.bVisible || !shape)
+            continue;
+        VgLayerDrawing drawing;
+        drawing.iID = layer.iID;
+        drawing.bCurrent = layer.iID == project->viewer.iCurrentLayer;
+        drawing.iShapeKind = layer.geometry.iShapeKind;
+        drawing.vecShape = *shape;
+        drawing.vecOutline = standin::vecShapeOutline(layer.geometry.iShapeKind, *shape);
+        if (const auto surface = standin::optSurfaceAt(layer.geometry, frame)) {
+            drawing.bHasSurface = true;
+            drawing.surface = *surface;
+        }
+        const unsigned int from = frame > unsigned(std::max(0, traceLength)) ? frame - unsigned(traceLength) : 0;
+        for (unsigned int k = from; traceLength > 0 && k <= frame + unsigned(traceLength); ++k) {
+            if (!layer.geometry.mapSurfaceKeys.count(k))
+                continue;
+            const standin::SurfaceCorners& c = layer.geometry.mapSurfaceKeys.at(k);
+            drawing.vecTrace.push_back((c[0] + c[1] + c[2] + c[3]) / 4.0);
+        }
+        overlay.vecLayers.push_back(std::move(drawing));
+    }
+    overlay.vecPending = project->edit.vecPendingPoints;
+    overlay.iSelectedCorner = project->iSelectedCorner;
+    overlay.iSelectedShapePoint = project->iSelectedShapePoint;
+    std::copy(std::begin(project->aSelectionColours), std::end(project->aSelectionColours), overlay.aColours);
+    return overlay;
+}
+
+void vVgColour(const CW_Color& c)
+{
+    glColor4f(c.r, c.g, c.b, 1.0f);
+}
+
+// A square point marker of a few screen pixels at any zoom.
+void vVgMarker(const QPointF& p, double halfSize)
+{
+    glBegin(GL_QUADS);
+    glVertex2d(p.x() - halfSize, p.y() - halfSize);
+    glVertex2d(p.x() + halfSize, p.y() - halfSize);
+    glVertex2d(p.x() + halfSize, p.y() + halfSize);
+    glVertex2d(p.x() - halfSize, p.y() + halfSize);
+    glEnd();
+}
+
+} // namespace
+
+CW_BOOL bRenderSelections(CW_Instance project, CW_MODULE, CW_BOOL, CW_BOOL, float, const CW_Color&,
+    std::string& errorText, CW_BOOL, float, float, float, CW_BOOL showLayers, CW_BOOL showAllLayers,
+    CW_BOOL showSplines, CW_BOOL showTangents, CW_BOOL showAllTangents, CW_BOOL, CW_BOOL, CW_BOOL showSurface, CW_BOOL,
+    CW_BOOL, CW_BOOL, CW_BOOL showGrid, int gridX, int gridY, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL,
+    unsigned int, CW_BOOL, int traceLength, CW_BOOL manualTrack, CW_BOOL, CW_BOOL, CW_BOOL, CW_BOOL)
+{
+    const VgView view = stctVgView(project, 0, "bRenderSelections");
+    const VgOverlay overlay = stctVgOverlay(project, "bRenderSelections", std::min(traceLength, 1000));
+    if (!overlay.strFault.empty()) {
+        errorText = overlay.strFault;
+        return false;
+    }
+    vVgSetImageMatrices(view);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glLineWidth(1.0f);
+    const double marker = 2.5 / std::max(1e-3, double(view.state.fZoom));
+    const CW_Color& pointColour = overlay.aColours[CW_SELECTION_POINT];
+    for (const VgLayerDrawing& layer : overlay.vecLayers) {
+        if (!showLayers || (!showAllLayers && !layer.bCurrent))
+            continue;
+        const CW_Color& colour
+            = overlay.aColours[layer.bCurrent ? CW_SELECTION_SELECTED_LAYER : CW_SELECTION_UNSELECTED_LAYER];
+        vVgColour(colour);
+        // A hand-tracked shape is drawn dashed.
+        if (manualTrack && layer.bCurrent) {
+            glEnable(GL_LINE_STIPPLE);
+            glLineStipple(1, 0x0f0f);
+        }
+        glBegin(GL_LINE_LOOP);
+        for (const QPointF& p : layer.vecOutline)
+            glVertex2d(p.x(), p.y());
+        glEnd();
+        glDisable(GL_LINE_STIPPLE);
+        if (showSplines) {
+            vVgColour(pointColour);
+            for (std::size_t i = 0; i < layer.vecShape.size(); ++i) {
+                const standin::ShapePoint& sp = layer.vecShape[i];
+                const bool selected = layer.bCurrent && int(i) == overlay.iSelectedShapePoint;
+                vVgMarker(QPointF(sp.dX, sp.dY), selected ? 2.0 * marker : marker);
+            }
+        }
+        if (layer.iShapeKind == CW_TOOL_ADD_BEZIER_LAYER && showTangents && (layer.bCurrent || showAllTangents)) {
+            vVgColour(pointColour);
+            glBegin(GL_LINES);
+            for (const standin::ShapePoint& sp : layer.vecShape) {
+                glVertex2d(sp.dX + sp.dInX, sp.dY + sp.dInY);
+                glVertex2d(sp.dX + sp.dOutX, sp.dY + sp.dOutY);
+            }
+            glEnd();
+        }
+        if (layer.bHasSurface && (showSurface || showGrid)) {
+            vVgColour(overlay.aColours[CW_SELECTION_RENDERED_LAYER]);
+            if (showSurface) {
+                glBegin(GL_LINE_LOOP);
+                for (const QPointF& c : layer.surface)
+                    glVertex2d(c.x(), c.y());
+                glEnd();
+                for (int c = 0; c < 4; ++c)
+                    vVgMarker(layer.surface[std::size_t(c)],
+                        layer.bCurrent && c == overlay.iSelectedCorner ? 2.0 * marker : marker);
+            }
+            // Grid lines are straight lines of the plane, so they follow its perspective.
+            const std::vector<standin::imaging::Point2> unit {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+            std::vector<standin::imaging::Point2> corners;
+            for (const QPointF& c : layer.surface)
+                corners.push_back({c.x(), c.y()});
+            const auto plane = standin::imaging::homFitDlt(unit, corners);
+            if (showGrid && plane && gridX > 0 && gridY > 0 && gridX <= 1000 && gridY <= 1000) {
+                glBegin(GL_LINES);
+                for (int i = 1; i < gridX; ++i) {
+                    const auto a = plane->apply({double(i) / gridX, 0.0});
+                    const auto b = plane->apply({double(i) / gridX, 1.0});
+                    glVertex2d(a.x, a.y);
+                    glVertex2d(b.x, b.y);
+                }
+                for (int j = 1; j < gridY; ++j) {
+                    const auto a = plane->apply({0.0, double(j) / gridY});
+                    const auto b = plane->apply({1.0, double(j) / gridY});
+                    glVertex2d(a.x, a.y);
+                    glVertex2d(b.x, b.y);
+                }
+                glEnd();
+            }
+        }
+        if (layer.bCurrent && layer.vecTrace.size() > 1) {
+            vVgColour(overlay.aColours[CW_SELECTION_SWITCHED_OFF_POINT]);
+            glBegin(GL_LINE_STRIP);
+            for (const QPointF& p : layer.vecTrace)
+                glVertex2d(p.x(), p.y());
+            glEnd();
+        }
+    }
+    // The shape being drawn: its points joined in order.
+    if (!overlay.vecPending.empty()) {
+        vVgColour(overlay.aColours[CW_SELECTION_SELECTED_LAYER]);
+        glBegin(GL_LINE_STRIP);
+        for (const standin::ShapePoint& p : overlay.vecPending)
+            glVertex2d(p.dX, p.dY);
+        glEnd();
+        vVgColour(pointColour);
+        for (const standin::ShapePoint& p : overlay.vecPending)
+            vVgMarker(QPointF(p.dX, p.dY), marker);
+    }
+    // Outlines the viewer was given without a layer behind them.
+    std::string unused;
+    return bRenderSelections(project, CW_MODULE_TRACK, showLayers, showAllLayers, false, false, unused);
+}
+
+CW_BOOL bRenderOverlayFrame(CW_Instance project, int mode, unsigned int frame, const Tam_Camera*, const Tam_Matrix33*,
+    std::string& errorText)
+{
+    CW_CLIP_ID clip = 0;
+    std::string fault;
+    {
+        auto& registry = standin::ProjectRegistry::instance();
+        QMutexLocker lock(&registry.mutex());
+        if (!registry.bIsLive(project))
+            throw CW_Exception("There is no open project.", "bRenderOverlayFrame: invalid handle");
+        fault = strVgDrawFault(*project, "bRenderOverlayFrame");
+        // The frame of the current layer's input clip, else of the clip shown.
+        clip = project->viewer.eDisplayedClip;
+        if (const standin::LayerRecord* layer = standin::pCurrentLayer(*project); layer && layer->pTracking)
+            clip = layer->pTracking->pInputClip->valueAt(float(project->uiCurrentFrame));
+    }
+    if (!fault.empty()) {
+        errorText = fault;
+        return false;
+    }
+    if (mode != 1) {
+        errorText = "Only the frame as it is can be drawn.";
+        return false;
+    }
+    return bVgDrawFrame(project, clip, false, errorText, "bRenderOverlayFrame", int(frame));
+}
+
+CW_BOOL bRenderMousePosition(CW_Instance project, int window, CW_CLIP_ID clip, CW_BOOL, int, CW_BOOL,
+    unsigned int frame, float x, float y, CW_BOOL showCaption, const std::string& caption, int, int,
+    CW_BOOL useMousePosition, float mouseX, float mouseY, std::string& errorText)
+{
+    VgView view = stctVgView(project, clip, "bRenderMousePosition");
+    {
+        auto& registry = standin::ProjectRegistry::instance();
+        QMutexLocker lock(&registry.mutex());
+        if (!registry.bIsLive(project))
+            throw CW_Exception("There is no open project.", "bRenderMousePosition: invalid handle");
+        const std::string fault = strVgDrawFault(*project, "bRenderMousePosition");
+        if (!fault.empty()) {
+            errorText = fault;
+            return false;
+        }
+        project->viewer.vecZoomWindowLog.push_back({window, frame, showCaption ? caption : std::string()});
+    }
+    if (window < 0 || window > 2) {
+        errorText = "There is no zoom window " + std::to_string(window) + ".";
+        return false;
+    }
+    const float cx = useMousePosition ? mouseX : x;
+    const float cy = useMousePosition ? mouseY : y;
+    if (!std::isfinite(cx) || !std::isfinite(cy)) {
+        errorText = "The zoom window has no position to show.";
+        return false;
+    }
+    // The window: a square in the view's top edge, one place per index, showing the frame
+    // four times larger around the point.
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int side = std::max(16, std::min(viewport[2] / 4, viewport[3] / 3));
+    const int left = viewport[0] + 8 + window * (side + 8);
+    const int bottom = viewport[1] + viewport[3] - 8 - side;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(left, bottom, side, side);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const float zoom = view.state.fZoom * 4.0f;
+    {
+        auto& registry = standin::ProjectRegistry::instance();
+        QMutexLocker lock(&registry.mutex());
+        // Drawn through the frame drawing with the window's own view, then the view restored.
+        standin::ViewerState saved = project->viewer;
+        const double width = view.state.iWindowWidth > 0 ? view.state.iWindowWidth : viewport[2];
+        const double height = view.state.iWindowHeight > 0 ? view.state.iWindowHeight : viewport[3];
+        const double windowCentreX = (left - viewport[0] + side / 2.0) * width / viewport[2];
+        const double windowCentreY = (viewport[3] - (bottom - viewport[1]) - side / 2.0) * height / viewport[3];
+        project->viewer.fZoom = zoom;
+        project->viewer.fOriginX = float(windowCentreX - cx * zoom);
+        project->viewer.fOriginY = float(windowCentreY - cy * zoom);
+        std::string frameError;
+        const bool drawn = bVgDrawFrame(project, clip, true, frameError, "bRenderMousePosition", int(frame));
+        project->viewer.fZoom = saved.fZoom;
+        project->viewer.fOriginX = saved.fOriginX;
+        project->viewer.fOriginY = saved.fOriginY;
+        if (!drawn) {
+            glDisable(GL_SCISSOR_TEST);
+            errorText = frameError;
+            return false;
+        }
+        if (showCaption && !caption.empty()) {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            vVgDrawText(caption.c_str(), cx, float(cy + (side / 2.0 - 10.0) * height / viewport[3] / zoom),
+                1.0f / zoom, 1.0f / zoom);
+        }
+    }
+    glDisable(GL_SCISSOR_TEST);
+    vVgSetImageMatrices(view);
+    return true;
+}

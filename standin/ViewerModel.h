@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QString>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace standin {
@@ -75,6 +76,15 @@ struct ViewerState {
     float fToolY = 0.0f;
     // Set by a test: the next frame renders fail with this text.
     std::string strRenderFault;
+    // Set by a test: these overlay drawing calls fail with the text given.
+    std::map<std::string, std::string> mapDrawFaults;
+    // Zoom windows drawn: the window, the frame and the caption.
+    struct ZoomWindow {
+        int iWindow = 0;
+        unsigned int uiFrame = 0;
+        std::string strCaption;
+    };
+    std::vector<ZoomWindow> vecZoomWindowLog;
 };
 
 } // namespace standin

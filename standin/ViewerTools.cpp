@@ -33,8 +33,10 @@ void vSelectTool(CW_Instance project, CW_TOOL tool, int state)
     vtWithProject(project, "vSelectTool", [&](CW_ProjectRecord& r) {
         if (tool < CW_TOOL_ADD_XSPLINE_LAYER || tool > CW_TOOL_SOFT_CONSTRAINT)
             throw CW_Exception("There is no such tool.", "vSelectTool: tool " + std::to_string(int(tool)));
-        // A new tool ends whatever drag the old one had going.
+        // A new tool ends whatever drag the old one had going, and a shape left unclosed.
         r.viewer.bToolDragging = false;
+        standin::bGeometryRelease(r);
+        r.edit.vecPendingPoints.clear();
         r.viewer.eTool = tool;
         r.viewer.iToolState = state;
     });
@@ -60,6 +62,7 @@ void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, float x, float y)
 {
     vtWithProject(project, "vButtonUp", [&](CW_ProjectRecord& r) {
         r.viewer.bToolDragging = false;
+        standin::bGeometryRelease(r);
         vVtLog(r, "vButtonUp", flags, x, y, -1, false);
     });
 }
@@ -70,6 +73,7 @@ void vButtonUp(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey, 
 {
     vtWithProject(project, "vButtonUp", [&](CW_ProjectRecord& r) {
         r.viewer.bToolDragging = false;
+        standin::bGeometryRelease(r);
         standin::LoggedInput input;
         input.strCall = "vButtonUp";
         input.iFlags = flags;
@@ -89,6 +93,8 @@ CW_CURSOR eMove(CW_Instance project, CW_INPUTDEVICEFLAGS flags, CW_BOOL autoKey,
     return vtWithProject(project, "eMove", [&](CW_ProjectRecord& r) -> CW_CURSOR {
         vVtLog(r, "eMove", flags, x, y, -1, autoKey);
         standin::ViewerState& v = r.viewer;
+        if (v.bToolDragging && standin::bGeometryMove(r, x, y))
+            return 5;
         switch (v.eTool) {
         case CW_TOOL_PAN: {
             if (!v.bToolDragging)
@@ -137,6 +143,9 @@ void vFinishContour(CW_Instance project, bool autoKey, bool closed)
     vtWithProject(project, "vFinishContour", [&](CW_ProjectRecord& r) {
         vVtLog(r, "vFinishContour", closed ? 1 : 0, 0.0f, 0.0f, -1, autoKey);
         ++r.viewer.uiFinishedContours;
+        if (closed && (r.viewer.eTool == CW_TOOL_ADD_XSPLINE_LAYER || r.viewer.eTool == CW_TOOL_ADD_BEZIER_LAYER))
+            standin::bCloseDrawnShape(r);
+        r.edit.vecPendingPoints.clear();
         if (r.viewer.mapLayerOutlines.count(r.viewer.iCurrentLayer) != 0)
             r.viewer.mapLayerOutlines[r.viewer.iCurrentLayer].bClosed = closed;
         if (r.viewer.eTool >= CW_TOOL_ADD_XSPLINE_LAYER && r.viewer.eTool <= CW_TOOL_ADD_BEZIER_CONTOUR)

@@ -37,6 +37,11 @@ unsigned int uiGetCallCount(const std::string& operation);
 // and outside the stand-in's locks, with the operation's call number since the last reset;
 // so a test can hold a worker at a known point. An empty function removes it.
 void vSetCallHook(const std::string& operation, std::function<void(unsigned int call)> hook);
+// Makes the track steps of a project record their frame and succeed without tracking, for
+// tests of the runs rather than of tracking.
+void vSetTrackStepsRecordOnly(CW_Instance project, bool recordOnly);
+// Why the last track step of the project failed; empty when it did not.
+std::string strGetLastTrackMessage(CW_Instance project);
 // Forgets planted faults, hooks and call counts.
 void vResetFrameSteps();
 
@@ -59,6 +64,12 @@ void vCallFromOtherThread(const std::function<void(CW_CallbackStruct&)>& call, b
 // clip files, layer outlines, a planted render failure) in one locked edit.
 ViewerState stctGetViewerState(CW_Instance project);
 void vEditViewerState(CW_Instance project, const std::function<void(ViewerState&)>& edit);
+
+// Makes an overlay drawing call (bRenderSelections, bRenderOverlayFrame,
+// bRenderMousePosition) fail with the message; an empty message clears it.
+void vSetDrawFault(CW_Instance project, const std::string& operation, const std::string& message);
+// A layer's shape and surface keys; empty for an unknown layer.
+LayerGeometry stctGetLayerGeometry(CW_Instance project, int layer);
 
 // Where the time of drawn frames went, summed since the last reset, in milliseconds.
 struct RenderTimings {

@@ -42,3 +42,4 @@ CW_BOOL bTrackSelectionToPreviousFrame(CW_Instance project);
 #include "velmor/dataexport.h"
 #include "velmor/history.h"
 #include "velmor/sparse.h"
+#include "velmor/tracking.h"

@@ -233,6 +233,7 @@ private slots:
         CW_BaseClipInfo clip;
         clip.uiCount = 500;
         standin::testing::vRegisterClip(project, 1, clip);
+        standin::testing::vSetTrackStepsRecordOnly(project, true);
         ProjectManagerInstance::instance()->setInstance(project);
 
         testenv::ModalAnswerer answerer;

@@ -214,6 +214,7 @@ private slots:
         CW_BaseClipInfo clip;
         clip.uiCount = 20;
         standin::testing::vRegisterClip(m_project, 1, clip);
+        standin::testing::vSetTrackStepsRecordOnly(m_project, true);
         ProjectManagerInstance::instance()->setInstance(m_project);
         m_pWindow->sltUpdateGUI(2);
         m_recorder.qlCodes.clear();

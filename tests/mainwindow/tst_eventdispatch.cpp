@@ -83,6 +83,7 @@ class TstEventDispatch : public QObject {
         clip.iFieldMode = fieldMode;
         clip.iFrameOffset = 1001;
         standin::testing::vRegisterClip(project, 1, clip);
+        standin::testing::vSetTrackStepsRecordOnly(project, true);
         ProjectManagerInstance::instance()->setInstance(project);
         pGetViewOptionsManager()->lockView = false;
         m_pWindow->sltUpdateGUI(2);

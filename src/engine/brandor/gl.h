@@ -25,5 +25,7 @@ void vBRD_GLInitialiseFont(const char* face, const char* secondFace, bool uncach
 void vBRD_GLInitialiseTextures(unsigned int width, unsigned int height, unsigned int count);
 // The memory the display cache's textures may take; the least recently shown go first.
 void vBRD_GLResizeCacheMBytes(unsigned int megabytes);
+// How many frames of clips other than the displayed one the display cache keeps.
+void vBRD_GLResizeCacheSlots(unsigned int count);
 // Releases what the I/O library made in the widget's OpenGL context.
 void vBRD_GLCleanup(QObject* widget);

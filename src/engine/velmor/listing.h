@@ -13,6 +13,9 @@ class TOLV_ParameterManager;
 class CW_LayerParameterSet : public Murn::ParameterSet {
 public:
     using Murn::ParameterSet::ParameterSet;
+    // Keyed true at the frames where the layer's surface was tracked; null until the layer
+    // was first tracked or drawn.
+    Murn::NumericParameter<bool>* pGetTrackedFlag() const;
 };
 
 // The project's clips in ID order; empty for an invalid handle.
