@@ -3,6 +3,7 @@
 // offers the copy back with the edit in it.
 #include "ProjectFixtures.h"
 #include "TestEnvironment.h"
+#include "XcbKeys.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,7 +15,6 @@
 
 #include <csignal>
 #include <functional>
-#include <cstring>
 
 namespace {
 
@@ -66,26 +66,12 @@ bool bFocusWindow(quint32 window, bool afresh)
 bool bSendKey(quint32 window, xcb_keycode_t keycode, uint16_t modifiers = 0)
 {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (!connection || xcb_connection_has_error(connection))
-        return false;
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    for (const uint8_t type : {uint8_t(XCB_KEY_PRESS), uint8_t(XCB_KEY_RELEASE)}) {
-        xcb_key_press_event_t event;
-        std::memset(&event, 0, sizeof event);
-        event.response_type = type;
-        event.detail = keycode;
-        event.time = XCB_CURRENT_TIME;
-        event.root = screen->root;
-        event.event = window;
-        event.same_screen = 1;
-        event.state = modifiers;
-        xcb_send_event(connection, 0, window,
-            type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
-            reinterpret_cast<const char*>(&event));
-    }
-    xcb_flush(connection);
-    xcb_disconnect(connection);
-    return true;
+    const bool connected = connection && !xcb_connection_has_error(connection);
+    if (connected)
+        testenv::vSendXcbKey(connection, window, keycode, modifiers);
+    if (connection)
+        xcb_disconnect(connection);
+    return connected;
 }
 
 // The server's keycode of a key symbol (Return 0xff0d, y 0x79, n 0x6e, o 0x6f, s 0x73); 0 when
@@ -93,22 +79,10 @@ bool bSendKey(quint32 window, xcb_keycode_t keycode, uint16_t modifiers = 0)
 xcb_keycode_t uiKeycode(quint32 keysym)
 {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (!connection || xcb_connection_has_error(connection))
-        return 0;
-    const xcb_setup_t* setup = xcb_get_setup(connection);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    xcb_get_keyboard_mapping_reply_t* reply = xcb_get_keyboard_mapping_reply(
-        connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr);
-    xcb_keycode_t found = 0;
-    if (reply) {
-        const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(reply);
-        for (int code = 0; code < count && !found; ++code) {
-            if (symbols[code * reply->keysyms_per_keycode] == keysym)
-                found = xcb_keycode_t(setup->min_keycode + code);
-        }
-        free(reply);
-    }
-    xcb_disconnect(connection);
+    const xcb_keycode_t found
+        = connection && !xcb_connection_has_error(connection) ? testenv::uiXcbKeycode(connection, keysym) : 0;
+    if (connection)
+        xcb_disconnect(connection);
     return found;
 }
 

@@ -4,6 +4,7 @@
 // program" or a focus-follows-mouse setting can put the focus there.
 #include "TestEnvironment.h"
 #include "ViewerTestFixture.h"
+#include "XcbKeys.h"
 
 #include "mainwindow/frmMain.h"
 #include "viewer/frmMainGLSurface.h"
@@ -18,8 +19,6 @@
 #include <QWindow>
 
 #include <xcb/xcb.h>
-
-#include <cstring>
 
 namespace {
 
@@ -49,45 +48,13 @@ public:
     }
 
     // The server's keycode of a key symbol; 0 when unmapped.
-    xcb_keycode_t uiKeycode(quint32 keysym)
-    {
-        const xcb_setup_t* setup = xcb_get_setup(m_pConnection);
-        const int count = setup->max_keycode - setup->min_keycode + 1;
-        xcb_get_keyboard_mapping_reply_t* reply = xcb_get_keyboard_mapping_reply(
-            m_pConnection, xcb_get_keyboard_mapping(m_pConnection, setup->min_keycode, count), nullptr);
-        xcb_keycode_t found = 0;
-        if (reply) {
-            const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(reply);
-            for (int code = 0; code < count && !found; ++code) {
-                if (symbols[code * reply->keysyms_per_keycode] == keysym)
-                    found = xcb_keycode_t(setup->min_keycode + code);
-            }
-            free(reply);
-        }
-        return found;
-    }
+    xcb_keycode_t uiKeycode(quint32 keysym) { return testenv::uiXcbKeycode(m_pConnection, keysym); }
 
     // Presses and releases the key where the keyboard would send it: to the window that
     // holds the server's input focus. modifiers: the X state mask (shift 1).
     void vPressKey(xcb_keycode_t keycode, uint16_t modifiers)
     {
-        const xcb_window_t window = uiFocus();
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_pConnection)).data;
-        for (const uint8_t type : {uint8_t(XCB_KEY_PRESS), uint8_t(XCB_KEY_RELEASE)}) {
-            xcb_key_press_event_t event;
-            std::memset(&event, 0, sizeof event);
-            event.response_type = type;
-            event.detail = keycode;
-            event.time = XCB_CURRENT_TIME;
-            event.root = screen->root;
-            event.event = window;
-            event.same_screen = 1;
-            event.state = modifiers;
-            xcb_send_event(m_pConnection, 0, window,
-                type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
-                reinterpret_cast<const char*>(&event));
-        }
-        xcb_flush(m_pConnection);
+        testenv::vSendXcbKey(m_pConnection, uiFocus(), keycode, modifiers);
     }
 
 private:
