@@ -273,22 +273,14 @@ void frmMain::vUpdateTransportControls(CW_Instance project)
         = {btnSetInPoint, btnSetOutPoint, btnResetInPoint, btnResetOutPoint};
     const std::initializer_list<QAction*> rangeActions = {actSetInPoint, actSetOutPoint, actResetInPoint,
         actResetOutPoint, actZoomToInOutPoints, actZoomToFullFrameRange};
-    vEnableWidgetStateAll<QWidget>(forwardButtons, false);
-    vEnableWidgetStateAll<QAction>(forwardActions, false);
-    vEnableWidgetStateAll<QWidget>(backwardButtons, false);
-    vEnableWidgetStateAll<QAction>(backwardActions, false);
-    vEnableWidgetStateAll<QWidget>(rangeButtons, false);
-    vEnableWidgetStateAll<QAction>(rangeActions, false);
-    vEnableWidgetStateAll<QWidget>({btnStopPlayback, btnPlayMode, sldrFrameNumber}, false);
-    actPlayStop->setEnabled(false);
-    if (!bIsValidInstance(project) || bIsStopRequested())
-        return;
-
+    // Each control is set once to its final state: switching it off and on again would repaint
+    // the whole transport row on every frame step.
+    const bool valid = bIsValidInstance(project) && !bIsStopRequested();
     // Playing, or a shape half drawn: only stopping makes sense.
-    if (m_pPlaybackTimer) {
-        btnStopPlayback->setEnabled(true);
-        actPlayStop->setEnabled(true);
-    } else {
+    const bool playing = valid && m_pPlaybackTimer;
+    bool forwards = false;
+    bool backwards = false;
+    if (valid && !playing) {
         // Without marked in and out points the whole clip is the range.
         int in = sldrFrameNumber->minimum();
         int out = sldrFrameNumber->maximum();
@@ -298,17 +290,22 @@ void frmMain::vUpdateTransportControls(CW_Instance project)
         }
         const int current = int(uiGetFrameNumber(project));
         const bool cycling = eGetPlayMode() != UniDirection;
-        const bool forwards = (in <= current && current < out) || cycling;
-        const bool backwards = (in < current && current <= out) || cycling;
-        vEnableWidgetStateAll<QWidget>(forwardButtons, forwards);
-        vEnableWidgetStateAll<QAction>(forwardActions, forwards);
-        vEnableWidgetStateAll<QWidget>(backwardButtons, backwards);
-        vEnableWidgetStateAll<QAction>(backwardActions, backwards);
-        sldrFrameNumber->setEnabled(forwards || backwards);
-        vEnableWidgetStateAll<QWidget>(rangeButtons, true);
-        vEnableWidgetStateAll<QAction>(rangeActions, true);
+        forwards = (in <= current && current < out) || cycling;
+        backwards = (in < current && current <= out) || cycling;
     }
-    btnPlayMode->setEnabled(true);
+    const bool range = valid && !playing;
+    vEnableWidgetStateAll<QWidget>(forwardButtons, forwards);
+    vEnableWidgetStateAll<QAction>(forwardActions, forwards);
+    vEnableWidgetStateAll<QWidget>(backwardButtons, backwards);
+    vEnableWidgetStateAll<QAction>(backwardActions, backwards);
+    sldrFrameNumber->setEnabled(forwards || backwards);
+    vEnableWidgetStateAll<QWidget>(rangeButtons, range);
+    vEnableWidgetStateAll<QAction>(rangeActions, range);
+    btnStopPlayback->setEnabled(playing);
+    actPlayStop->setEnabled(playing);
+    btnPlayMode->setEnabled(valid);
+    if (!valid)
+        return;
     vUpdateCurrentTime(project);
     vUpdateClipLength(project);
 }

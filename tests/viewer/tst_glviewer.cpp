@@ -608,6 +608,8 @@ private slots:
         QTest::qWait(100);
         QVERIFY(m_pWindow->btnNextFrame->isEnabled());
         GlvPaintCounter slider(m_pWindow->sldrFrameNumber);
+        GlvPaintCounter clipEnd(m_pWindow->btnClipEnd);
+        GlvPaintCounter clipStart(m_pWindow->btnClipStart);
         QString timeAtSwap;
         int sliderPaintsAtSwap = -1;
         unsigned int swapsAtStart = 0;
@@ -619,6 +621,8 @@ private slots:
         });
         for (int frame = 1; frame <= 3; ++frame) {
             slider.m_iPaints = 0;
+            clipEnd.m_iPaints = 0;
+            clipStart.m_iPaints = 0;
             sliderPaintsAtSwap = -1;
             swapsAtStart = m_pViewer->uiGetSwapCount();
             if (wheel) {
@@ -639,6 +643,10 @@ private slots:
             QVERIFY(slider.m_iPaints >= 1);
             QCOMPARE(timeAtSwap, m_pWindow->tcedtCurrentFrame->text());
             QCOMPARE(m_pWindow->tcedtCurrentFrame->text(), QString::number(1001 + frame));
+            // Transport buttons whose state the step leaves as it was are not drawn again.
+            QCOMPARE(clipEnd.m_iPaints, 0);
+            if (frame >= 2)
+                QCOMPARE(clipStart.m_iPaints, 0);
         }
         disconnect(watch);
         vCheckQuadrants(1);
