@@ -742,13 +742,14 @@ void frmTrackPage::sltRenderOverlay(bool)
                 false, false, false, true, true, unsigned(-1), false, trace, manual, false, false, false, false),
             error);
 
+        // Windows not drawn this time are not reported as shown.
+        std::fill(std::begin(m_abZoomWindows), std::end(m_abZoomWindows), false);
         if (bGetHideOverlays(project) || !trackAllowed || !bCurrentLayerVisible(project) || !parameters)
             return;
         const CW_CLIP_ID shown = eGetClipIDToDisplay(project);
         const CW_CLIP_ID input = parameters->pInputClip->valueAt(float(frame));
         if (eGetBaseClipID(project, input) != eGetBaseClipID(project, shown))
             return;
-        std::fill(std::begin(m_abZoomWindows), std::end(m_abZoomWindows), false);
         if (view->showZoomWindows && hasTool)
             vDrawZoomWindows(project, separateReference, reference, hasTool, toolX, toolY);
     });
