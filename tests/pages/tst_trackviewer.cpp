@@ -149,6 +149,9 @@ private slots:
         QVERIFY(geometry.mapShapeKeys.count(0));
         QCOMPARE(int(geometry.mapShapeKeys.at(0).size()), 4);
         QVERIFY(pGetTrackingParameters(m_w.pProject, layer));
+        // The new layer can be tracked at once: the page offers its runs, and the edit can be undone.
+        QTRY_VERIFY(m_w.pWindow->btnRenderForwards->isEnabled());
+        QVERIFY(m_w.pWindow->actEditUndo->isEnabled());
 
         const QImage after = m_w.pViewer->grabFramebuffer();
         // Each point is marked where it was clicked, and the curve through them is drawn.

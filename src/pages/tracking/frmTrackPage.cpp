@@ -302,6 +302,7 @@ void frmTrackPage::sltSetWidgetsState(CWKGUI_STATE state)
             if (!valid)
                 return;
             CW_TrackingParameterSet* parameters = pGetParameters(project);
+            vReleaseUpdaters();
             if (parameters) {
                 m_pHorizontalUpdater
                     = makeMurnUpdater<unsigned int>(ui.iedtMaxHorizontalMotion, parameters->pHorizontalSearchSize, false);
@@ -359,6 +360,8 @@ void frmTrackPage::sltSetWidgetsState(CWKGUI_STATE state)
         case 4:
             break;
         default:
+            // The edits must not write into the parameters of a project that is gone.
+            vReleaseUpdaters();
             ui.chkbxTrackIndividualFields->setChecked(false);
             ui.iedtFrameJump->setEnabled(false);
             for (QLineEdit* edit : std::initializer_list<QLineEdit*> {ui.iedtMaxHorizontalMotion,
@@ -372,6 +375,13 @@ void frmTrackPage::sltSetWidgetsState(CWKGUI_STATE state)
             break;
         }
     });
+}
+
+void frmTrackPage::vReleaseUpdaters()
+{
+    for (std::shared_ptr<MurnUpdater>* updater : {&m_pHorizontalUpdater, &m_pVerticalUpdater, &m_pSmoothingUpdater,
+             &m_pMinPointsUpdater, &m_pRotationUpdater, &m_pZoomUpdater})
+        updater->reset();
 }
 
 void frmTrackPage::vBindParameters(CW_Instance project, int layer)

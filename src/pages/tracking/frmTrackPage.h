@@ -109,6 +109,7 @@ private:
     static CW_TrackingParameterSet* pGetParameters(CW_Instance project);
     // Binds the widgets to the layer's parameters, or unbinds them for layer 0.
     void vBindParameters(CW_Instance project, int layer);
+    void vReleaseUpdaters();
     // The common start of the four runs: the input clip shown, overlays on. The run's
     // inputs as the project and the frame slider hold them.
     RunInputs stctPrepareRun(CW_Instance project);
