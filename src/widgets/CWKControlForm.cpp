@@ -4,10 +4,10 @@
 #include "app/CWKGUIThreadedProcess.h"
 #include "app/ProductStrings.h"
 #include "app/ProgramState.h"
+#include "app/ShellAccessors.h"
 #include "mainwindow/frmMain.h"
 #include "preferences/frmPreferences.h"
 #include "viewer/ViewOptionsManager.h"
-#include "app/ShellAccessors.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -26,7 +26,8 @@ inline QString qstrWindowTree()
 // The id of a window whose title contains the text; 0 when none appears in time.
 inline quint32 uiWaitForWindow(const QString& titlePart, int timeoutMs)
 {
-    const QRegularExpression line(QStringLiteral("^\\s*(0x[0-9a-f]+) \"([^\"]*)\""), QRegularExpression::MultilineOption);
+    const QRegularExpression line(
+        QStringLiteral("^\\s*(0x[0-9a-f]+) \"([^\"]*)\""), QRegularExpression::MultilineOption);
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs) {
@@ -245,6 +246,5 @@ inline bool bClick(quint32 window, int x, int y)
 
 constexpr uint16_t kuiShift = 1;
 constexpr uint16_t kuiControl = 4;
-
 
 } // namespace xdriver

@@ -99,8 +99,8 @@ private slots:
         if (!enter || !b || !greater || !s)
             QSKIP("the X server maps no Return, b, > or s key");
         {
-            QSettings settings(m_home.filePath(QStringLiteral("config/Corvane Works Ltd/Plintra.conf")),
-                QSettings::IniFormat);
+            QSettings settings(
+                m_home.filePath(QStringLiteral("config/Corvane Works Ltd/Plintra.conf")), QSettings::IniFormat);
             settings.setValue(QStringLiteral("FirstRun"), false);
             settings.setValue(QStringLiteral("update/auto"), false);
             settings.setValue(QStringLiteral("RelativeOutputDirectory"), QString());
@@ -132,7 +132,8 @@ private slots:
         } ender {program};
         const quint32 dialog = uiWaitForWindow(QStringLiteral("New Project"), 60000);
         QVERIFY2(dialog, "the clip did not open the new-project dialog");
-        QVERIFY2(bPressUntil(dialog, enter, [&] { return !projectFile().isEmpty(); }, 90000),
+        QVERIFY2(bPressUntil(
+                     dialog, enter, [&] { return !projectFile().isEmpty(); }, 90000),
             "Return in the new-project dialog created no project file");
         const QString file = projectFile();
         const QString title = QStringLiteral("Plintra 2.0 - ") + file;
@@ -196,7 +197,8 @@ private slots:
         const QString lastKey = QStringLiteral("surface=%1 ").arg(frames - 1);
         bool saved = false;
         for (int attempt = 0; attempt < 6 && !saved; ++attempt) {
-            QVERIFY(bPressUntil(window, greater, [] { return true; }, 30000, kuiShift, true));
+            QVERIFY(bPressUntil(
+                window, greater, [] { return true; }, 30000, kuiShift, true));
             QTest::qWait(3000);
             saved = bPressUntil(
                 window, s, [&] { return baRead(file).contains(lastKey.toUtf8()); }, 20000, kuiControl, true);

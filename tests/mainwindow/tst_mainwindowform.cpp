@@ -207,7 +207,7 @@ private slots:
         QTest::addColumn<QString>("formText");
         // A hidden action reports itself disabled, so its shortcut cannot fire.
         const auto row = [](const char* name, const char* text, const char* shortcuts, int check = -1,
-                            bool visible = true, const char* formText = "", bool startsEnabled = true) {
+                             bool visible = true, const char* formText = "", bool startsEnabled = true) {
             const bool enabled = visible && startsEnabled;
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text)
                                 << QString::fromLatin1(shortcuts) << check << visible << enabled
@@ -224,7 +224,8 @@ private slots:
         row("actRenderPrevious", "Track To Previous Frame", ":", -1, true, "Render to Previous Frame", false);
         row("actStopRendering", "Stop Tracking", "Esc Space", -1, true, "Stop Rendering", false);
         row("actToggleAutoUpdate", "Toggle Render on Parameter Change", "A");
-        row("actUndoRenderThis", "Undo Track in Current Frame", "Ctrl+Alt+Z", -1, true, "Undo Render in Current Frame", false);
+        row("actUndoRenderThis", "Undo Track in Current Frame", "Ctrl+Alt+Z", -1, true, "Undo Render in Current Frame",
+            false);
         row("actUndoRenderAll", "Undo Track in All Frames", "", -1, true, "Undo Render in All Frames", false);
         row("actPreview", "Preview On/Off", "P", -1, true, "", false);
         row("actFileSave", "&Save Project", "Ctrl+S");

@@ -5,9 +5,9 @@
 #include "TrackPageFixture.h"
 
 #include "app/ProgramState.h"
+#include "app/ShellAccessors.h"
 #include "preferences/frmPreferences.h"
 #include "viewer/ViewOptionsManager.h"
-#include "app/ShellAccessors.h"
 #include "widgets/CWKSlider.h"
 
 #include <QAction>
@@ -115,26 +115,35 @@ private slots:
         QTest::newRow("interlaced, every field steps 1") << 0 << 0 << 0 << 9 << true << true << 1 << true << 9 << 1;
         QTest::newRow("interlaced one-frame run steps 1") << 0 << 8 << 0 << 9 << true << false << 1 << true << 1 << 1;
         QTest::newRow("out point ahead ends the run") << 0 << 2 << 0 << 6 << false << false << 1 << true << 4 << 1;
-        QTest::newRow("out point at the frame: to the end") << 0 << 4 << 0 << 4 << false << false << 1 << true << 5 << 1;
+        QTest::newRow("out point at the frame: to the end")
+            << 0 << 4 << 0 << 4 << false << false << 1 << true << 5 << 1;
         QTest::newRow("out point behind: to the end") << 0 << 6 << 0 << 3 << false << false << 1 << true << 3 << 1;
-        QTest::newRow("forwards on the last frame: no frames") << 0 << 9 << 0 << 9 << false << false << 1 << true << 0 << 1;
+        QTest::newRow("forwards on the last frame: no frames")
+            << 0 << 9 << 0 << 9 << false << false << 1 << true << 0 << 1;
         QTest::newRow("frame jump 0 steps 1, forwards") << 0 << 0 << 0 << 9 << false << false << 0 << true << 9 << 1;
         QTest::newRow("backwards to the in point") << 1 << 7 << 3 << 9 << false << false << 1 << true << 4 << 1;
         QTest::newRow("in point 0: to the start") << 1 << 7 << 0 << 9 << false << false << 1 << true << 7 << 1;
-        QTest::newRow("in point at the frame: to the start") << 1 << 5 << 5 << 9 << false << false << 1 << true << 5 << 1;
+        QTest::newRow("in point at the frame: to the start")
+            << 1 << 5 << 5 << 9 << false << false << 1 << true << 5 << 1;
         QTest::newRow("interlaced backwards steps 2") << 1 << 6 << 0 << 9 << true << false << 1 << true << 6 << 2;
         QTest::newRow("next, interlaced, steps 2") << 2 << 3 << 0 << 9 << true << false << 1 << true << 2 << 2;
-        QTest::newRow("next, step 2 one frame from the end") << 2 << 8 << 0 << 9 << true << false << 1 << true << 1 << 1;
-        QTest::newRow("next, step 2 one frame from the out point") << 2 << 4 << 0 << 5 << true << false << 1 << true << 1 << 1;
-        QTest::newRow("next, jump 5 cut to the frames left") << 2 << 7 << 0 << 9 << false << false << 5 << true << 2 << 2;
+        QTest::newRow("next, step 2 one frame from the end")
+            << 2 << 8 << 0 << 9 << true << false << 1 << true << 1 << 1;
+        QTest::newRow("next, step 2 one frame from the out point")
+            << 2 << 4 << 0 << 5 << true << false << 1 << true << 1 << 1;
+        QTest::newRow("next, jump 5 cut to the frames left")
+            << 2 << 7 << 0 << 9 << false << false << 5 << true << 2 << 2;
         QTest::newRow("next, jump 4 cut at the out point") << 2 << 2 << 0 << 5 << false << false << 4 << true << 3 << 3;
         QTest::newRow("next, frame jump 0 steps 1") << 2 << 3 << 0 << 9 << false << false << 0 << true << 1 << 1;
-        QTest::newRow("next on the last frame starts nothing") << 2 << 9 << 0 << 9 << false << false << 1 << false << 0 << 1;
+        QTest::newRow("next on the last frame starts nothing")
+            << 2 << 9 << 0 << 9 << false << false << 1 << false << 0 << 1;
         QTest::newRow("previous, interlaced, steps 2") << 3 << 5 << 0 << 9 << true << false << 1 << true << 2 << 2;
         QTest::newRow("previous, step 2 next to the start") << 3 << 1 << 0 << 9 << true << false << 1 << true << 1 << 1;
-        QTest::newRow("previous, jump 4 cut at the in point") << 3 << 5 << 3 << 9 << false << false << 4 << true << 2 << 2;
+        QTest::newRow("previous, jump 4 cut at the in point")
+            << 3 << 5 << 3 << 9 << false << false << 4 << true << 2 << 2;
         QTest::newRow("previous, frame jump 0 steps 1") << 3 << 5 << 0 << 9 << false << false << 0 << true << 1 << 1;
-        QTest::newRow("previous on frame 0 starts nothing") << 3 << 0 << 0 << 9 << false << false << 1 << false << 0 << 1;
+        QTest::newRow("previous on frame 0 starts nothing")
+            << 3 << 0 << 0 << 9 << false << false << 1 << false << 0 << 1;
     }
 
     void runPlans()
@@ -158,9 +167,9 @@ private slots:
         in.bIndividualFields = fields;
         in.uiFrameJump = unsigned(jump);
         const frmTrackPage::RunPlan plan = run == 0 ? frmTrackPage::stctPlanForwards(in)
-            : run == 1                            ? frmTrackPage::stctPlanBackwards(in)
-            : run == 2                            ? frmTrackPage::stctPlanNext(in)
-                                                  : frmTrackPage::stctPlanPrevious(in);
+            : run == 1                              ? frmTrackPage::stctPlanBackwards(in)
+            : run == 2                              ? frmTrackPage::stctPlanNext(in)
+                                                    : frmTrackPage::stctPlanPrevious(in);
         QCOMPARE(plan.bStart, start);
         if (!start)
             return;
@@ -178,15 +187,15 @@ private slots:
         QTest::addColumn<int>("endFrame");
         QTest::addColumn<QList<int>>("tracked");
         // The clip has 12 frames, 0 to 11.
-        QTest::newRow("forwards to the out point") << "btnRenderForwards" << 3 << 0 << 6 << 1 << 6
-                                                   << QList<int> {3, 4, 5};
-        QTest::newRow("backwards to the in point") << "btnRenderBackwards" << 6 << 2 << 11 << 1 << 2
-                                                   << QList<int> {6, 5, 4, 3};
+        QTest::newRow("forwards to the out point")
+            << "btnRenderForwards" << 3 << 0 << 6 << 1 << 6 << QList<int> {3, 4, 5};
+        QTest::newRow("backwards to the in point")
+            << "btnRenderBackwards" << 6 << 2 << 11 << 1 << 2 << QList<int> {6, 5, 4, 3};
         QTest::newRow("next with frame jump 0") << "btnRenderNext" << 4 << 0 << 11 << 0 << 5 << QList<int> {4};
-        QTest::newRow("next with jump 5 stops at the last frame") << "btnRenderNext" << 9 << 0 << 11 << 5 << 11
-                                                                 << QList<int> {9};
-        QTest::newRow("previous with jump 5 stops at the first frame") << "btnRenderPrevious" << 2 << 0 << 11 << 5
-                                                                       << 0 << QList<int> {2};
+        QTest::newRow("next with jump 5 stops at the last frame")
+            << "btnRenderNext" << 9 << 0 << 11 << 5 << 11 << QList<int> {9};
+        QTest::newRow("previous with jump 5 stops at the first frame")
+            << "btnRenderPrevious" << 2 << 0 << 11 << 5 << 0 << QList<int> {2};
     }
 
     // What the user's click on a run button makes of the engine: the frames tracked, and
@@ -251,9 +260,10 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("clicked");
         QTest::newRow("m: Manual Track") << int(Qt::Key_M) << "m" << int(Qt::NoModifier) << "rbtnManualTrack";
-        QTest::newRow("O: Export Shape Data") << int(Qt::Key_O) << "O" << int(Qt::ShiftModifier) << "btnExportShapeData";
-        QTest::newRow("p: Perspective, not the window's Preview") << int(Qt::Key_P) << "p" << int(Qt::NoModifier)
-                                                                  << "chkbxMotionModelPerspective";
+        QTest::newRow("O: Export Shape Data")
+            << int(Qt::Key_O) << "O" << int(Qt::ShiftModifier) << "btnExportShapeData";
+        QTest::newRow("p: Perspective, not the window's Preview")
+            << int(Qt::Key_P) << "p" << int(Qt::NoModifier) << "chkbxMotionModelPerspective";
         QTest::newRow("T: Scale") << int(Qt::Key_T) << "T" << int(Qt::ShiftModifier) << "chkbxMotionModelScale";
         QTest::newRow("t: nothing") << int(Qt::Key_T) << "t" << int(Qt::NoModifier) << "";
         QTest::newRow("Ctrl+m: nothing") << int(Qt::Key_M) << "m" << int(Qt::ControlModifier) << "";
@@ -322,8 +332,7 @@ private slots:
         QVERIFY(g_pPreferences);
         QCOMPARE(g_pPreferences->pGetRegisteredKeyMap(QStringLiteral("Track")), &m_w.pPage->mapGetKeyMappings());
         const CWKKeyMap& map = m_w.pPage->mapGetKeyMappings();
-        QCOMPARE(map.keys(),
-            QStringList({"O", "R", "T", "b", "m", "o", "p", "v", "y"}));
+        QCOMPARE(map.keys(), QStringList({"O", "R", "T", "b", "m", "o", "p", "v", "y"}));
         QCOMPARE(map.value("m").qstrDescription, QStringLiteral("Manual Track"));
         QCOMPARE(map.value("p").qstrDescription, QStringLiteral("Perspective Motion Model"));
 

@@ -23,8 +23,8 @@ constexpr float kfTvOriginY = 20.0f;
 
 QPoint ptTvWidget(const QPointF& image)
 {
-    return QPoint(int(std::lround(image.x() * kfTvZoom + kfTvOriginX)),
-        int(std::lround(image.y() * kfTvZoom + kfTvOriginY)));
+    return QPoint(
+        int(std::lround(image.x() * kfTvZoom + kfTvOriginX)), int(std::lround(image.y() * kfTvZoom + kfTvOriginY)));
 }
 
 bool bTvBluish(QRgb p)

@@ -126,8 +126,8 @@ void frmAdjustTrackPage::mousePress(
         vButtonDown(project, flags, changed, menuItems, KeyframeManager::instance()->bGetAutokey(), x, y,
             view->bShowLayers(), view->bShowAllLayers(), view->bShowTangents(), view->bShowAllTangents(),
             view->bShowLayerExtras(), view->bShowSurface(), ui.chkbxViewUnselectedTraces->isChecked(),
-            ui.chkbxViewInactiveTraces->isChecked(), view->bShowWarperMesh(), false, false, 0u, false, false, 0,
-            false, false, false, false, false);
+            ui.chkbxViewInactiveTraces->isChecked(), view->bShowWarperMesh(), false, false, 0u, false, false, 0, false,
+            false, false, false, false);
         redraw = changed;
         if (menuItems)
             showMenu = std::any_of(menuItems, menuItems + 27, [](bool item) { return item; });
@@ -170,8 +170,8 @@ void frmAdjustTrackPage::mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flag
         vButtonUp(project, flags, KeyframeManager::instance()->bGetAutokey(), x, y, tool, toolState,
             view->bShowLayers(), view->bShowAllLayers(), view->bShowTangents(), view->bShowAllTangents(),
             view->bShowLayerExtras(), view->bShowSurface(), ui.chkbxViewUnselectedTraces->isChecked(),
-            ui.chkbxViewInactiveTraces->isChecked(), view->bShowWarperMesh(), false, false, 0u, false, false, 0,
-            false, false, false, false, false);
+            ui.chkbxViewInactiveTraces->isChecked(), view->bShowWarperMesh(), false, false, 0u, false, false, 0, false,
+            false, false, false, false);
     });
 }
 

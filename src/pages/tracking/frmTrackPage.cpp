@@ -452,15 +452,16 @@ void frmTrackPage::sltRestoreParameters(CW_Instance project)
     ui.chkbxMaxMotionVerticalAuto->setChecked(p->pAutoVerticalSearch->valueAt(f));
 
     m_bRestoring = true;
+    // The boxes show the model as nested sets; any other value shows all five.
     const int model = p->pMotionModel->valueAt(f);
+    const bool scale = model != CW_MOTION_TRANSLATION;
+    const bool rotation = scale && model != CW_MOTION_TRANSLATION_SCALE;
+    const bool shear = rotation && model != CW_MOTION_TRANSLATION_SCALE_ROTATION;
     ui.chkbxMotionModelTranslation->setChecked(true);
-    ui.chkbxMotionModelScale->setChecked(model != CW_MOTION_TRANSLATION);
-    ui.chkbxMotionModelRotation->setChecked(model != CW_MOTION_TRANSLATION && model != CW_MOTION_TRANSLATION_SCALE);
-    ui.chkbxMotionModelShear->setChecked(model == CW_MOTION_AFFINE || model == CW_MOTION_PERSPECTIVE
-        || (model != CW_MOTION_TRANSLATION && model != CW_MOTION_TRANSLATION_SCALE
-            && model != CW_MOTION_TRANSLATION_SCALE_ROTATION));
-    ui.chkbxMotionModelPerspective->setChecked(model != CW_MOTION_TRANSLATION && model != CW_MOTION_TRANSLATION_SCALE
-        && model != CW_MOTION_TRANSLATION_SCALE_ROTATION && model != CW_MOTION_AFFINE);
+    ui.chkbxMotionModelScale->setChecked(scale);
+    ui.chkbxMotionModelRotation->setChecked(rotation);
+    ui.chkbxMotionModelShear->setChecked(shear);
+    ui.chkbxMotionModelPerspective->setChecked(shear && model != CW_MOTION_AFFINE);
     m_bRestoring = false;
 
     if (p->pAutoChannel->valueAt(f))
