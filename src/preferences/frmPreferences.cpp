@@ -1061,6 +1061,24 @@ void frmPreferences::vRegisterModuleKeyMappings(const QString& module, CWKKeyMap
     btnSaveKeymapping_clicked();
 }
 
+void frmPreferences::vUnregisterModuleKeyMappings(const QString& module, const CWKKeyMap* keyMap)
+{
+    const auto live = m_mapLiveKeyMaps.constFind(module);
+    if (live == m_mapLiveKeyMaps.constEnd() || *live != keyMap)
+        return;
+    m_mapLiveKeyMaps.remove(module);
+    m_mapDefaultKeyMaps.remove(module);
+    const int index = cboxModules->findText(module, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const bool shown = index >= 0 && index == cboxModules->currentIndex();
+    if (index >= 0)
+        cboxModules->removeItem(index);
+    if (shown) {
+        tblShortcuts->clearContents();
+        tblShortcuts->setRowCount(0);
+        vShowModuleKeys(cboxModules->currentText());
+    }
+}
+
 void frmPreferences::vShowModuleKeys(const QString& module)
 {
     const auto live = m_mapLiveKeyMaps.constFind(module);

@@ -68,6 +68,11 @@ public:
     // Called by each module page once it has filled its map; the dialog edits the map in
     // place from then on. The page and its map must outlive the dialog's use of it.
     void vRegisterModuleKeyMappings(const QString& module, CWKKeyMap* keyMap);
+    // A page going away takes its map out, so that nothing edits it afterwards; a map that
+    // is not the one registered under the name is left alone.
+    void vUnregisterModuleKeyMappings(const QString& module, const CWKKeyMap* keyMap);
+    // The page's map registered under the name; null when none.
+    const CWKKeyMap* pGetRegisteredKeyMap(const QString& module) const { return m_mapLiveKeyMaps.value(module); }
 
 signals:
     // The auto-save switch and interval (milliseconds) as the settings now hold them.

@@ -37,8 +37,7 @@ void frmSystemPage::vInitialize()
             &QWidget::setEnabled);
     sltSetWidgetsState(0);
     iedtSystemMaxDisplayCacheSize->vSetRange(0, 256);
-    if (g_pPreferences)
-        g_pPreferences->vRegisterModuleKeyMappings(windowTitle(), &m_mapKeyMappings);
+    vRegisterKeyMappings();
     vConnectRenderButtons();
 }
 

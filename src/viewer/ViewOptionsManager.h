@@ -54,6 +54,8 @@ public:
     bool showZoomWindows = true;
     bool showPreview = true;
     bool showWarperMesh = false;
+    // The tracking pages' warped reference frame over the current one.
+    bool showWarpedOverlay = false;
     int meshResolutionLevel = 4;
     bool showAlpha = false;
     bool showRGB = true;

@@ -4,7 +4,10 @@
 #include "app/CWKGUIThreadedProcess.h"
 #include "app/ProductStrings.h"
 #include "app/ProgramState.h"
+#include "app/ShellAccessors.h"
 #include "mainwindow/frmMain.h"
+#include "preferences/frmPreferences.h"
+#include "viewer/ViewOptionsManager.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -31,6 +34,12 @@ CWKControlForm::CWKControlForm(QWidget* parent, Qt::WindowFlags flags)
         btnRenderPrevious = window->btnRenderPrevious;
         btnStopRendering = window->btnStopRendering;
     }
+}
+
+CWKControlForm::~CWKControlForm()
+{
+    if (m_pKeyRegistry)
+        m_pKeyRegistry->vUnregisterModuleKeyMappings(m_qstrRegisteredTitle, &m_mapKeyMappings);
 }
 
 bool CWKControlForm::bHasKeyframedParameters()
@@ -71,6 +80,10 @@ void CWKControlForm::vEnableRenderThis(bool enable)
 
 void CWKControlForm::vEnableRenderForwards(bool enable)
 {
+    if (frmMain* window = g_pMainWindow) {
+        window->actRenderForwards->setEnabled(enable);
+        window->actRenderNext->setEnabled(enable);
+    }
     if (btnRenderForwards)
         btnRenderForwards->setEnabled(enable);
     if (btnRenderNext)
@@ -79,6 +92,10 @@ void CWKControlForm::vEnableRenderForwards(bool enable)
 
 void CWKControlForm::vEnableRenderBackwards(bool enable)
 {
+    if (frmMain* window = g_pMainWindow) {
+        window->actRenderBackwards->setEnabled(enable);
+        window->actRenderPrevious->setEnabled(enable);
+    }
     if (btnRenderBackwards)
         btnRenderBackwards->setEnabled(enable);
     if (btnRenderPrevious)
@@ -254,10 +271,62 @@ void CWKControlForm::btnPreview_toggled()
 {
 }
 
+void CWKControlForm::vMapKey(const QString& key, const QString& caption, QAbstractButton* button)
+{
+    m_mapKeyMappings[key] = CWKKeyBinding {caption, button};
+}
+
+void CWKControlForm::vRegisterKeyMappings()
+{
+    if (!g_pPreferences || m_pKeyRegistry)
+        return;
+    const QString title = windowTitle();
+    g_pPreferences->vRegisterModuleKeyMappings(title, &m_mapKeyMappings);
+    // A title taken by another page leaves this map unregistered.
+    if (g_pPreferences->pGetRegisteredKeyMap(title) == &m_mapKeyMappings) {
+        m_pKeyRegistry = g_pPreferences;
+        m_qstrRegisteredTitle = title;
+    }
+}
+
+bool CWKControlForm::bConsultKeyMap(Qt::KeyboardModifiers) const
+{
+    return true;
+}
+
+bool CWKControlForm::bIsPageKey(const QKeyEvent* e) const
+{
+    const QString key = e->text();
+    if (key.isEmpty() || !bConsultKeyMap(e->modifiers()))
+        return false;
+    const auto binding = m_mapKeyMappings.constFind(key);
+    return binding != m_mapKeyMappings.constEnd() && binding->pButton;
+}
+
+bool CWKControlForm::event(QEvent* e)
+{
+    if (e->type() == QEvent::ShortcutOverride && bIsPageKey(static_cast<QKeyEvent*>(e))) {
+        e->accept();
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void CWKControlForm::vShowFirstClipPlain()
+{
+    ViewOptionsManager* options = pGetViewOptionsManager();
+    options->setClipToDisplay(1, true);
+    options->setMatteViewState(0);
+    options->showAlpha = false;
+    options->applyChannelsToDisplay();
+}
+
 bool CWKControlForm::bClickMappedKey(QKeyEvent* e)
 {
     CW_AutoLock(&g_mtxEngine, "keyPressEvent");
     e->ignore();
+    if (!bConsultKeyMap(e->modifiers()))
+        return false;
     // An empty text (function and arrow keys) is never a shortcut.
     const QString key = e->text();
     if (key.isEmpty())

@@ -7,12 +7,14 @@
 #include "widgets/CWKKeyMap.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <string>
 
 class QAction;
 class QKeyEvent;
 class QPushButton;
 class GhostableButton;
+class frmPreferences;
 
 // The process-wide widget state: 0 restore window settings, 1 no project, 2 idle,
 // 3 module run, 4 playing; 5 keeps the current state.
@@ -23,6 +25,9 @@ class CWKControlForm : public QDialog {
 public:
     // The main window must exist: the page takes its shared render buttons.
     explicit CWKControlForm(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    // Takes the page's map out of the preferences' registry, which would otherwise keep
+    // pointing at it.
+    ~CWKControlForm() override;
 
     // Not slots.
     virtual bool bHasKeyframedParameters();
@@ -33,9 +38,9 @@ public:
 
     void vConnectRenderButtons();
     void vEnableRenderThis(bool enable);
-    // Also switches render-next.
+    // Also switches render-next, and the main window's two forwards actions.
     void vEnableRenderForwards(bool enable);
-    // Also switches render-previous.
+    // Also switches render-previous, and the main window's two backwards actions.
     void vEnableRenderBackwards(bool enable);
     // Hidden step buttons keep their place in the bar.
     void vShowStepButtons(bool show);
@@ -47,6 +52,9 @@ public:
     // Clicks the button that the key event's text is mapped to and accepts the event;
     // false (event left ignored) when the text maps to nothing.
     bool bClickMappedKey(QKeyEvent* e);
+    // Whether the key event's text is mapped on this page with the modifiers held; such keys
+    // win over the main window's shortcuts of the same key.
+    bool bIsPageKey(const QKeyEvent* e) const;
 
     // No position yet: the largest finite float.
     float lastPointerX;
@@ -99,6 +107,17 @@ protected slots:
     virtual void btnPreview_toggled();
 
 protected:
+    bool event(QEvent* e) override;
+    // One row of the page's key table: a key already mapped takes the later row.
+    void vMapKey(const QString& key, const QString& caption, QAbstractButton* button);
+    // Hands the map to the preferences under the window title, once.
+    void vRegisterKeyMappings();
+    // Whether the map is looked up with these modifiers held; pages that leave modified
+    // keys to the main window say no.
+    virtual bool bConsultKeyMap(Qt::KeyboardModifiers modifiers) const;
+    // The plain display of the project's first clip (the tracking pages' F2).
+    void vShowFirstClipPlain();
+
     // The zoom-window answer most pages give: the first window is on while the current tool
     // has a position; the other two stay as the caller set them.
     static void vZoomWindowsFromToolPosition(CW_Instance project, bool& first, bool& second, bool& third);
@@ -111,4 +130,9 @@ protected:
     GhostableButton* btnRenderNext;
     GhostableButton* btnRenderPrevious;
     QPushButton* btnStopRendering;
+
+private:
+    // The registry the map was handed to, and under which name.
+    QPointer<frmPreferences> m_pKeyRegistry;
+    QString m_qstrRegisteredTitle;
 };

@@ -207,8 +207,8 @@ private slots:
         QTest::addColumn<QString>("formText");
         // A hidden action reports itself disabled, so its shortcut cannot fire.
         const auto row = [](const char* name, const char* text, const char* shortcuts, int check = -1,
-                            bool visible = true, const char* formText = "") {
-            const bool enabled = visible;
+                             bool visible = true, const char* formText = "", bool startsEnabled = true) {
+            const bool enabled = visible && startsEnabled;
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text)
                                 << QString::fromLatin1(shortcuts) << check << visible << enabled
                                 << QString::fromUtf8(formText);
@@ -218,15 +218,16 @@ private slots:
         row("actEditUndo", "Undo", "Ctrl+Z");
         row("actEditRedo", "Redo", "Ctrl+Shift+Z");
         row("actRenderThis", "Track Current Frame", ".", -1, true, "Render Current Frame");
-        row("actRenderForwards", "Track Forwards", ">", -1, true, "Render Forwards");
-        row("actRenderBackwards", "Track Backwards", "<", -1, true, "Render Backwards");
-        row("actRenderNext", "Track To Next Frame", ";", -1, true, "Render to Next Frame");
-        row("actRenderPrevious", "Track To Previous Frame", ":", -1, true, "Render to Previous Frame");
-        row("actStopRendering", "Stop Tracking", "Esc Space", -1, true, "Stop Rendering");
+        row("actRenderForwards", "Track Forwards", ">", -1, true, "Render Forwards", false);
+        row("actRenderBackwards", "Track Backwards", "<", -1, true, "Render Backwards", false);
+        row("actRenderNext", "Track To Next Frame", ";", -1, true, "Render to Next Frame", false);
+        row("actRenderPrevious", "Track To Previous Frame", ":", -1, true, "Render to Previous Frame", false);
+        row("actStopRendering", "Stop Tracking", "Esc Space", -1, true, "Stop Rendering", false);
         row("actToggleAutoUpdate", "Toggle Render on Parameter Change", "A");
-        row("actUndoRenderThis", "Undo Track in Current Frame", "Ctrl+Alt+Z", -1, true, "Undo Render in Current Frame");
-        row("actUndoRenderAll", "Undo Track in All Frames", "", -1, true, "Undo Render in All Frames");
-        row("actPreview", "Preview On/Off", "P");
+        row("actUndoRenderThis", "Undo Track in Current Frame", "Ctrl+Alt+Z", -1, true, "Undo Render in Current Frame",
+            false);
+        row("actUndoRenderAll", "Undo Track in All Frames", "", -1, true, "Undo Render in All Frames", false);
+        row("actPreview", "Preview On/Off", "P", -1, true, "", false);
         row("actFileSave", "&Save Project", "Ctrl+S");
         row("actHideAllSelections", "&Hide All Overlays", "F11", 1);
         row("actViewPreferences", "&Preferences...", "");

@@ -9,6 +9,7 @@
 #include "app/ProjectManagerInstance.h"
 #include "app/ResourceLoading.h"
 #include "app/Settings.h"
+#include "app/ShellAccessors.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
 #include "velmor.h"
@@ -192,6 +193,9 @@ private slots:
         QFETCH(QString, title);
         vSetProduct(product);
         vMakeWindow();
+        // The first page is the Track page, whose work is tracking in every product.
+        QCOMPARE(qstrGetCurrentTabText(), QStringLiteral("Track"));
+        title = QStringLiteral("Track");
         QCOMPARE(m_pWindow->lblTrack->text(), title);
         QCOMPARE(m_pWindow->MenuRender->title(), title);
         QCOMPARE(m_pWindow->actRenderThis->text(), title + QStringLiteral(" Current Frame"));
@@ -224,10 +228,11 @@ private slots:
             {m_pWindow->btnRenderNext, "_Next"}, {m_pWindow->btnRenderPrevious, "_Previous"}};
         for (const QString& tab : {QStringLiteral("Clip"), QStringLiteral("Lens"), QStringLiteral("Track")}) {
             vClickModuleTab(tab);
-            QCOMPARE(m_pWindow->lblTrack->text(), title);
+            const QString shown = tab == QLatin1String("Track") ? QStringLiteral("Track") : title;
+            QCOMPARE(m_pWindow->lblTrack->text(), shown);
             for (const auto& [button, suffix] : buttons) {
                 vVerifyDrawnIcon(
-                    button, QStringLiteral(":/Resources/") + title + QLatin1String(suffix) + QStringLiteral(".png"));
+                    button, QStringLiteral(":/Resources/") + shown + QLatin1String(suffix) + QStringLiteral(".png"));
                 if (QTest::currentTestFailed())
                     return;
             }
@@ -294,9 +299,15 @@ private slots:
     // can be used, and choosing it clicks that button.
     void renderActionsFollowTheRenderButtons()
     {
-        pOpenProject();
-        const std::pair<QAction*, QPushButton*> pairs[] = {{m_pWindow->actRenderThis, m_pWindow->btnRenderThis},
-            {m_pWindow->actRenderForwards, m_pWindow->btnRenderForwards},
+        // The Track page offers its runs for a layer it can track.
+        const CW_Instance project = pOpenProject();
+        const int layer = standin::testing::iAddLayer(project, QStringLiteral("Plane"));
+        standin::testing::vEditViewerState(project, [layer](standin::ViewerState& v) { v.iCurrentLayer = layer; });
+        standin::testing::vSetTrackStepsRecordOnly(project, true);
+        m_pWindow->sltUpdateGUI(2);
+        // The Track page has no run of the current frame alone.
+        QVERIFY(!m_pWindow->btnRenderThis->isEnabled());
+        const std::pair<QAction*, QPushButton*> pairs[] = {{m_pWindow->actRenderForwards, m_pWindow->btnRenderForwards},
             {m_pWindow->actRenderBackwards, m_pWindow->btnRenderBackwards},
             {m_pWindow->actRenderNext, m_pWindow->btnRenderNext},
             {m_pWindow->actRenderPrevious, m_pWindow->btnRenderPrevious}};
@@ -305,11 +316,13 @@ private slots:
             QSignalSpy clicked(button, &QAbstractButton::clicked);
             action->trigger();
             QTRY_COMPARE(clicked.size(), 1);
+            vWaitForExecutingThreadedToFinish(true);
+            QTRY_COMPARE(m_pWindow->iGetWidgetsState(), 2);
         }
         // A page that cannot go forwards switches its buttons off; the menu follows.
-        m_pWindow->btnRenderForwards->setEnabled(false);
-        m_pWindow->btnRenderNext->setEnabled(false);
+        standin::testing::vSetEventAllowed(project, CW_MODULE_TRACK, 61, false);
         m_pWindow->sltUpdateGUI();
+        QVERIFY(!m_pWindow->btnRenderForwards->isEnabled());
         QVERIFY(!m_pWindow->actRenderForwards->isEnabled());
         QVERIFY(!m_pWindow->actRenderNext->isEnabled());
         QVERIFY(m_pWindow->actRenderBackwards->isEnabled());

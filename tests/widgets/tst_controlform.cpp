@@ -22,9 +22,13 @@ class TstControlForm : public QObject {
         return button->parentWidget()->grab(button->geometry()).toImage();
     }
 
+    std::unique_ptr<testenv::ModalAnswerer> m_pAnswerer;
+
 private slots:
     void initTestCase()
     {
+        // The window's own Track page holds the title's key map: each page made here is told so.
+        m_pAnswerer = std::make_unique<testenv::ModalAnswerer>();
         m_pWindow = new frmMain();
         m_pWindow->sltConfigureGUI();
         m_pWindow->resize(1400, 700);
@@ -32,7 +36,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_pWindow));
     }
 
-    void cleanupTestCase() { delete m_pWindow; }
+    void cleanupTestCase()
+    {
+        delete m_pWindow;
+        m_pAnswerer.reset();
+    }
 
     void init()
     {
@@ -93,6 +101,11 @@ private slots:
     void enablingSwitchesTheStepButtonsToo()
     {
         frmTrackPage page;
+        // A new page on the current tab starts with the render buttons off.
+        for (QPushButton* button : {m_pWindow->btnRenderForwards, m_pWindow->btnRenderBackwards,
+                 static_cast<QPushButton*>(m_pWindow->btnRenderNext),
+                 static_cast<QPushButton*>(m_pWindow->btnRenderPrevious), m_pWindow->btnRenderThis})
+            button->setEnabled(true);
         page.vEnableRenderForwards(false);
         QVERIFY(!m_pWindow->btnRenderForwards->isEnabled());
         QVERIFY(!m_pWindow->btnRenderNext->isEnabled());

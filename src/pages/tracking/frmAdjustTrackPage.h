@@ -11,6 +11,8 @@ public:
 
     CW_MODULE eGetModule() const override;
     bool bSupportsLayerDisplay() override;
+    bool bSupportsPreview() override;
+    bool bSupportsTrace() override;
 
 public slots:
     void vInitialize() override;
@@ -20,9 +22,11 @@ public slots:
         float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, bool& showMenu, bool* menuItems) override;
     void mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw, CW_CURSOR& cursor) override;
     void mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& redraw) override;
+    void sltRenderOverlay(bool interactive) override;
     void keyPressEvent(QKeyEvent* e) override;
     void sltZoomWindowsActive(CW_Instance project, bool& first, bool& second, bool& third) override;
 
 private:
     Ui::frmAdjustTrackPage ui;
+    bool m_abZoomWindows[2] = {false, false};
 };
