@@ -40,7 +40,8 @@ constexpr double kDxMaxCoordinate = 1.0e7;
 
 QString qstrDxNumber(double value)
 {
-    return QString::number(value, 'f', 4);
+    // No "-0.0000" for a value that rounds to zero.
+    return QString::number(std::fabs(value) < 0.00005 ? 0.0 : value, 'f', 4);
 }
 
 struct DxFrame {
