@@ -7,6 +7,7 @@
 #include "Vosk.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "clips/frmExportShapeData.h"
 #include "clips/frmExportTrackingData.h"
 #include "mainwindow/frmMain.h"
 #include "standin/testing.h"
@@ -288,6 +289,89 @@ private slots:
         const QString text = QGuiApplication::clipboard()->text();
         QVERIFY2(text.contains(QStringLiteral("\t1003\t0.0000\t0.0000\n")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("\t1004\t0.0000\t0.0000\n")));
+    }
+
+    // The warning follows the format: the mask path cannot hold the X-spline layer, the SVG
+    // can; a single-layer format forces the selected layer.
+    void shapeWarningFollowsTheFormat()
+    {
+        pProject();
+        testenv::DialogDriver driver;
+        frmExportShapeData dialog(m_pWindow);
+        QStringList warnings;
+        bool forced = false;
+        driver.handler = [&](QWidget* modal) {
+            if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
+                return false;
+            warnings << dialog.warningLabel->text();
+            vPick(dialog.cboxFormat, QStringLiteral("SVG Paths per Frame"));
+            warnings << dialog.warningLabel->text();
+            QTest::mouseClick(dialog.allLayersRadioButton, Qt::LeftButton, {}, QPoint(4, 8));
+            vPick(dialog.cboxFormat, QStringLiteral("Mask Path Keyframe Text"));
+            warnings << dialog.warningLabel->text();
+            forced = dialog.selectedLayerRadioButton->isChecked() && !dialog.allLayersRadioButton->isEnabled();
+            dialog.reject();
+            return true;
+        };
+        dialog.exec();
+        QCOMPARE(warnings.size(), 3);
+        QVERIFY(warnings[0].isEmpty());
+        QVERIFY(warnings[1].isEmpty());
+        QVERIFY2(warnings[2].contains(QStringLiteral("X-spline")), qPrintable(warnings[2]));
+        QVERIFY(forced);
+    }
+
+    // Copy with a format that has no clipboard text says so and keeps the dialog open; a
+    // format with one copies it and stores the format.
+    void shapeCopy()
+    {
+        pProject();
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        testenv::DialogDriver driver;
+        frmExportShapeData dialog(m_pWindow);
+        bool stayedOpen = false;
+        driver.handler = [&](QWidget* modal) {
+            if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
+                return false;
+            vPick(dialog.cboxFormat, QStringLiteral("SVG Paths per Frame"));
+            QTimer::singleShot(0, &dialog, [&] {
+                vClick(dialog.btnCopyToClipBoard);
+                stayedOpen = dialog.isVisible();
+                vPick(dialog.cboxFormat, QStringLiteral("Mask Path Keyframe Text"));
+                vClick(dialog.btnCopyToClipBoard);
+            });
+            return true;
+        };
+        dialog.exec();
+        QVERIFY(stayedOpen);
+        QCOMPARE(driver.qslMessages(), QStringList {QStringLiteral("Unable to copy data to the clipboard.")});
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Mask Path Keyframes")));
+        QCOMPARE(pGetUserSettings()->value(QStringLiteral("LastShapeExportFormat")).toString(),
+            QStringLiteral("Mask Path Keyframe Text"));
+    }
+
+    // Save in the selected-layer mode with no layer selected says so before any file dialog.
+    void shapeSaveWithoutSelection()
+    {
+        CW_Instance project = pProject();
+        standin::testing::vEditViewerState(project, [](standin::ViewerState& v) { v.iCurrentLayer = 0; });
+        testenv::DialogDriver driver;
+        frmExportShapeData dialog(m_pWindow);
+        driver.handler = [&](QWidget* modal) -> bool {
+            if (qobject_cast<QFileDialog*>(modal))
+                return fnEdAnswerFile(QString())(modal);
+            if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
+                return false;
+            QTimer::singleShot(0, &dialog, [&] { vClick(dialog.buttonOk); });
+            return true;
+        };
+        dialog.exec();
+        QStringList classes;
+        for (const auto& seen : driver.seen)
+            classes << seen.qstrClass;
+        QCOMPARE(classes, (QStringList {QStringLiteral("frmExportShapeData"), QStringLiteral("QMessageBox")}));
+        QCOMPARE(driver.qslMessages(), QStringList {QStringLiteral("A selection must be selected.")});
+        QVERIFY(pGetUserSettings()->value(QStringLiteral("LastSaveShapeDataFolder")).toString().isEmpty());
     }
 };
 
