@@ -545,3 +545,30 @@ void standin::testing::vSetLayerGeometry(CW_Instance project, int layer, const L
             record.bVisible = visible;
         }
 }
+
+void standin::testing::vSetRenderLayer(CW_Instance project, CW_MODULE module, int layer, bool render)
+{
+    auto& registry = ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    if (!registry.bIsLive(project))
+        return;
+    for (LayerRecord& record : project->vecLayers)
+        if (record.iID == layer) {
+            if (render)
+                record.setRenderModules.insert(int(module));
+            else
+                record.setRenderModules.erase(int(module));
+        }
+}
+
+CW_BOOL bGetRenderLayer(CW_Instance project, CW_MODULE module, int layer)
+{
+    auto& registry = standin::ProjectRegistry::instance();
+    QMutexLocker lock(&registry.mutex());
+    if (!registry.bIsLive(project))
+        return false;
+    for (const standin::LayerRecord& record : project->vecLayers)
+        if (record.iID == layer)
+            return record.setRenderModules.count(int(module)) > 0;
+    return false;
+}

@@ -7,6 +7,7 @@
 #include "Vosk.h"
 #include "app/ProjectManagerInstance.h"
 #include "app/Settings.h"
+#include "clips/frmExportLayerData.h"
 #include "clips/frmExportShapeData.h"
 #include "clips/frmExportTrackingData.h"
 #include "mainwindow/frmMain.h"
@@ -372,6 +373,60 @@ private slots:
         QCOMPARE(classes, (QStringList {QStringLiteral("frmExportShapeData"), QStringLiteral("QMessageBox")}));
         QCOMPARE(driver.qslMessages(), QStringList {QStringLiteral("A selection must be selected.")});
         QVERIFY(pGetUserSettings()->value(QStringLiteral("LastSaveShapeDataFolder")).toString().isEmpty());
+    }
+
+    void layerSave_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("writable folder") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+
+    // Save writes the script that the layer import reads, and stores its settings; into a
+    // read-only folder it warns and stores nothing.
+    void layerSave()
+    {
+        QFETCH(bool, readOnly);
+        pProject();
+        const QString folder = qstrPath(QStringLiteral("layers"));
+        QDir().mkpath(folder);
+        if (readOnly)
+            standin::testing::vSetReadOnlyFolder(folder);
+        testenv::DialogDriver driver;
+        frmExportLayerData dialog(m_pWindow);
+        QString preview;
+        driver.handler = [&](QWidget* modal) -> bool {
+            if (fnEdAnswerFile(folder + QStringLiteral("/card"))(modal))
+                return true;
+            if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
+                return false;
+            preview = dialog.tedtData->toPlainText();
+            QTimer::singleShot(0, &dialog, [&] {
+                QTest::mouseClick(dialog.rbtnExportAll, Qt::LeftButton, {}, QPoint(4, 8));
+                vClick(dialog.buttonOk);
+            });
+            return true;
+        };
+        dialog.vExec();
+        standin::testing::vSetReadOnlyFolder(QString());
+        QVERIFY2(preview.startsWith(QStringLiteral("CORVANE LAYER SCRIPT")), qPrintable(preview.left(40)));
+        const QString file = folder + QStringLiteral("/card.layer");
+        if (readOnly) {
+            QVERIFY(!QFile::exists(file));
+            QCOMPARE(driver.qslMessages().size(), 1);
+            QVERIFY2(driver.qslMessages().first().contains(QStringLiteral("could not be written")),
+                qPrintable(driver.qslMessages().first()));
+            QVERIFY(!pGetUserSettings()->contains(QStringLiteral("LastSaveLayerDataFolder")));
+            QVERIFY(!pGetUserSettings()->contains(QStringLiteral("LastLayerExportScope")));
+        } else {
+            QVERIFY(driver.qslMessages().isEmpty());
+            CW_Instance reader = standin::testing::pCreateProject();
+            QVERIFY(readLayerFile(reader, file.toUtf8().constData()));
+            QCOMPARE(pglGetLayerIDList(reader).size(), std::size_t(1));
+            QCOMPARE(pGetUserSettings()->value(QStringLiteral("LastSaveLayerDataFolder")).toString(),
+                folder + QLatin1Char('/'));
+            QCOMPARE(pGetUserSettings()->value(QStringLiteral("LastLayerExportScope")).toInt(), 2);
+        }
     }
 };
 
