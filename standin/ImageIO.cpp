@@ -1,4 +1,5 @@
 #include "brandor.h"
+#include "DataExport.h"
 #include "ImageBuffers.h"
 #include "tamsin.h"
 #include "testing.h"
@@ -50,10 +51,10 @@ int iIsWritable(void*, const char* fileType)
     return QImageWriter::supportedImageFormats().contains(type) ? 1 : 0;
 }
 
-int iIsFormatSupported(void*, const char* fileType, int, int, int)
+// Only what can really be written: the image's channels (alpha) and depth included.
+int iIsFormatSupported(void*, const char* fileType, int imageFormat, int imageType, int)
 {
-    const QByteArray type = baIoType(fileType);
-    return QImageReader::supportedImageFormats().contains(type) ? 1 : 0;
+    return standin::bCanWriteImageType(QString::fromLatin1(baIoType(fileType)), imageFormat, imageType) ? 1 : 0;
 }
 
 // Format codes the engine stores per clip, by file suffix.

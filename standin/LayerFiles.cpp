@@ -10,9 +10,11 @@
 // Reading adds the layers to a project under new numbers.
 #include "ProjectFile.h"
 
+#include "testing.h"
 #include "velmor.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 
@@ -75,7 +77,8 @@ void vSaveLayerInfo(CW_Instance project, _CW_LayerDataFormat format, _CW_LayerDa
     const QString path = QString::fromUtf8(fileNameUtf8 ? fileNameUtf8 : "");
     const QByteArray bytes = qstrLfScript(project, layers).toUtf8();
     QSaveFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (path.isEmpty() || standin::testing::bIsReadOnlyFolder(QFileInfo(path).absolutePath())
+        || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw CW_Exception(QStringLiteral("The layer data could not be written to \"%1\": %2")
                                .arg(path, file.errorString())
                                .toStdString(),

@@ -99,6 +99,8 @@ struct LayerRecord {
     // The frame its track starts from; the largest value while unset.
     unsigned int uiReferenceFrame = 0xffffffffu;
     std::shared_ptr<TrackerCache> pTrackerCache;
+    // The modules (CW_MODULE) whose processing uses the layer.
+    std::set<int> setRenderModules;
 };
 } // namespace standin
 

@@ -70,6 +70,10 @@ void vEditViewerState(CW_Instance project, const std::function<void(ViewerState&
 void vSetDrawFault(CW_Instance project, const std::string& operation, const std::string& message);
 // A layer's shape and surface keys; empty for an unknown layer.
 LayerGeometry stctGetLayerGeometry(CW_Instance project, int layer);
+// Replaces a layer's shape and surface keys and whether it is shown.
+void vSetLayerGeometry(CW_Instance project, int layer, const LayerGeometry& geometry, bool visible = true);
+// Marks a layer as used, or not, by a module's processing.
+void vSetRenderLayer(CW_Instance project, CW_MODULE module, int layer, bool render);
 
 // Where the time of drawn frames went, summed since the last reset, in milliseconds.
 struct RenderTimings {

@@ -12,7 +12,8 @@ CommandLine stctParseCommandLine(const QStringList& arguments, const QString& pr
         if (!projectExtension.isEmpty() && argument.contains(projectExtension, Qt::CaseInsensitive)) {
             result.qstrProject = argument;
         } else if (argument == QLatin1String("-o") && i + 1 < arguments.size()) {
-            ++i;
+            // No longer path is one a file system takes.
+            result.qstrOutputPath = arguments[++i].left(4096);
         } else if (argument == QLatin1String("--overwrite-original")) {
             result.bOverwriteOriginal = true;
         } else if (argument == QLatin1String("--frame-rate")) {

@@ -7,6 +7,7 @@
 struct CommandLine {
     QString qstrProject;   // the last project named
     QString qstrClip;      // the last readable clip named
+    QString qstrOutputPath; // given with "-o": where rendered output goes first
     bool bOverwriteOriginal = false;
     bool bFrameRateGiven = false;
     float fFrameRate = 0.0f;

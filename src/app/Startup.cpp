@@ -13,6 +13,7 @@
 #include "Vosk.h"
 #include "brandor.h"
 #include "frmSplash.h"
+#include "clips/RenderDialog.h"
 #include "mainwindow/frmMain.h"
 #include "platform/TerminationSignals.h"
 #include "preferences/ApplicationInfo.h"
@@ -94,6 +95,10 @@ int iRunApplication(int argc, char** argv)
     if (commandLine.bFrameRateGiven)
         g_fCommandLineFrameRate = commandLine.fFrameRate;
     g_bCommandLineOverwrite = commandLine.bOverwriteOriginal;
+    if (!commandLine.qstrOutputPath.isEmpty()) {
+        g_exportClipInfo.setClipPath(commandLine.qstrOutputPath);
+        g_exportClipInfo.setClipExtension(QStringLiteral(".tif"));
+    }
 
     mainWindow->show();
 

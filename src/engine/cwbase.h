@@ -171,6 +171,50 @@ struct CW_DiscreteFrame {
 };
 static_assert(sizeof(CW_DiscreteFrame) == 1004, "the engine's discrete-frame record is 1004 bytes");
 
+// What a rendered clip or rendered shapes export writes; the render dialog fills one
+// program-wide record and the engine reads it.
+struct CW_ExportClipInfo {
+    static constexpr int kiMaxLayers = 1000;
+
+    CW_CLIP_ID eClip = 0;
+    CW_CLIP_ID eRevertClip = 0;
+    bool bSaveColour = false;
+    bool bMattes = false;
+    bool bSaveAlpha = false;
+    bool bPulldown = false;
+    bool bAfterPulldown = false;
+    unsigned int uiIndexStart = 0;
+    unsigned int uiStartFrame = 0;
+    unsigned int uiEndFrame = 0;
+    unsigned int uiIndexWidth = 0;
+    int iInterlaceMode = 0;
+    // 0 grey, 1 grey with alpha, 2 RGB, 3 RGBA.
+    int iImageFormat = 0;
+    int iPixelType = 0;
+    // Layer ids for mattes, ended by -1.
+    int aiLayers[kiMaxLayers + 1] = {-1};
+    bool bLast = false;
+
+    void setClipPath(const QString& text) { m_qstrPath = text; }
+    void setClipPrefix(const QString& text) { m_qstrPrefix = text; }
+    void setClipSuffix(const QString& text) { m_qstrSuffix = text; }
+    void setClipExtension(const QString& text) { m_qstrExtension = text; }
+    QString getClipPath() const { return m_qstrPath; }
+    QString getClipPrefix() const { return m_qstrPrefix; }
+    QString getClipSuffix() const { return m_qstrSuffix; }
+    QString getClipExtension() const { return m_qstrExtension; }
+
+private:
+    QString m_qstrPath;
+    QString m_qstrPrefix;
+    QString m_qstrSuffix;
+    QString m_qstrExtension;
+};
+
+// Image formats with and without their alpha channel.
+int tam_image_format_with_alpha(int format);
+int tam_image_format_without_alpha(int format);
+
 // Where a clip's images live and how they are stored.
 struct CW_ClipInfo {
     QString qstrFolder;

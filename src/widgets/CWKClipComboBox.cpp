@@ -128,7 +128,7 @@ void CWKClipComboBox::vRefill()
         const CW_BaseClipInfo* base = pcstctGetBaseClipInfo(project, clip);
         if (!info || !base)
             continue;
-        if (info->bExcludedFromLists)
+        if (info->bExcludedFromLists || (m_bRenderedOnly && info->bSourceClip))
             continue;
         if (m_iFamilyClip != 0 && eGetBaseClipID(project, clip) != familyBase)
             continue;

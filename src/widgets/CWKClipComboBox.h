@@ -17,6 +17,9 @@ public:
     // follows the open project's clip changes.
     void vConfigure(int familyClip, bool excludeDerived, bool excludeSecondMark, bool withNone, bool onlyDerived,
         bool withImport, bool excludeGarbageMattes, int resolution);
+    // Lists only rendered results (clips whose source flag is clear); applies from the next
+    // vConfigure.
+    void vSetRenderedOnly(bool renderedOnly) { m_bRenderedOnly = renderedOnly; }
     // 0 when the combo is empty or nothing is chosen.
     int eGetCurrentClipID() const;
     // Chooses the last entry with the ID; without one nothing is chosen.
@@ -39,5 +42,6 @@ private:
     bool m_bWithImport = false;
     bool m_bExcludeGarbageMattes = false;
     int m_iResolution = 3;
+    bool m_bRenderedOnly = false;
     std::vector<int> m_vecClipIDs;
 };

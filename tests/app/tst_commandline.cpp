@@ -154,6 +154,14 @@ private slots:
         QFETCH(QString, product);
         QCOMPARE(qstrProductFromExecutable(executable), product);
     }
+
+    // "-o" keeps its path (bounded) for the render dialog's first folder.
+    void outputPathIsKept()
+    {
+        QCOMPARE(stctParseCommandLine({"-o", "/renders/shot"}, ".pln").qstrOutputPath, QStringLiteral("/renders/shot"));
+        QVERIFY(stctParseCommandLine({"/renders/shot", "-o"}, ".pln").qstrOutputPath.isEmpty());
+        QCOMPARE(stctParseCommandLine({"-o", QString(5000, QLatin1Char('a'))}, ".pln").qstrOutputPath.size(), 4096);
+    }
 };
 
 PLINTRA_TEST_MAIN(TestCommandLine)

@@ -34,6 +34,13 @@ CW_BOOL bGetIsGarbageMatteClip(CW_Instance project, CW_CLIP_ID clip);
 std::vector<int> pglGetLayerIDList(CW_Instance project);
 // Empty for an unknown layer.
 QString qstrGetLayerName(CW_Instance project, int layer);
+// Whether a module's processing uses the layer; false for an unknown layer.
+CW_BOOL bGetRenderLayer(CW_Instance project, CW_MODULE module, int layer);
+// True for a hidden or unknown layer.
+CW_BOOL bIsLayerHidden(CW_Instance project, int layer);
+// The clip whose frames stand in for frames a rendered clip lacks: its base clip; 0 for a
+// source clip or an unknown one.
+CW_CLIP_ID getSuitableRevertClipID(CW_Instance project, CW_CLIP_ID clip, unsigned int frame);
 // Null for an unknown layer.
 CW_LayerParameterSet* pGetLayerParameters(CW_Instance project, int layer);
 
