@@ -303,7 +303,7 @@ void vVgSetImageMatrices(const VgView& view)
 }
 
 bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::string& errorText, const char* operation,
-    int frame = -1)
+    int frame = -1, float opacity = 1.0f)
 {
     VgView view = stctVgView(project, clip, operation);
     if (frame >= 0)
@@ -363,9 +363,16 @@ bool bVgDrawFrame(CW_Instance project, CW_CLIP_ID clip, bool preview, std::strin
     timer.restart();
     const float width = view.base.uiWidth ? float(view.base.uiWidth) : float(image.width());
     const float height = view.base.uiHeight ? float(view.base.uiHeight) : float(image.height());
+    if (opacity < 1.0f) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    glColor4f(1.0f, 1.0f, 1.0f, opacity);
+    vVgTexturedQuad(texture.uiName, 0.0f, 0.0f, width, height, 0.0f, 1.0f, alphaOnly);
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    vVgTexturedQuad(texture.uiName, 0.0f, 0.0f, width, height, 0.0f, 1.0f, alphaOnly);
     if (g_vgMeasureDraw)
         glFinish();
     vVgAddTime(&standin::testing::RenderTimings::dDrawMs, timer.nsecsElapsed());
@@ -872,7 +879,9 @@ CW_BOOL bRenderOverlayFrame(CW_Instance project, int mode, unsigned int frame, c
         errorText = "Only the frame as it is can be drawn.";
         return false;
     }
-    return bVgDrawFrame(project, clip, false, errorText, "bRenderOverlayFrame", int(frame));
+    // Laid over the current frame at half strength: the frame the user is on stays visible
+    // beneath the other one, so a shape tracked here still lines up with what is shown.
+    return bVgDrawFrame(project, clip, false, errorText, "bRenderOverlayFrame", int(frame), 0.5f);
 }
 
 CW_BOOL bRenderMousePosition(CW_Instance project, int window, CW_CLIP_ID clip, CW_BOOL, int, CW_BOOL,

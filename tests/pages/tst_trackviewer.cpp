@@ -273,6 +273,42 @@ private slots:
         QCOMPARE(int(standin::testing::stctGetViewerState(m_w.pProject).vecZoomWindowLog.size()), 2);
     }
 
+    // Away from the reference frame the reference is laid over the current frame at half
+    // strength: the frame the user is on, where the tracked shape stands, stays visible.
+    void referenceFrameLiesOverTheCurrentOne()
+    {
+        pGetViewOptionsManager()->showZoomWindows = false;
+        m_w.pOpen(qstrClip(CW_MOTION_TRANSLATION, 4));
+        vFixView();
+        const int layer = iLayerWithReferenceFrame();
+        const QImage over = m_w.pViewer->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        // Each frame alone: the layer's reference made the frame shown.
+        m_w.pWindow->sltSetFrame(0);
+        m_w.pWindow->sltUpdateGUI(2);
+        const QImage reference = m_w.pViewer->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        m_w.pWindow->sltSetFrame(2);
+        m_w.pWindow->sltUpdateGUI(2);
+        QVERIFY(bUpdateLayerFrameToCurrentFrame(m_w.pProject));
+        QCOMPARE(uiGetCurrentSelectionFrameNumber(m_w.pProject), 2u);
+        const QImage current = m_w.pViewer->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(layer != 0);
+        QCOMPARE(over.size(), current.size());
+        double apart = 0.0;
+        double offMean = 0.0;
+        for (int y = 0; y < over.height(); ++y)
+            for (int x = 0; x < over.width(); ++x) {
+                const QRgb a = reference.pixel(x, y);
+                const QRgb b = current.pixel(x, y);
+                const QRgb o = over.pixel(x, y);
+                apart += std::abs(qGreen(a) - qGreen(b));
+                offMean += std::abs(2 * qGreen(o) - qGreen(a) - qGreen(b)) / 2.0;
+            }
+        // The frames differ where the plane moved; the overlay is their mean up to the
+        // outlines drawn over it.
+        QVERIFY2(apart > 1000.0, qPrintable(QString::number(apart)));
+        QVERIFY2(offMean < apart / 5.0, qPrintable(QStringLiteral("%1 against %2").arg(offMean).arg(apart)));
+    }
+
     void failingDrawShowsItsMessage_data()
     {
         QTest::addColumn<QString>("operation");
