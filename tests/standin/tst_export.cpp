@@ -3,7 +3,9 @@
 // tracking data that parses back to the surface's corners, shape data with its warning, and
 // the file-map writer's overwrite questions.
 #include "TestEnvironment.h"
+#include "TrackingClips.h"
 
+#include "Vosk.h"
 #include "brandor.h"
 #include "standin/DataExport.h"
 #include "standin/imaging/Geometry.h"
@@ -442,6 +444,76 @@ private slots:
         check(corners);
         QVERIFY(!standin::optReadTrackingXml(
             result.pMap->value(QString()).replace(QStringLiteral("x2="), QStringLiteral("q2="))));
+    }
+
+    // A plane with known motion, tracked through the engine from a layer drawn around it:
+    // the corner-pin text, the node script and the XML give the true corners back within a
+    // pixel on every frame, and stabilising data is the frame itself at its reference frame.
+    void trackedClipExportsGiveTheTruthBack()
+    {
+        const int frames = 6;
+        const QString first
+            = trackclip::qstrWriteClip(qstrPath(QStringLiteral("tracked")), CW_MOTION_PERSPECTIVE, frames);
+        QVERIFY(!first.isEmpty());
+        CW_Instance project = standin::testing::pCreateProjectFromClip(first, QStringLiteral("plane"));
+        // The frames are numbered for the user from the first file's number, as the exports number them.
+        CW_BaseClipInfo base = *pcstctGetBaseClipInfo(project, 1);
+        base.iFrameOffset = kiExOffset;
+        vSetBaseClipInfo(project, 1, base);
+        const int layer
+            = trackclip::iDrawLayer(project, trackclip::vecCorners(trackclip::homMotion(CW_MOTION_PERSPECTIVE, 0)));
+        QVERIFY(layer != 0);
+        Vosk::CompositeCommand command;
+        pGetTrackingParameters(project, layer)->pMotionModel->setStaticValue(CW_MOTION_PERSPECTIVE, &command);
+        bMakeParameterChange(project, command, nullptr, 1.0f, true);
+        QVERIFY(bUpdateLayerFrameToCurrentFrame(project));
+        for (int k = 0; k + 1 < frames; ++k) {
+            QVERIFY2(bTrackSelectionToNextFrame(project), standin::testing::strGetLastTrackMessage(project).c_str());
+            QVERIFY(bMakeFrameCurrent(project, unsigned(k + 1)));
+        }
+
+        auto check = [frames](const std::map<int, std::array<QPointF, 4>>& got) {
+            QCOMPARE(int(got.size()), frames);
+            for (int k = 0; k < frames; ++k) {
+                QVERIFY2(got.count(kiExOffset + k), qPrintable(QStringLiteral("frame %1").arg(kiExOffset + k)));
+                const std::vector<QPointF> truth
+                    = trackclip::vecCorners(trackclip::homMotion(CW_MOTION_PERSPECTIVE, k));
+                const double worst = dExWorst(got.at(kiExOffset + k), {truth[0], truth[1], truth[2], truth[3]});
+                QVERIFY2(worst < 1.0, qPrintable(QStringLiteral("frame %1 off by %2").arg(kiExOffset + k).arg(worst)));
+            }
+        };
+        CW_TrackingDataFormat text = CW_TrackingDataFormat::CORNER_PIN_TEXT();
+        auto result
+            = velmor::exportTrackingInfo(project, text, QString(), 0, CW_TRACKING_EXPORT_AS_TRACKED, CW_TRACKING_DATA);
+        QVERIFY(result.pMap);
+        QCOMPARE(result.uiErrors, 0u);
+        check(mapExParseCornerPin(result.pMap->value(QString())));
+
+        CW_TrackingDataFormat node = CW_TrackingDataFormat::byName(QStringLiteral("Corner Pin Node Script"));
+        result = velmor::exportTrackingInfo(
+            project, node, QStringLiteral("p.cpnode"), 0, CW_TRACKING_EXPORT_AS_TRACKED, CW_TRACKING_DATA);
+        QVERIFY(result.pMap);
+        check(mapExParseNodeScript(result.pMap->value(QStringLiteral("p.cpnode")), double(trackclip::kiHeight)));
+
+        CW_TrackingDataFormat xml = CW_TrackingDataFormat::byName(QStringLiteral("Tracking XML"));
+        result
+            = velmor::exportTrackingInfo(project, xml, QString(), 0, CW_TRACKING_EXPORT_AS_TRACKED, CW_TRACKING_DATA);
+        QVERIFY(result.pMap);
+        const auto read = standin::optReadTrackingXml(result.pMap->value(QString()));
+        QVERIFY(read);
+        check(std::map<int, std::array<QPointF, 4>>(read->mapCorners.begin(), read->mapCorners.end()));
+
+        const unsigned int reference = 2;
+        result = velmor::exportTrackingInfo(
+            project, text, QString(), reference, CW_TRACKING_EXPORT_INVERTED, CW_STABILIZE_DATA);
+        QVERIFY(result.pMap);
+        const auto pins = mapExParseCornerPin(result.pMap->value(QString()));
+        const double w = trackclip::kiWidth;
+        const double h = trackclip::kiHeight;
+        const std::array<QPointF, 4> frame = {QPointF(0, 0), QPointF(w, 0), QPointF(w, h), QPointF(0, h)};
+        QVERIFY(pins.count(kiExOffset + int(reference)));
+        QVERIFY(dExWorst(pins.at(kiExOffset + int(reference)), frame) < 1e-3);
+        QVERIFY(dExWorst(pins.at(kiExOffset + frames - 1), frame) > 5.0);
     }
 
     // Inverted (stabilising) data is the identity at the reference frame and elsewhere

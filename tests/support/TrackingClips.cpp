@@ -1,6 +1,5 @@
 #include "TrackingClips.h"
 
-#include "standin/imaging/Geometry.h"
 #include "standin/testing.h"
 #include "velmor.h"
 
@@ -13,12 +12,7 @@
 using standin::imaging::Homography;
 using standin::imaging::Point2;
 
-namespace testenv {
-
 namespace {
-
-constexpr double kdPlaneW = 110.0;
-constexpr double kdPlaneH = 80.0;
 
 // Smooth detail without repeats at the scales the tracker searches.
 double dPlaneTexture(double u, double v)
@@ -36,7 +30,9 @@ double dBackground(double x, double y)
     return 0.35 + 0.1 * std::sin(0.19 * x) * std::cos(0.13 * y) + 0.08 * std::sin(0.05 * x + 0.21 * y);
 }
 
-Homography homMotion(int model, int k)
+} // namespace
+
+Homography trackclip::homMotion(int model, int k)
 {
     const double t = k;
     const Homography place = Homography::translation(60.0, 45.0);
@@ -55,25 +51,8 @@ Homography homMotion(int model, int k)
     return place * motion;
 }
 
-void vPress(CW_Instance project, const QPointF& at)
+std::vector<QPointF> trackclip::vecCorners(const Homography& h)
 {
-    bool changed = false;
-    vButtonDown(project, 0x20, changed, nullptr, true, float(at.x()), float(at.y()), true, true, true, true, true, true,
-        false, false, false, false, false, 0u, false, false, 0, false, false, false, false, false);
-}
-
-void vRelease(CW_Instance project, const QPointF& at)
-{
-    vButtonUp(project, 0x20, true, float(at.x()), float(at.y()), eGetCurrentToolType(project), INT_MAX, true, true,
-        true, true, true, true, false, false, false, false, false, 0u, false, false, 0, false, false, false, false,
-        false);
-}
-
-} // namespace
-
-std::vector<QPointF> vecTrackingTruth(int model, int frame)
-{
-    const Homography h = homMotion(model, frame);
     std::vector<QPointF> corners;
     for (const Point2& p : std::vector<Point2> {{0, 0}, {kdPlaneW, 0}, {kdPlaneW, kdPlaneH}, {0, kdPlaneH}}) {
         const Point2 q = h.apply(p);
@@ -82,15 +61,15 @@ std::vector<QPointF> vecTrackingTruth(int model, int frame)
     return corners;
 }
 
-QString qstrWriteTrackingClip(const QString& folder, int model, int frames)
+QString trackclip::qstrWriteClip(const QString& folder, int model, int frames, int blankFrame)
 {
     QDir().mkpath(folder);
     for (int k = 0; k < frames; ++k) {
-        QImage image(kiTrackingClipWidth, kiTrackingClipHeight, QImage::Format_RGB32);
+        QImage image(kiWidth, kiHeight, QImage::Format_RGB32);
         const Homography toPlane = *standin::imaging::homInverse(homMotion(model, k));
-        for (int y = 0; y < kiTrackingClipHeight; ++y) {
+        for (int y = 0; y < kiHeight; ++y) {
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < kiTrackingClipWidth; ++x) {
+            for (int x = 0; x < kiWidth; ++x) {
                 double sum = 0.0;
                 for (int s = 0; s < 4; ++s) {
                     const double px = x + (s % 2 ? 0.25 : -0.25);
@@ -99,7 +78,10 @@ QString qstrWriteTrackingClip(const QString& folder, int model, int frames)
                     const bool onPlane = q.x >= 0 && q.y >= 0 && q.x <= kdPlaneW && q.y <= kdPlaneH;
                     sum += onPlane ? dPlaneTexture(q.x, q.y) : dBackground(px + 4.0 * k, py - 2.0 * k);
                 }
-                const int level = std::clamp(int(std::lround(sum / 4.0 * 255.0)), 0, 255);
+                int level = int(std::lround(sum / 4.0 * 255.0));
+                if (k == blankFrame)
+                    level = 128;
+                level = std::clamp(level, 0, 255);
                 row[x] = qRgb(level, std::clamp(level + 10, 0, 255), std::clamp(level - 10, 0, 255));
             }
         }
@@ -109,7 +91,29 @@ QString qstrWriteTrackingClip(const QString& folder, int model, int frames)
     return QDir(folder).filePath(QStringLiteral("plane.1001.png"));
 }
 
-int iDrawTrackingLayer(CW_Instance project, const std::vector<QPointF>& corners)
+void trackclip::vPress(CW_Instance project, const QPointF& at)
+{
+    bool changed = false;
+    vButtonDown(project, 0x20, changed, nullptr, true, float(at.x()), float(at.y()), true, true, true, true, true, true,
+        false, false, false, false, false, 0u, false, false, 0, false, false, false, false, false);
+}
+
+void trackclip::vRelease(CW_Instance project, const QPointF& at)
+{
+    vButtonUp(project, 0x20, true, float(at.x()), float(at.y()), eGetCurrentToolType(project), INT_MAX, true, true,
+        true, true, true, true, false, false, false, false, false, 0u, false, false, 0, false, false, false, false,
+        false);
+}
+
+void trackclip::vDrag(CW_Instance project, const QPointF& from, const QPointF& to)
+{
+    vPress(project, from);
+    eMove(project, 0x20, true, float(to.x()), float(to.y()), true, true, true, true, true, true, false, false, false,
+        false, false, 0u, false, false, 0, false, false, false, false, false);
+    vRelease(project, to);
+}
+
+int trackclip::iDrawLayer(CW_Instance project, const std::vector<QPointF>& corners)
 {
     vSetContourModelDefaults(project, 0.0, 0.2);
     vSelectTool(project, CW_TOOL_ADD_XSPLINE_LAYER, INT_MAX);
@@ -128,25 +132,34 @@ int iDrawTrackingLayer(CW_Instance project, const std::vector<QPointF>& corners)
     if (geometry.mapSurfaceKeys.empty())
         return 0;
     const standin::SurfaceCorners box = geometry.mapSurfaceKeys.begin()->second;
-    for (std::size_t i = 0; i < 4; ++i) {
-        vPress(project, box[i]);
-        eMove(project, 0x20, true, float(corners[i].x()), float(corners[i].y()), true, true, true, true, true, true,
-            false, false, false, false, false, 0u, false, false, 0, false, false, false, false, false);
-        vRelease(project, corners[i]);
-    }
+    for (std::size_t i = 0; i < 4; ++i)
+        vDrag(project, box[i], corners[i]);
     return layer;
 }
 
-double dWorstCornerError(CW_Instance project, int layer, unsigned int frame, const std::vector<QPointF>& truth)
+std::vector<QPointF> testenv::vecTrackingTruth(int model, int frame)
+{
+    return trackclip::vecCorners(trackclip::homMotion(model, frame));
+}
+
+QString testenv::qstrWriteTrackingClip(const QString& folder, int model, int frames)
+{
+    return trackclip::qstrWriteClip(folder, model, frames);
+}
+
+int testenv::iDrawTrackingLayer(CW_Instance project, const std::vector<QPointF>& corners)
+{
+    return trackclip::iDrawLayer(project, corners);
+}
+
+double testenv::dWorstCornerError(CW_Instance project, int layer, unsigned int frame, const std::vector<QPointF>& truth)
 {
     const auto geometry = standin::testing::stctGetLayerGeometry(project, layer);
     const auto key = geometry.mapSurfaceKeys.find(frame);
     if (key == geometry.mapSurfaceKeys.end())
         return 1e9;
     double worst = 0.0;
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4 && i < truth.size(); ++i)
         worst = std::max(worst, std::hypot(key->second[i].x() - truth[i].x(), key->second[i].y() - truth[i].y()));
     return worst;
 }
-
-} // namespace testenv
