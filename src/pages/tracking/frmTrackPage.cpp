@@ -540,74 +540,50 @@ frmTrackPage::RunInputs frmTrackPage::stctPrepareRun(CW_Instance project)
     return in;
 }
 
-void frmTrackPage::btnRenderForwards_clicked()
+void frmTrackPage::vStartTrackRun(
+    const char* tag, RunPlan (*planner)(const RunInputs&), CW_BOOL (*step)(CW_Instance), int frameEvent, bool wholeRun)
 {
     bCallReported(this, [&] {
-        CW_AutoLock(&g_mtxEngine, "btnRenderForwards_clicked");
+        CW_AutoLock(&g_mtxEngine, tag);
         CW_Instance project = ProjectManagerInstance::instance()->getInstance();
         if (!bIsValidInstance(project))
             return;
-        const RunPlan plan = stctPlanForwards(stctPrepareRun(project));
-        bClearOutMemoryBuffersAroundCurrentFrame(project);
-        bSetCacheStrategyRecycle(project, true);
+        const RunPlan plan = planner(stctPrepareRun(project));
+        if (!wholeRun && !plan.bStart)
+            return;
+        // A run through the range makes room in the caches first; a single step ends with
+        // its own frame-step event.
+        if (wholeRun) {
+            bClearOutMemoryBuffersAroundCurrentFrame(project);
+            bSetCacheStrategyRecycle(project, true);
+        }
         bUpdateLayerFrameToCurrentFrame(project);
         sltStoreParameters();
-        vBRD_GLResizeCacheSlots(5);
-        bExecuteThreaded(true, true, &bTrackSelectionToNextFrame, 2001, nullptr, nullptr, plan.uiFrames, nullptr,
-            nullptr, false, true, plan.uiStep, true);
+        if (wholeRun)
+            vBRD_GLResizeCacheSlots(5);
+        bExecuteThreaded(true, true, step, frameEvent, nullptr, wholeRun ? nullptr : new CWKCustomEvent(frameEvent, 0),
+            plan.uiFrames, nullptr, nullptr, false, true, plan.uiStep, true);
     });
+}
+
+void frmTrackPage::btnRenderForwards_clicked()
+{
+    vStartTrackRun("btnRenderForwards_clicked", &stctPlanForwards, &bTrackSelectionToNextFrame, 2001, true);
 }
 
 void frmTrackPage::btnRenderBackwards_clicked()
 {
-    bCallReported(this, [&] {
-        CW_AutoLock(&g_mtxEngine, "btnRenderBackwards_clicked");
-        CW_Instance project = ProjectManagerInstance::instance()->getInstance();
-        if (!bIsValidInstance(project))
-            return;
-        const RunPlan plan = stctPlanBackwards(stctPrepareRun(project));
-        bClearOutMemoryBuffersAroundCurrentFrame(project);
-        bSetCacheStrategyRecycle(project, true);
-        bUpdateLayerFrameToCurrentFrame(project);
-        sltStoreParameters();
-        vBRD_GLResizeCacheSlots(5);
-        bExecuteThreaded(true, true, &bTrackSelectionToPreviousFrame, 2002, nullptr, nullptr, plan.uiFrames, nullptr,
-            nullptr, false, true, plan.uiStep, true);
-    });
+    vStartTrackRun("btnRenderBackwards_clicked", &stctPlanBackwards, &bTrackSelectionToPreviousFrame, 2002, true);
 }
 
 void frmTrackPage::btnRenderNext_clicked()
 {
-    bCallReported(this, [&] {
-        CW_AutoLock(&g_mtxEngine, "btnRenderNext_clicked");
-        CW_Instance project = ProjectManagerInstance::instance()->getInstance();
-        if (!bIsValidInstance(project))
-            return;
-        const RunPlan plan = stctPlanNext(stctPrepareRun(project));
-        if (!plan.bStart)
-            return;
-        bUpdateLayerFrameToCurrentFrame(project);
-        sltStoreParameters();
-        bExecuteThreaded(true, true, &bTrackSelectionToNextFrame, 2001, nullptr, new CWKCustomEvent(2001, 0),
-            plan.uiFrames, nullptr, nullptr, false, true, plan.uiStep, true);
-    });
+    vStartTrackRun("btnRenderNext_clicked", &stctPlanNext, &bTrackSelectionToNextFrame, 2001, false);
 }
 
 void frmTrackPage::btnRenderPrevious_clicked()
 {
-    bCallReported(this, [&] {
-        CW_AutoLock(&g_mtxEngine, "btnRenderPrevious_clicked");
-        CW_Instance project = ProjectManagerInstance::instance()->getInstance();
-        if (!bIsValidInstance(project))
-            return;
-        const RunPlan plan = stctPlanPrevious(stctPrepareRun(project));
-        if (!plan.bStart)
-            return;
-        bUpdateLayerFrameToCurrentFrame(project);
-        sltStoreParameters();
-        bExecuteThreaded(true, true, &bTrackSelectionToPreviousFrame, 2002, nullptr, new CWKCustomEvent(2002, 0),
-            plan.uiFrames, nullptr, nullptr, false, true, plan.uiStep, true);
-    });
+    vStartTrackRun("btnRenderPrevious_clicked", &stctPlanPrevious, &bTrackSelectionToPreviousFrame, 2002, false);
 }
 
 void frmTrackPage::btnSmoothSelectedFrames_clicked()
