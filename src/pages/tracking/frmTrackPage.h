@@ -113,8 +113,8 @@ private:
     // The common start of the four runs: the input clip shown, overlays on. The run's
     // inputs as the project and the frame slider hold them.
     RunInputs stctPrepareRun(CW_Instance project);
-    void vStartTrackRun(
-        const char* tag, RunPlan (*planner)(const RunInputs&), CW_BOOL (*step)(CW_Instance), int frameEvent, bool wholeRun);
+    void vStartTrackRun(const char* tag, RunPlan (*planner)(const RunInputs&), CW_BOOL (*step)(CW_Instance),
+        int frameEvent, bool wholeRun);
     void vDrawZoomWindows(CW_Instance project, bool separateReference, unsigned int referenceFrame, bool hasTool,
         float toolX, float toolY);
 
