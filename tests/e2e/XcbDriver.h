@@ -17,6 +17,19 @@
 
 namespace xdriver {
 
+// The program's environment with the home, settings and temporary folders all under one
+// folder of the test's, so that it never touches the user's own.
+inline QProcessEnvironment envOwnHome(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), home + QStringLiteral("/system-config"));
+    env.insert(QStringLiteral("TMPDIR"), home);
+    env.insert(QStringLiteral("TMP"), home);
+    return env;
+}
+
 inline QString qstrWindowTree()
 {
     QProcess xwininfo;

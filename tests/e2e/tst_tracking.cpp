@@ -78,13 +78,7 @@ private:
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_home.filePath(QStringLiteral("system-config")));
-        env.insert(QStringLiteral("TMPDIR"), m_home.path());
-        env.insert(QStringLiteral("TMP"), m_home.path());
-        return env;
+        return envOwnHome(m_home.path());
     }
 
 private slots:
