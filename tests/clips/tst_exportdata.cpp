@@ -26,23 +26,6 @@ namespace {
 
 constexpr int kiEdFrames = 5;
 
-// Answers a save-file dialog with the path, or cancels it when the path is empty.
-std::function<bool(QWidget*)> fnEdAnswerFile(const QString& path)
-{
-    return [path](QWidget* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        if (!files)
-            return false;
-        if (path.isEmpty()) {
-            files->reject();
-        } else {
-            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-            static_cast<QDialog*>(files)->accept();
-        }
-        return true;
-    };
-}
-
 QString qstrEdRead(const QString& path)
 {
     QFile file(path);
@@ -246,7 +229,7 @@ private slots:
                     ->click();
                 return true;
             }
-            if (fnEdAnswerFile(folder + QStringLiteral("/card"))(modal))
+            if (testenv::fnAnswerFileDialog(folder + QStringLiteral("/card"))(modal))
                 return true;
             if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
                 return false;
@@ -360,7 +343,7 @@ private slots:
         frmExportShapeData dialog(m_pWindow);
         driver.handler = [&](QWidget* modal) -> bool {
             if (qobject_cast<QFileDialog*>(modal))
-                return fnEdAnswerFile(QString())(modal);
+                return testenv::fnAnswerFileDialog(QString())(modal);
             if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
                 return false;
             QTimer::singleShot(0, &dialog, [&] { vClick(dialog.buttonOk); });
@@ -396,7 +379,7 @@ private slots:
         frmExportLayerData dialog(m_pWindow);
         QString preview;
         driver.handler = [&](QWidget* modal) -> bool {
-            if (fnEdAnswerFile(folder + QStringLiteral("/card"))(modal))
+            if (testenv::fnAnswerFileDialog(folder + QStringLiteral("/card"))(modal))
                 return true;
             if (modal != &dialog || !QTest::qWaitForWindowActive(&dialog))
                 return false;

@@ -66,22 +66,6 @@ QAction* pAction(frmMain& window, const QString& name)
     return action;
 }
 
-// Answers an open-file dialog with the path, or cancels it when the path is empty.
-std::function<bool(QWidget*)> fnAnswerFileDialog(const QString& path)
-{
-    return [path](QWidget* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        if (!files)
-            return false;
-        if (path.isEmpty()) {
-            files->reject();
-        } else {
-            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-            static_cast<QDialog*>(files)->accept();
-        }
-        return true;
-    };
-}
 
 QStringList qslLayerNames(CW_Instance project)
 {
@@ -449,7 +433,7 @@ private slots:
         const int existing = sit::iAddLayer(target, QStringLiteral("Foreground"));
         ProjectManagerInstance::instance()->setInstance(target);
         testenv::DialogDriver driver;
-        driver.handler = fnAnswerFileDialog(path);
+        driver.handler = testenv::fnAnswerFileDialog(path);
         pAction(*m_pWindow, QStringLiteral("actImportLayers"))->trigger();
 
         QCOMPARE(driver.seen.size(), 1);
@@ -481,7 +465,7 @@ private slots:
         sit::iAddLayer(target, QStringLiteral("Only"));
         ProjectManagerInstance::instance()->setInstance(target);
         testenv::DialogDriver driver;
-        driver.handler = fnAnswerFileDialog(QString());
+        driver.handler = testenv::fnAnswerFileDialog(QString());
         pAction(*m_pWindow, QStringLiteral("actImportLayers"))->trigger();
         QCOMPARE(driver.seen.size(), 1);
         QCOMPARE(qslLayerNames(target), QStringList {"Only"});
@@ -519,7 +503,7 @@ private slots:
         ProjectManagerInstance::instance()->setInstance(target);
 
         testenv::DialogDriver driver;
-        driver.handler = fnAnswerFileDialog(path);
+        driver.handler = testenv::fnAnswerFileDialog(path);
         pAction(*m_pWindow, QStringLiteral("actImportLayers"))->trigger();
         QCOMPARE(driver.qslMessages().size(), 1);
         QVERIFY2(driver.qslMessages().first().contains(message), qPrintable(driver.qslMessages().first()));

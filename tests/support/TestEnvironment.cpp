@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QImage>
 #include <QSettings>
@@ -188,6 +190,22 @@ bool bRunUnprivileged(const QString& folder, const std::function<void()>& work, 
     if (!back)
         qFatal("the superuser's rights could not be taken back");
     return true;
+}
+
+std::function<bool(QWidget*)> fnAnswerFileDialog(const QString& path)
+{
+    return [path](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        if (!files)
+            return false;
+        if (path.isEmpty()) {
+            files->reject();
+        } else {
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            static_cast<QDialog*>(files)->accept();
+        }
+        return true;
+    };
 }
 
 } // namespace testenv

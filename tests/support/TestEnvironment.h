@@ -46,6 +46,10 @@ private:
     QList<AnsweredBox> m_boxes;
 };
 
+// Answers a file dialog (for a dialog driver) with the path, or cancels it when the path is
+// empty; false for any other dialog.
+std::function<bool(QWidget*)> fnAnswerFileDialog(const QString& path);
+
 // Writes a small PNG of the given size.
 bool bWriteImage(const QString& path, int width, int height, QColor colour = Qt::gray);
 

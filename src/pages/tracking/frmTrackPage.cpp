@@ -185,6 +185,14 @@ CW_TrackingParameterSet* frmTrackPage::pGetParameters(CW_Instance project)
     return pGetTrackingParameters(project, iGetCurrentSelectionID(project));
 }
 
+bool frmTrackPage::bManualTrackAtCurrentFrame(CW_Instance project)
+{
+    if (!bIsEventAllowed(project, kiEventTrack))
+        return false;
+    CW_TrackingParameterSet* parameters = pGetParameters(project);
+    return parameters && parameters->pManualTrack->valueAt(float(uiGetFrameNumber(project)));
+}
+
 // ---- Initialisation and widget state.
 
 void frmTrackPage::vInitialize()
@@ -610,10 +618,7 @@ void frmTrackPage::mousePress(
         if (!bIsValidInstance(project))
             return;
         ViewOptionsManager* view = pGetViewOptionsManager();
-        bool manual = false;
-        if (bIsEventAllowed(project, kiEventTrack))
-            if (CW_TrackingParameterSet* p = pGetParameters(project))
-                manual = p->pManualTrack->valueAt(float(uiGetFrameNumber(project)));
+        const bool manual = bManualTrackAtCurrentFrame(project);
         bool changed = false;
         vButtonDown(project, flags, changed, menuItems, KeyframeManager::instance()->bGetAutokey(), x, y,
             view->bShowLayers(), view->bShowAllLayers(), view->bShowTangents(), view->bShowAllTangents(),
@@ -636,10 +641,7 @@ void frmTrackPage::mouseMove(float x, float y, CW_INPUTDEVICEFLAGS flags, bool& 
         if (!bIsValidInstance(project))
             return;
         ViewOptionsManager* view = pGetViewOptionsManager();
-        bool manual = false;
-        if (bIsEventAllowed(project, kiEventTrack))
-            if (CW_TrackingParameterSet* p = pGetParameters(project))
-                manual = p->pManualTrack->valueAt(float(uiGetFrameNumber(project)));
+        const bool manual = bManualTrackAtCurrentFrame(project);
         cursor = eMove(project, flags, KeyframeManager::instance()->bGetAutokey(), x, y, view->bShowLayers(),
             view->bShowAllLayers(), view->bShowTangents(), view->bShowAllTangents(), view->bShowLayerExtras(),
             view->bShowSurface(), manual, false, false, false, false, 0u, false, false, 0, false, false, false, false,
@@ -655,10 +657,7 @@ void frmTrackPage::mouseRelease(float x, float y, CW_INPUTDEVICEFLAGS flags, boo
         if (!bIsValidInstance(project))
             return;
         ViewOptionsManager* view = pGetViewOptionsManager();
-        bool manual = false;
-        if (bIsEventAllowed(project, kiEventTrack))
-            if (CW_TrackingParameterSet* p = pGetParameters(project))
-                manual = p->pManualTrack->valueAt(float(uiGetFrameNumber(project)));
+        const bool manual = bManualTrackAtCurrentFrame(project);
         const CW_TOOL tool = g_pMainWindow ? CW_TOOL(g_pMainWindow->eGetCurrentTool()) : eGetCurrentToolType(project);
         const int toolState = g_pMainWindow ? g_pMainWindow->iGetToolState() : 2147483647;
         vButtonUp(project, flags, KeyframeManager::instance()->bGetAutokey(), x, y, tool, toolState,

@@ -107,6 +107,8 @@ protected:
 private:
     // The current layer's tracking parameters; null without a project or layer.
     static CW_TrackingParameterSet* pGetParameters(CW_Instance project);
+    // The layer's manual-track flag at the current frame, as the mouse calls take it.
+    static bool bManualTrackAtCurrentFrame(CW_Instance project);
     // Binds the widgets to the layer's parameters, or unbinds them for layer 0.
     void vBindParameters(CW_Instance project, int layer);
     void vReleaseUpdaters();
