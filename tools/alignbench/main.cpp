@@ -228,16 +228,7 @@ int main(int argc, char** argv)
     for (double e : errors)
         mean += e;
     mean /= double(errors.size());
-    // Least-squares slope of the error over the frames.
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    const double n = double(errors.size());
-    for (std::size_t i = 0; i < errors.size(); ++i) {
-        sx += double(i);
-        sy += errors[i];
-        sxx += double(i) * double(i);
-        sxy += double(i) * errors[i];
-    }
-    const double slope = n > 1 ? (n * sxy - sx * sy) / std::max(1e-12, n * sxx - sx * sx) : 0.0;
+    const double slope = cardclip::dErrorSlope(errors);
 
     // Back: a new track from the last frame, starting from the quad tracked there, to the first.
     const Run backward = runTrack(clip, forward.vecQuads.back(), o.iFrames - 1, 0, params, o.iThreads, error);

@@ -13,6 +13,20 @@
 
 namespace cardclip {
 
+// Least-squares slope of per-frame errors over the frame index: how fast a track drifts.
+inline double dErrorSlope(const std::vector<double>& errors)
+{
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    const double n = double(errors.size());
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        sx += double(i);
+        sy += errors[i];
+        sxx += double(i) * double(i);
+        sxy += double(i) * errors[i];
+    }
+    return n > 1 ? (n * sxy - sx * sy) / std::max(1e-12, n * sxx - sx * sx) : 0.0;
+}
+
 using namespace standin::imaging;
 
 // The card moves as the model can express (translation only for translation, and so on).

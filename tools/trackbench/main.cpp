@@ -380,15 +380,7 @@ int main(int argc, char** argv)
         for (double e : errors)
             mean += e;
         mean = errors.empty() ? NAN : mean / double(errors.size());
-        double sx = 0, sy = 0, sxx = 0, sxy = 0;
-        const double n = double(errors.size());
-        for (std::size_t i = 0; i < errors.size(); ++i) {
-            sx += double(i);
-            sy += errors[i];
-            sxx += double(i) * double(i);
-            sxy += double(i) * errors[i];
-        }
-        const double slope = n > 1 ? (n * sxy - sx * sy) / std::max(1e-12, n * sxx - sx * sx) : 0.0;
+        const double slope = cardclip::dErrorSlope(errors);
         const double back = backAtFirst && !truth.front().empty() ? dRms(*backAtFirst, truth.front()) : NAN;
         const double fps = seconds > 0.0 ? double(steps) / seconds : 0.0;
         if (!forwardDone)
